@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: MIT
+#include "result_texts.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+#include <utility>
+
+namespace corvalen {
+namespace {
+
+constexpr int DecimalPlaces(Pattern pattern) noexcept
+{
+    return pattern == Pattern::TwoDecimals ? 2 : 3;
+}
+
+std::string WithPrefix(std::string_view prefix, std::string value, std::string_view unit = {})
+{
+    std::string text;
+    text.reserve(prefix.size() + value.size() + unit.size());
+    text.append(prefix).append(value).append(unit);
+    return text;
+}
+
+}  // namespace
+
+std::string FormatFixed(float x, Pattern pattern, std::string_view decimalMark)
+{
+    if (!std::isfinite(x))
+        throw std::domain_error("FormatFixed: value is not finite");
+
+    // Wide enough for the longest fixed-notation float: 39 integer digits or
+    // 45 leading fraction zeros, plus sign, point and significant digits.
+    char buffer[80];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed);
+    if (error != std::errc())
+        throw std::domain_error("FormatFixed: value cannot be written");
+
+    std::string_view shortest(buffer, static_cast<std::size_t>(end - buffer));
+    const bool negative = shortest.front() == '-';
+    if (negative)
+        shortest.remove_prefix(1);
+
+    const std::size_t point = shortest.find('.');
+    const std::string_view integerPart = shortest.substr(0, point);
+    const std::string_view fractionPart =
+        point == std::string_view::npos ? std::string_view{} : shortest.substr(point + 1);
+
+    const auto places = static_cast<std::size_t>(DecimalPlaces(pattern));
+    std::string digits(integerPart);
+    digits.append(fractionPart.substr(0, places));
+    digits.append(places - std::min(places, fractionPart.size()), '0');
+
+    // The shortest text is exact as a decimal, so looking at the first dropped
+    // digit alone rounds half away from zero.
+    if (fractionPart.size() > places && fractionPart[places] >= '5') {
+        auto digit = digits.rbegin();
+        for (; digit != digits.rend() && *digit == '9'; ++digit)
+            *digit = '0';
+        if (digit == digits.rend())
+            digits.insert(digits.begin(), '1');
+        else
+            ++*digit;
+    }
+
+    const bool printsAsZero = std::all_of(digits.begin(), digits.end(), [](char c) { return c == '0'; });
+
+    std::string text;
+    text.reserve(digits.size() + decimalMark.size() + 1);
+    if (negative && !printsAsZero)
+        text.push_back('-');
+    text.append(digits, 0, digits.size() - places);
+    text.append(decimalMark);
+    text.append(digits, digits.size() - places, places);
+    return text;
+}
+
+std::string VswrText(float vswr, std::string_view decimalMark)
+{
+    return FormatFixed(vswr, Pattern::TwoDecimals, decimalMark);
+}
+
+std::string ReturnLossText(float returnLossDb, std::string_view decimalMark)
+{
+    if (returnLossDb > kReturnLossCeilingDb)
+        return "Return Loss > 70 dB";
+    return WithPrefix("Return Loss = ", FormatFixed(returnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
+}
+
+std::string MismatchLossText(float mismatchLossDb, std::string_view decimalMark)
+{
+    return WithPrefix("Mismatch Loss @ Load = ",
+                      FormatFixed(mismatchLossDb, Pattern::TwoDecimals, decimalMark), " dB");
+}
+
+std::string MaxVswrText(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Maximum VSWR = ", FormatFixed(combined.maxVswr, Pattern::TwoDecimals, decimalMark));
+}
+
+std::string TotalReturnLossText(const CombinedResults& combined, std::string_view decimalMark)
+{
+    if (combined.infinite)
+        return "Combined Return Loss = Infinite";
+    return WithPrefix("Combined Return Loss = ",
+                      FormatFixed(*combined.combinedReturnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
+}
+
+std::string PlusMismatchText(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Plus Uncertainty = ", FormatFixed(combined.plusDb, Pattern::ThreeDecimals, decimalMark),
+                      " dB");
+}
+
+std::string MinusMismatchText(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Minus Uncertainty = ",
+                      FormatFixed(combined.minusDb, Pattern::ThreeDecimals, decimalMark), " dB");
+}
+
+std::string Gamma1Text(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Gamma 1 = ", FormatFixed(combined.gamma1, Pattern::ThreeDecimals, decimalMark));
+}
+
+std::string Gamma2Text(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Gamma 2 = ", FormatFixed(combined.gamma2, Pattern::ThreeDecimals, decimalMark));
+}
+
+SourceTexts SourceSideTexts(BarValue bar1, std::string_view decimalMark)
+{
+    const float returnLossDb = ReturnLossDb(BarToGamma(bar1));
+    return {ReturnLossText(returnLossDb, decimalMark), VswrText(BarToVswr(bar1), decimalMark)};
+}
+
+LoadTexts LoadSideTexts(BarValue bar2, std::string_view decimalMark)
+{
+    const float returnLossDb = ReturnLossDb(BarToGamma(bar2));
+    const float mismatchLossDb = LoadMismatchLossDb(returnLossDb);
+    return {ReturnLossText(returnLossDb, decimalMark), MismatchLossText(mismatchLossDb, decimalMark),
+            VswrText(BarToVswr(bar2), decimalMark)};
+}
+
+CombinedTexts CombinedResultTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)
+{
+    const CombinedResults combined(bar1, bar2);
+    return {MaxVswrText(combined, decimalMark),      TotalReturnLossText(combined, decimalMark),
+            PlusMismatchText(combined, decimalMark), MinusMismatchText(combined, decimalMark),
+            Gamma1Text(combined, decimalMark),       Gamma2Text(combined, decimalMark)};
+}
+
+OutputTexts Compose(SourceTexts source, LoadTexts load, CombinedTexts combined)
+{
+    return {std::move(source.vswr),          std::move(source.returnLoss),
+            std::move(load.vswr),            std::move(load.returnLoss),
+            std::move(load.mismatchLoss),    std::move(combined.maxVswr),
+            std::move(combined.totalReturnLoss), std::move(combined.plusMismatch),
+            std::move(combined.minusMismatch), std::move(combined.gamma1),
+            std::move(combined.gamma2)};
+}
+
+OutputTexts ComputeOutputTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)
+{
+    return Compose(SourceSideTexts(bar1, decimalMark), LoadSideTexts(bar2, decimalMark),
+                   CombinedResultTexts(bar1, bar2, decimalMark));
+}
+
+}  // namespace corvalen
