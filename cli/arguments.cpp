@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: MIT
+#include "arguments.h"
+
+namespace corvalen::cli {
+namespace {
+
+constexpr std::string_view kVswrAccepted =
+    "expected a VSWR from 1.00 to 5.00 with at most two decimals, such as 1.5, 2 or 4.99";
+constexpr std::string_view kRangeAccepted =
+    "expected FROM:TO, two VSWRs from 1.00 to 5.00 with at most two decimals and FROM not above TO, "
+    "such as 1.5:2.5";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+UsageError Error(std::string_view subject, std::string_view accepted)
+{
+    std::string message = "corvalen-cli: ";
+    message.append(subject).append(": ").append(accepted);
+    return {message};
+}
+
+// NAME 'value', quoted so that an empty or blank value still shows.
+std::string Quoted(std::string_view name, std::string_view value)
+{
+    std::string text(name);
+    text.append(" '").append(value).append("'");
+    return text;
+}
+
+ParseResult ParseReport(const std::vector<std::string_view>& arguments)
+{
+    if (arguments.size() < 3) {
+        const std::string_view missing = arguments.size() < 2 ? "SOURCE" : "LOAD";
+        return Error("report", "missing " + std::string(missing) + "; usage: corvalen-cli report SOURCE LOAD");
+    }
+    if (arguments.size() > 3)
+        return Error(Quoted("report", arguments[3]), "unexpected extra argument; usage: corvalen-cli report SOURCE LOAD");
+
+    const auto source = ParseVswr(arguments[1]);
+    if (!source)
+        return Error(Quoted("SOURCE", arguments[1]), kVswrAccepted);
+    const auto load = ParseVswr(arguments[2]);
+    if (!load)
+        return Error(Quoted("LOAD", arguments[2]), kVswrAccepted);
+    return Command{ReportCommand{*source, *load}};
+}
+
+ParseResult ParseTable(const std::vector<std::string_view>& arguments)
+{
+    TableCommand table;
+    bool sourceGiven = false;
+    bool loadGiven = false;
+
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        std::string_view option = arguments[i];
+        std::optional<std::string_view> value;
+        if (const auto equals = option.find('='); option.starts_with("--") && equals != std::string_view::npos) {
+            value = option.substr(equals + 1);
+            option = option.substr(0, equals);
+        }
+
+        const bool isSource = option == "--source";
+        if (!isSource && option != "--load")
+            return Error(Quoted("table", arguments[i]),
+                         "unknown argument; usage: corvalen-cli table [--source FROM:TO] [--load FROM:TO]");
+
+        bool& given = isSource ? sourceGiven : loadGiven;
+        if (given)
+            return Error(option, "given more than once");
+        given = true;
+
+        if (!value) {
+            if (i + 1 == arguments.size())
+                return Error(option, "missing FROM:TO");
+            value = arguments[++i];
+        }
+        const auto range = ParseBarRange(*value);
+        if (!range)
+            return Error(Quoted(option, *value), kRangeAccepted);
+        (isSource ? table.source : table.load) = *range;
+    }
+    return Command{table};
+}
+
+}  // namespace
+
+std::optional<BarValue> ParseVswr(std::string_view text)
+{
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view decimals = point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+
+    if (whole.empty() || whole.size() > 3)  // 3 digits still allow 001.50
+        return std::nullopt;
+    if (point != std::string_view::npos && (decimals.empty() || decimals.size() > 2))
+        return std::nullopt;
+
+    int hundredths = 0;
+    for (const char c : whole) {
+        if (!IsDigit(c))
+            return std::nullopt;
+        hundredths = hundredths * 10 + (c - '0');
+    }
+    hundredths *= 100;
+    int scale = 10;
+    for (const char c : decimals) {
+        if (!IsDigit(c))
+            return std::nullopt;
+        hundredths += (c - '0') * scale;
+        scale /= 10;
+    }
+
+    if (!IsValidBar(hundredths))
+        return std::nullopt;
+    return static_cast<BarValue>(hundredths);
+}
+
+std::optional<BarRange> ParseBarRange(std::string_view text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    const auto from = ParseVswr(text.substr(0, colon));
+    const auto to = ParseVswr(text.substr(colon + 1));
+    if (!from || !to || *from > *to)
+        return std::nullopt;
+    return BarRange{*from, *to};
+}
+
+ParseResult ParseArguments(const std::vector<std::string_view>& arguments)
+{
+    if (arguments.empty())
+        return Error("command", "missing; try 'corvalen-cli --help'");
+
+    const std::string_view command = arguments.front();
+    if (command == "--help" || command == "-h" || command == "help") {
+        if (arguments.size() > 1)
+            return Error(Quoted(command, arguments[1]), "unexpected extra argument");
+        return Command{HelpCommand{}};
+    }
+    if (command == "--version") {
+        if (arguments.size() > 1)
+            return Error(Quoted(command, arguments[1]), "unexpected extra argument");
+        return Command{VersionCommand{}};
+    }
+    if (command == "report")
+        return ParseReport(arguments);
+    if (command == "table")
+        return ParseTable(arguments);
+    return Error(Quoted("command", command), "expected report, table, --help or --version");
+}
+
+std::string UsageText()
+{
+    return "Usage:\n"
+           "  corvalen-cli report SOURCE LOAD\n"
+           "  corvalen-cli table [--source FROM:TO] [--load FROM:TO]\n"
+           "  corvalen-cli --help | --version\n"
+           "\n"
+           "Prints the texts of the Corvalen window for a source and a load VSWR.\n"
+           "\n"
+           "  report   the clipboard report for one pair, with CR LF line ends\n"
+           "  table    one tab-separated row of the eleven output texts per pair,\n"
+           "           source in the outer loop and load in the inner loop, both\n"
+           "           ascending; each range defaults to 1.00:5.00\n"
+           "\n"
+           "A VSWR is a plain decimal from 1.00 to 5.00 with at most two decimals,\n"
+           "such as 1.5, 2 or 4.99; the decimal mark is always a point.\n"
+           "Exit status: 0 on success, 1 if the output cannot be written, 2 on bad arguments.\n";
+}
+
+}  // namespace corvalen::cli

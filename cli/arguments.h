@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Command-line parsing for corvalen-cli. Parsing never depends on the locale:
+// a VSWR is ASCII digits with an optional point and one or two decimals.
+
+#include "mismatch.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace corvalen::cli {
+
+struct BarRange {
+    BarValue from = kBarMin;
+    BarValue to = kBarMax;
+};
+
+struct HelpCommand {};
+struct VersionCommand {};
+struct ReportCommand {
+    BarValue source;
+    BarValue load;
+};
+struct TableCommand {
+    BarRange source;
+    BarRange load;
+};
+
+// One line for stderr, naming the argument and what is accepted.
+struct UsageError {
+    std::string message;
+};
+
+using Command = std::variant<HelpCommand, VersionCommand, ReportCommand, TableCommand>;
+using ParseResult = std::variant<Command, UsageError>;
+
+// The bar position of a VSWR written like 1.5, 2 or 4.99, or nothing if the
+// text is not such a number or lies outside 1.00..5.00.
+std::optional<BarValue> ParseVswr(std::string_view text);
+
+// FROM:TO with FROM not above TO.
+std::optional<BarRange> ParseBarRange(std::string_view text);
+
+// The arguments after the program name.
+ParseResult ParseArguments(const std::vector<std::string_view>& arguments);
+
+std::string UsageText();
+
+}  // namespace corvalen::cli

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// corvalen-cli: prints the texts of the Corvalen window for scripts and test benches.
+
+#include "arguments.h"
+#include "report.h"
+#include "table.h"
+#include "corvalen_version.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+using namespace corvalen;
+using namespace corvalen::cli;
+
+constexpr int kExitOk = 0;
+constexpr int kExitWriteFailed = 1;
+constexpr int kExitUsage = 2;
+
+void Write(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+int Run(const Command& command)
+{
+    std::visit(
+        [](const auto& c) {
+            using C = std::decay_t<decltype(c)>;
+            if constexpr (std::is_same_v<C, HelpCommand>) {
+                Write(UsageText());
+            } else if constexpr (std::is_same_v<C, VersionCommand>) {
+                Write("corvalen-cli " CORVALEN_VERSION_STRING "\n");
+            } else if constexpr (std::is_same_v<C, ReportCommand>) {
+                Write(BuildReport(ComputeOutputTexts(c.source, c.load)));
+            } else {
+                WriteTable(c, Write);
+            }
+        },
+        command);
+
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("corvalen-cli: cannot write the output\n", stderr);
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    const ParseResult parsed = ParseArguments(arguments);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        std::fputs((error->message + "\n").c_str(), stderr);
+        return kExitUsage;
+    }
+    return Run(std::get<Command>(parsed));
+}
