@@ -1,0 +1,320 @@
+// SPDX-License-Identifier: MIT
+// The mismatch arithmetic: reference values, the exact roundings, the 2000 dB
+// floor, bad bar positions, and properties that hold for every pair of bars.
+
+#include "mismatch.h"
+
+#include <QTest>
+
+#include <cfenv>
+#include <cmath>
+#include <cstring>
+
+using namespace corvalen;
+
+namespace {
+
+bool SameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A wider-precision reference with the same rounding points: the library must
+// agree with it to the last bit. Long double keeps the x87 unit, so no
+// vectorizer or fused multiply-add can reach this path.
+namespace reference {
+using Wide = long double;
+float Single(Wide x) { return static_cast<float>(x); }
+float Log10(float x) { return x > 0 ? Single(std::log(Wide(x)) / std::log(Wide(10))) : -100.0f; }
+float SideGamma(int bar) { const Wide q = bar / Wide(100); return Single((q - 1) / (q + 1)); }
+float ReturnLoss(float gamma) { return Single(Log10(gamma) * Wide(-20)); }
+float MismatchLoss(float returnLossDb)
+{
+    const float gammaAgain = Single(std::pow(Wide(10), -(Wide(returnLossDb) / 20)));
+    return Single(Log10(Single(1 - Wide(gammaAgain) * gammaAgain)) * Wide(-10));
+}
+float Vswr(int bar) { return Single(bar / Wide(100)); }
+float CombinedGamma(int bar) { const Wide v = Vswr(bar); return Single((v - 1) / (v + 1)); }
+}  // namespace reference
+
+// Tolerance of a value printed with this many decimals.
+double HalfUnit(int decimals) { return 0.5 * std::pow(10.0, -decimals); }
+
+}  // namespace
+
+class TestMismatch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void log10Values_data();
+    void log10Values();
+    void sideQuantities_data();
+    void sideQuantities();
+    void combinedQuantities_data();
+    void combinedQuantities();
+    void mismatchLossStartsFromRoundedReturnLoss();
+    void mismatchLossAtVswrOneIsNegativeZero();
+    void twoGammaRoutesKeepTheirOwnBits_data();
+    void twoGammaRoutesKeepTheirOwnBits();
+    void barsOutsideTheRangeAreRejected_data();
+    void barsOutsideTheRangeAreRejected();
+    void everySideAgreesWithWideReference();
+    void everyPairAgreesWithWideReference();
+    void everyPairRaisesNoFloatingPointFault();
+    void everyPairKeepsItsInvariants();
+};
+
+void TestMismatch::log10Values_data()
+{
+    QTest::addColumn<float>("x");
+    QTest::addColumn<float>("expected");
+
+    QTest::newRow("one") << 1.0f << 0.0f;
+    QTest::newRow("ten") << 10.0f << 1.0f;
+    QTest::newRow("hundredth") << 0.01f << -2.0f;
+    QTest::newRow("zero is floored") << 0.0f << -100.0f;
+    QTest::newRow("negative zero is floored") << -0.0f << -100.0f;
+    QTest::newRow("negative is floored") << -0.25f << -100.0f;
+    QTest::newRow("NaN is floored") << std::nanf("") << -100.0f;
+}
+
+void TestMismatch::log10Values()
+{
+    QFETCH(float, x);
+    QFETCH(float, expected);
+    QCOMPARE(Log10(x), expected);
+}
+
+void TestMismatch::sideQuantities_data()
+{
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<double>("gamma");
+    QTest::addColumn<double>("returnLossDb");
+    QTest::addColumn<double>("mismatchLossDb");
+
+    // Return and mismatch losses as a common VSWR table prints them.
+    QTest::newRow("VSWR 1.20 published") << 120 << 0.091 << 20.83 << 0.04;
+    QTest::newRow("VSWR 1.80 published") << 180 << 0.286 << 10.88 << 0.37;
+    QTest::newRow("VSWR 3.00 published") << 300 << 0.500 << 6.02 << 1.25;
+    QTest::newRow("VSWR 5.00 published") << 500 << 0.667 << 3.52 << 2.55;
+    QTest::newRow("VSWR 1.01") << 101 << 0.005 << 46.06 << 0.00;
+    QTest::newRow("VSWR 1.37") << 137 << 0.156 << 16.13 << 0.11;
+    QTest::newRow("VSWR 1.50") << 150 << 0.200 << 13.98 << 0.18;
+    QTest::newRow("VSWR 2.00") << 200 << 0.333 << 9.54 << 0.51;
+    QTest::newRow("VSWR 2.63") << 263 << 0.449 << 6.95 << 0.98;
+}
+
+void TestMismatch::sideQuantities()
+{
+    QFETCH(int, bar);
+    QFETCH(double, gamma);
+    QFETCH(double, returnLossDb);
+    QFETCH(double, mismatchLossDb);
+
+    const float sideGamma = BarToGamma(static_cast<BarValue>(bar));
+    const float rl = ReturnLossDb(sideGamma);
+    QVERIFY2(std::abs(sideGamma - gamma) <= HalfUnit(3), qPrintable(QString::number(sideGamma, 'g', 9)));
+    QVERIFY2(std::abs(rl - returnLossDb) <= HalfUnit(2), qPrintable(QString::number(rl, 'g', 9)));
+    const float ml = LoadMismatchLossDb(rl);
+    QVERIFY2(std::abs(ml - mismatchLossDb) <= HalfUnit(2), qPrintable(QString::number(ml, 'g', 9)));
+    QCOMPARE(BarToVswr(static_cast<BarValue>(bar)), static_cast<float>(bar / 100.0));
+}
+
+void TestMismatch::combinedQuantities_data()
+{
+    QTest::addColumn<int>("bar1");
+    QTest::addColumn<int>("bar2");
+    QTest::addColumn<double>("maxVswr");
+    QTest::addColumn<double>("combinedReturnLossDb");  // NaN: infinite
+    QTest::addColumn<double>("plusDb");
+    QTest::addColumn<double>("minusDb");
+    QTest::addColumn<double>("gamma1");
+    QTest::addColumn<double>("gamma2");
+
+    const double infinite = std::nan("");
+    QTest::newRow("100/100 start") << 100 << 100 << 1.00 << infinite << 0.0 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("150/200") << 150 << 200 << 3.00 << 6.02 << 0.561 << -0.599 << 0.200 << 0.333;
+    QTest::newRow("100/200") << 100 << 200 << 2.00 << 9.54 << 0.0 << 0.0 << 0.0 << 0.333;
+    QTest::newRow("101/100") << 101 << 100 << 1.01 << 46.06 << 0.0 << 0.0 << 0.005 << 0.0;
+    QTest::newRow("137/263") << 137 << 263 << 3.60 << 4.95 << 0.589 << -0.631 << 0.156 << 0.449;
+    QTest::newRow("500/500") << 500 << 500 << 25.00 << 0.70 << 3.194 << -5.105 << 0.667 << 0.667;
+    // Published mismatch uncertainty limits for a 1.5:1 source into a 1.2:1 load.
+    QTest::newRow("150/120 published") << 150 << 120 << 1.80 << 10.88 << 0.157 << -0.159 << 0.200 << 0.091;
+}
+
+void TestMismatch::combinedQuantities()
+{
+    QFETCH(int, bar1);
+    QFETCH(int, bar2);
+    QFETCH(double, maxVswr);
+    QFETCH(double, combinedReturnLossDb);
+    QFETCH(double, plusDb);
+    QFETCH(double, minusDb);
+    QFETCH(double, gamma1);
+    QFETCH(double, gamma2);
+
+    const CombinedResults combined(static_cast<BarValue>(bar1), static_cast<BarValue>(bar2));
+    QVERIFY(std::abs(combined.maxVswr - maxVswr) <= HalfUnit(2));
+    QCOMPARE(combined.infinite, std::isnan(combinedReturnLossDb));
+    QCOMPARE(combined.combinedReturnLossDb.has_value(), !combined.infinite);
+    if (!combined.infinite)
+        QVERIFY(std::abs(*combined.combinedReturnLossDb - combinedReturnLossDb) <= HalfUnit(2));
+    QVERIFY(std::abs(combined.plusDb - plusDb) <= HalfUnit(3));
+    QVERIFY(std::abs(combined.minusDb - minusDb) <= HalfUnit(3));
+    QVERIFY(std::abs(combined.gamma1 - gamma1) <= HalfUnit(3));
+    QVERIFY(std::abs(combined.gamma2 - gamma2) <= HalfUnit(3));
+}
+
+void TestMismatch::mismatchLossStartsFromRoundedReturnLoss()
+{
+    // Fed a return loss, the loss must not depend on which gamma produced it:
+    // 6.0206 dB is a gamma of one half, so 1 - 1/4 transmitted.
+    QVERIFY(std::abs(LoadMismatchLossDb(6.0206f) - 1.2494) < 1e-3);
+    // Every load's loss is the textbook -10 log10(1 - 10^(-RL/10)) of its stored return loss.
+    for (int bar = 101; bar <= kBarMax; ++bar) {
+        const float rl = ReturnLossDb(BarToGamma(static_cast<BarValue>(bar)));
+        const double textbook = -10.0 * std::log10(1.0 - std::pow(10.0, -rl / 10.0));
+        QVERIFY2(std::abs(LoadMismatchLossDb(rl) - textbook) < 1e-5, qPrintable(QString::number(bar)));
+    }
+}
+
+void TestMismatch::mismatchLossAtVswrOneIsNegativeZero()
+{
+    const float rl = ReturnLossDb(BarToGamma(kBarMin));
+    QCOMPARE(rl, 2000.0f);
+    const float ml = LoadMismatchLossDb(rl);
+    QCOMPARE(ml, 0.0f);
+    QVERIFY(std::signbit(ml));
+}
+
+void TestMismatch::twoGammaRoutesKeepTheirOwnBits_data()
+{
+    QTest::addColumn<int>("bar");
+    QTest::newRow("VSWR 1.01") << 101;
+    QTest::newRow("VSWR 1.07") << 107;
+    QTest::newRow("VSWR 1.08") << 108;
+}
+
+void TestMismatch::twoGammaRoutesKeepTheirOwnBits()
+{
+    QFETCH(int, bar);
+    const auto barValue = static_cast<BarValue>(bar);
+    const float side = BarToGamma(barValue);
+    const CombinedResults asSource(barValue, kBarMin);
+    const CombinedResults asLoad(kBarMin, barValue);
+
+    QVERIFY(SameBits(side, reference::SideGamma(bar)));
+    QVERIFY(SameBits(asSource.gamma1, reference::CombinedGamma(bar)));
+    QVERIFY(SameBits(asLoad.gamma2, reference::CombinedGamma(bar)));
+    // These bars are picked because the two routes differ in their last bits.
+    QVERIFY(!SameBits(side, asSource.gamma1));
+}
+
+void TestMismatch::barsOutsideTheRangeAreRejected_data()
+{
+    QTest::addColumn<int>("bar");
+    QTest::newRow("lowest int16") << -32768;
+    QTest::newRow("negative") << -150;
+    QTest::newRow("zero") << 0;
+    QTest::newRow("just below") << 99;
+    QTest::newRow("just above") << 501;
+    QTest::newRow("highest int16") << 32767;
+}
+
+void TestMismatch::barsOutsideTheRangeAreRejected()
+{
+    QFETCH(int, bar);
+    const auto bad = static_cast<BarValue>(bar);
+    QVERIFY_THROWS_EXCEPTION(BarOutOfRange, BarToVswr(bad));
+    QVERIFY_THROWS_EXCEPTION(BarOutOfRange, BarToGamma(bad));
+    QVERIFY_THROWS_EXCEPTION(BarOutOfRange, CombinedResults(bad, 150));
+    QVERIFY_THROWS_EXCEPTION(BarOutOfRange, CombinedResults(150, bad));
+    try {
+        BarToGamma(bad);
+    } catch (const BarOutOfRange& error) {
+        QCOMPARE(error.bar(), bar);
+        QVERIFY(QByteArray(error.what()).contains(QByteArray::number(bar)));
+    }
+}
+
+void TestMismatch::everySideAgreesWithWideReference()
+{
+    for (int bar = kBarMin; bar <= kBarMax; ++bar) {
+        const auto barValue = static_cast<BarValue>(bar);
+        const float rl = ReturnLossDb(BarToGamma(barValue));
+        QVERIFY2(SameBits(rl, reference::ReturnLoss(reference::SideGamma(bar))), qPrintable(QString::number(bar)));
+        QVERIFY2(SameBits(LoadMismatchLossDb(rl), reference::MismatchLoss(rl)), qPrintable(QString::number(bar)));
+        QVERIFY(SameBits(BarToVswr(barValue), reference::Vswr(bar)));
+    }
+}
+
+void TestMismatch::everyPairAgreesWithWideReference()
+{
+    using reference::Single;
+    using reference::Wide;
+    for (int bar1 = kBarMin; bar1 <= kBarMax; ++bar1) {
+        for (int bar2 = kBarMin; bar2 <= kBarMax; ++bar2) {
+            const CombinedResults c(static_cast<BarValue>(bar1), static_cast<BarValue>(bar2));
+            const Wide v1 = reference::Vswr(bar1);
+            const Wide v2 = reference::Vswr(bar2);
+            const Wide g1 = reference::CombinedGamma(bar1);
+            const Wide g2 = reference::CombinedGamma(bar2);
+            const Wide product = v2 * v1;
+            const QByteArray where = QByteArray::number(bar1) + "/" + QByteArray::number(bar2);
+
+            QVERIFY2(SameBits(c.maxVswr, Single(product)), where);
+            if (!c.infinite) {
+                const float expected = reference::ReturnLoss(Single((product - 1) / (product + 1)));
+                QVERIFY2(SameBits(*c.combinedReturnLossDb, expected), where);
+            }
+            QVERIFY2(SameBits(c.plusDb, Single(reference::Log10(Single(g2 * g1 + 1)) * Wide(20))), where);
+            QVERIFY2(SameBits(c.minusDb, Single(reference::Log10(Single(1 - g2 * g1)) * Wide(20))), where);
+        }
+    }
+}
+
+void TestMismatch::everyPairRaisesNoFloatingPointFault()
+{
+    std::feclearexcept(FE_ALL_EXCEPT);
+    double sink = 0;  // keeps every result alive
+    for (int bar1 = kBarMin; bar1 <= kBarMax; ++bar1) {
+        const float rl = ReturnLossDb(BarToGamma(static_cast<BarValue>(bar1)));
+        sink += rl + LoadMismatchLossDb(rl) + BarToVswr(static_cast<BarValue>(bar1));
+        for (int bar2 = kBarMin; bar2 <= kBarMax; ++bar2) {
+            const CombinedResults c(static_cast<BarValue>(bar1), static_cast<BarValue>(bar2));
+            sink += c.maxVswr + c.combinedReturnLossDb.value_or(0) + c.plusDb + c.minusDb + c.gamma1 + c.gamma2;
+        }
+    }
+    const int raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+    QVERIFY(std::isfinite(sink));
+    QCOMPARE(raised & FE_INVALID, 0);
+    QCOMPARE(raised & FE_DIVBYZERO, 0);
+    QCOMPARE(raised & FE_OVERFLOW, 0);
+}
+
+void TestMismatch::everyPairKeepsItsInvariants()
+{
+    for (int bar1 = kBarMin; bar1 <= kBarMax; ++bar1) {
+        for (int bar2 = kBarMin; bar2 <= kBarMax; ++bar2) {
+            const auto b1 = static_cast<BarValue>(bar1);
+            const auto b2 = static_cast<BarValue>(bar2);
+            const CombinedResults c(b1, b2);
+            const CombinedResults swapped(b2, b1);
+            const QByteArray where = QByteArray::number(bar1) + "/" + QByteArray::number(bar2);
+
+            QVERIFY2(c.minusDb <= 0.0f && c.plusDb >= 0.0f, where);
+            QVERIFY2(c.infinite == (bar1 == kBarMin && bar2 == kBarMin), where);
+            QVERIFY2(c.maxVswr >= 1.0f && c.maxVswr <= 25.0f, where);
+            if (bar1 == kBarMin || bar2 == kBarMin)
+                QVERIFY2(c.plusDb == 0.0f && c.minusDb == 0.0f, where);
+
+            QVERIFY2(SameBits(c.maxVswr, swapped.maxVswr), where);
+            QVERIFY2(c.combinedReturnLossDb == swapped.combinedReturnLossDb, where);
+            QVERIFY2(SameBits(c.plusDb, swapped.plusDb) && SameBits(c.minusDb, swapped.minusDb), where);
+            QVERIFY2(SameBits(c.gamma1, swapped.gamma2) && SameBits(c.gamma2, swapped.gamma1), where);
+        }
+    }
+}
+
+QTEST_APPLESS_MAIN(TestMismatch)
+#include "tst_mismatch.moc"
