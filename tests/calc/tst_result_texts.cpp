@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <map>
 
 using namespace corvalen;
 
@@ -90,98 +91,86 @@ void TestResultTexts::returnLossCeiling()
     QCOMPARE(QString::fromStdString(ReturnLossText(returnLossDb)), expected);
 }
 
+namespace {
+
+// The eleven texts by label name.
+std::string OutputText(const OutputTexts& t, const QString& label)
+{
+    const std::map<QString, const std::string OutputTexts::*> byLabel{
+        {"lblVSWR1", &OutputTexts::vswr1},
+        {"lblRL1", &OutputTexts::returnLoss1},
+        {"lblVSWR2", &OutputTexts::vswr2},
+        {"lblRL2", &OutputTexts::returnLoss2},
+        {"lblMismatchLoss", &OutputTexts::mismatchLoss},
+        {"lblMaxVSWR", &OutputTexts::maxVswr},
+        {"lblTotalReturnLoss", &OutputTexts::totalReturnLoss},
+        {"lblPlusMisMatch", &OutputTexts::plusMismatch},
+        {"lblMinusMisMatch", &OutputTexts::minusMismatch},
+        {"lblGamma1", &OutputTexts::gamma1},
+        {"lblGamma2", &OutputTexts::gamma2}};
+    return t.*byLabel.at(label);
+}
+
+}  // namespace
+
 void TestResultTexts::outputTexts_data()
 {
     QTest::addColumn<int>("bar1");
     QTest::addColumn<int>("bar2");
-    QTest::addColumn<QStringList>("expected");  // in the label order of OutputTexts
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("expected");
 
-    QTest::newRow("start state 100/100")
-        << 100 << 100
-        << QStringList{"1.00", "Return Loss > 70 dB", "1.00", "Return Loss > 70 dB",
-                       "Mismatch Loss @ Load = 0.00 dB", "Maximum VSWR = 1.00", "Combined Return Loss = Infinite",
-                       "Plus Uncertainty = 0.000 dB", "Minus Uncertainty = 0.000 dB", "Gamma 1 = 0.000",
-                       "Gamma 2 = 0.000"};
-    QTest::newRow("150/200")
-        << 150 << 200
-        << QStringList{"1.50", "Return Loss = 13.98 dB", "2.00", "Return Loss = 9.54 dB",
-                       "Mismatch Loss @ Load = 0.51 dB", "Maximum VSWR = 3.00", "Combined Return Loss = 6.02 dB",
-                       "Plus Uncertainty = 0.561 dB", "Minus Uncertainty = -0.599 dB", "Gamma 1 = 0.200",
-                       "Gamma 2 = 0.333"};
-    QTest::newRow("source at 1.00 takes the load's return loss")
-        << 100 << 200
-        << QStringList{"1.00", "Return Loss > 70 dB", "2.00", "Return Loss = 9.54 dB",
-                       "Mismatch Loss @ Load = 0.51 dB", "Maximum VSWR = 2.00", "Combined Return Loss = 9.54 dB",
-                       "Plus Uncertainty = 0.000 dB", "Minus Uncertainty = 0.000 dB", "Gamma 1 = 0.000",
-                       "Gamma 2 = 0.333"};
-    QTest::newRow("101/100 is finite")
-        << 101 << 100
-        << QStringList{"1.01", "Return Loss = 46.06 dB", "1.00", "Return Loss > 70 dB",
-                       "Mismatch Loss @ Load = 0.00 dB", "Maximum VSWR = 1.01", "Combined Return Loss = 46.06 dB",
-                       "Plus Uncertainty = 0.000 dB", "Minus Uncertainty = 0.000 dB", "Gamma 1 = 0.005",
-                       "Gamma 2 = 0.000"};
-    QTest::newRow("137/263")
-        << 137 << 263
-        << QStringList{"1.37", "Return Loss = 16.13 dB", "2.63", "Return Loss = 6.95 dB",
-                       "Mismatch Loss @ Load = 0.98 dB", "Maximum VSWR = 3.60", "Combined Return Loss = 4.95 dB",
-                       "Plus Uncertainty = 0.589 dB", "Minus Uncertainty = -0.631 dB", "Gamma 1 = 0.156",
-                       "Gamma 2 = 0.449"};
-    QTest::newRow("500/500")
-        << 500 << 500
-        << QStringList{"5.00", "Return Loss = 3.52 dB", "5.00", "Return Loss = 3.52 dB",
-                       "Mismatch Loss @ Load = 2.55 dB", "Maximum VSWR = 25.00", "Combined Return Loss = 0.70 dB",
-                       "Plus Uncertainty = 3.194 dB", "Minus Uncertainty = -5.105 dB", "Gamma 1 = 0.667",
-                       "Gamma 2 = 0.667"};
-    QTest::newRow("published 150/120")
-        << 150 << 120
-        << QStringList{"1.50", "Return Loss = 13.98 dB", "1.20", "Return Loss = 20.83 dB",
-                       "Mismatch Loss @ Load = 0.04 dB", "Maximum VSWR = 1.80", "Combined Return Loss = 10.88 dB",
-                       "Plus Uncertainty = 0.157 dB", "Minus Uncertainty = -0.159 dB", "Gamma 1 = 0.200",
-                       "Gamma 2 = 0.091"};
-    // Maximum VSWR exactly 3.125 rounds away from zero.
-    QTest::newRow("tie 125/250")
-        << 125 << 250
-        << QStringList{"1.25", "Return Loss = 19.08 dB", "2.50", "Return Loss = 7.36 dB",
-                       "Mismatch Loss @ Load = 0.88 dB", "Maximum VSWR = 3.13", "Combined Return Loss = 5.76 dB",
-                       "Plus Uncertainty = 0.404 dB", "Minus Uncertainty = -0.424 dB", "Gamma 1 = 0.111",
-                       "Gamma 2 = 0.429"};
-    // Maximum VSWR 1.51499998, whose shortest form 1.515 rounds up.
-    QTest::newRow("shortest form 150/101")
-        << 150 << 101
-        << QStringList{"1.50", "Return Loss = 13.98 dB", "1.01", "Return Loss = 46.06 dB",
-                       "Mismatch Loss @ Load = 0.00 dB", "Maximum VSWR = 1.52", "Combined Return Loss = 13.77 dB",
-                       "Plus Uncertainty = 0.009 dB", "Minus Uncertainty = -0.009 dB", "Gamma 1 = 0.200",
-                       "Gamma 2 = 0.005"};
-    // Plus uncertainty 1.66849995, whose shortest form 1.6685 rounds up.
-    QTest::newRow("shortest form 214/380")
-        << 214 << 380
-        << QStringList{"2.14", "Return Loss = 8.80 dB", "3.80", "Return Loss = 4.68 dB",
-                       "Mismatch Loss @ Load = 1.81 dB", "Maximum VSWR = 8.13", "Combined Return Loss = 2.15 dB",
-                       "Plus Uncertainty = 1.669 dB", "Minus Uncertainty = -2.067 dB", "Gamma 1 = 0.363",
-                       "Gamma 2 = 0.583"};
-    QTest::newRow("tiny minus limit 101/101 prints unsigned")
-        << 101 << 101
-        << QStringList{"1.01", "Return Loss = 46.06 dB", "1.01", "Return Loss = 46.06 dB",
-                       "Mismatch Loss @ Load = 0.00 dB", "Maximum VSWR = 1.02", "Combined Return Loss = 40.04 dB",
-                       "Plus Uncertainty = 0.000 dB", "Minus Uncertainty = 0.000 dB", "Gamma 1 = 0.005",
-                       "Gamma 2 = 0.005"};
+    // Return and mismatch losses as a common VSWR table prints them.
+    QTest::newRow("VSWR 1.20 return loss") << 100 << 120 << "lblRL2" << "Return Loss = 20.83 dB";
+    QTest::newRow("VSWR 1.20 mismatch loss") << 100 << 120 << "lblMismatchLoss" << "Mismatch Loss @ Load = 0.04 dB";
+    QTest::newRow("VSWR 1.80 return loss") << 180 << 180 << "lblRL1" << "Return Loss = 10.88 dB";
+    QTest::newRow("VSWR 1.80 mismatch loss") << 100 << 180 << "lblMismatchLoss" << "Mismatch Loss @ Load = 0.37 dB";
+    QTest::newRow("VSWR 3.00 return loss") << 300 << 100 << "lblRL1" << "Return Loss = 6.02 dB";
+    QTest::newRow("VSWR 3.00 mismatch loss") << 100 << 300 << "lblMismatchLoss" << "Mismatch Loss @ Load = 1.25 dB";
+    QTest::newRow("VSWR 5.00 return loss") << 100 << 500 << "lblRL2" << "Return Loss = 3.52 dB";
+    QTest::newRow("VSWR 5.00 mismatch loss") << 100 << 500 << "lblMismatchLoss" << "Mismatch Loss @ Load = 2.55 dB";
+    // Published uncertainty limits for a 1.5:1 source into a 1.2:1 load.
+    QTest::newRow("1.50 into 1.20 plus") << 150 << 120 << "lblPlusMisMatch" << "Plus Uncertainty = 0.157 dB";
+    QTest::newRow("1.50 into 1.20 minus") << 150 << 120 << "lblMinusMisMatch" << "Minus Uncertainty = -0.159 dB";
+
+    QTest::newRow("VSWR 1.00 mismatch loss unsigned") << 100 << 100 << "lblMismatchLoss" << "Mismatch Loss @ Load = 0.00 dB";
+    QTest::newRow("VSWR 1.01 return loss") << 101 << 100 << "lblRL1" << "Return Loss = 46.06 dB";
+    QTest::newRow("VSWR 1.01 gamma keeps leading zero") << 101 << 100 << "lblGamma1" << "Gamma 1 = 0.005";
+    QTest::newRow("101/100 is finite") << 101 << 100 << "lblTotalReturnLoss" << "Combined Return Loss = 46.06 dB";
+    QTest::newRow("100/200 takes the load's loss") << 100 << 200 << "lblTotalReturnLoss" << "Combined Return Loss = 9.54 dB";
+    QTest::newRow("100/200 plus is zero") << 100 << 200 << "lblPlusMisMatch" << "Plus Uncertainty = 0.000 dB";
+    QTest::newRow("100/200 minus is zero") << 100 << 200 << "lblMinusMisMatch" << "Minus Uncertainty = 0.000 dB";
+    QTest::newRow("137/263 source loss") << 137 << 263 << "lblRL1" << "Return Loss = 16.13 dB";
+    QTest::newRow("137/263 load loss") << 137 << 263 << "lblRL2" << "Return Loss = 6.95 dB";
+    QTest::newRow("137/263 mismatch loss") << 137 << 263 << "lblMismatchLoss" << "Mismatch Loss @ Load = 0.98 dB";
+    QTest::newRow("137/263 max VSWR") << 137 << 263 << "lblMaxVSWR" << "Maximum VSWR = 3.60";
+    QTest::newRow("137/263 combined") << 137 << 263 << "lblTotalReturnLoss" << "Combined Return Loss = 4.95 dB";
+    QTest::newRow("137/263 plus") << 137 << 263 << "lblPlusMisMatch" << "Plus Uncertainty = 0.589 dB";
+    QTest::newRow("137/263 minus") << 137 << 263 << "lblMinusMisMatch" << "Minus Uncertainty = -0.631 dB";
+    QTest::newRow("137/263 gamma 1") << 137 << 263 << "lblGamma1" << "Gamma 1 = 0.156";
+    QTest::newRow("137/263 gamma 2") << 137 << 263 << "lblGamma2" << "Gamma 2 = 0.449";
+    QTest::newRow("500/500 max VSWR") << 500 << 500 << "lblMaxVSWR" << "Maximum VSWR = 25.00";
+    QTest::newRow("500/500 combined") << 500 << 500 << "lblTotalReturnLoss" << "Combined Return Loss = 0.70 dB";
+    QTest::newRow("500/500 plus") << 500 << 500 << "lblPlusMisMatch" << "Plus Uncertainty = 3.194 dB";
+    QTest::newRow("500/500 minus") << 500 << 500 << "lblMinusMisMatch" << "Minus Uncertainty = -5.105 dB";
+    QTest::newRow("500/500 gamma") << 500 << 500 << "lblGamma2" << "Gamma 2 = 0.667";
+    // Rounding: an exact tie, and shortest forms 1.515 and 1.6685, all away from zero.
+    QTest::newRow("125/250 tie") << 125 << 250 << "lblMaxVSWR" << "Maximum VSWR = 3.13";
+    QTest::newRow("150/101 shortest form") << 150 << 101 << "lblMaxVSWR" << "Maximum VSWR = 1.52";
+    QTest::newRow("214/380 shortest form") << 214 << 380 << "lblPlusMisMatch" << "Plus Uncertainty = 1.669 dB";
+    QTest::newRow("101/101 tiny minus unsigned") << 101 << 101 << "lblMinusMisMatch" << "Minus Uncertainty = 0.000 dB";
+    QTest::newRow("102/101 tiny minus unsigned") << 102 << 101 << "lblMinusMisMatch" << "Minus Uncertainty = 0.000 dB";
 }
 
 void TestResultTexts::outputTexts()
 {
     QFETCH(int, bar1);
     QFETCH(int, bar2);
-    QFETCH(QStringList, expected);
+    QFETCH(QString, label);
+    QFETCH(QString, expected);
 
-    const OutputTexts t = ComputeOutputTexts(static_cast<BarValue>(bar1), static_cast<BarValue>(bar2));
-    const QStringList actual{
-        QString::fromStdString(t.vswr1),           QString::fromStdString(t.returnLoss1),
-        QString::fromStdString(t.vswr2),           QString::fromStdString(t.returnLoss2),
-        QString::fromStdString(t.mismatchLoss),    QString::fromStdString(t.maxVswr),
-        QString::fromStdString(t.totalReturnLoss), QString::fromStdString(t.plusMismatch),
-        QString::fromStdString(t.minusMismatch),   QString::fromStdString(t.gamma1),
-        QString::fromStdString(t.gamma2)};
-    QCOMPARE(actual, expected);
+    const OutputTexts texts = ComputeOutputTexts(static_cast<BarValue>(bar1), static_cast<BarValue>(bar2));
+    QCOMPARE(QString::fromStdString(OutputText(texts, label)), expected);
 }
 
 void TestResultTexts::commaDecimalMark()

@@ -49,7 +49,6 @@ class TestCli : public QObject {
     Q_OBJECT
 
 private slots:
-    void reportBytesForTheDocumentedPair();
     void reportAcceptsPlainDecimals_data();
     void reportAcceptsPlainDecimals();
     void reportIgnoresTheLocale();
@@ -61,27 +60,6 @@ private slots:
     void badArgumentsAreRefused();
     void writeFailureIsReported();
 };
-
-void TestCli::reportBytesForTheDocumentedPair()
-{
-    const Run run = RunCli({"report", "1.50", "2.00"});
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.err, QByteArray());
-    QCOMPARE(run.out, QByteArray("VSWR 1 (Source) = 1.50  Return Loss = 13.98 dB\r\n"
-                                 "VSWR 2 (Load) = 2.00  Return Loss = 9.54 dB\r\n"
-                                 "\r\n"
-                                 "Gamma 1 = 0.200\r\n"
-                                 "Gamma 2 = 0.333\r\n"
-                                 "\r\n"
-                                 "Maximum VSWR = 3.00\r\n"
-                                 "Combined Return Loss = 6.02 dB\r\n"
-                                 "\r\n"
-                                 "Plus Uncertainty = 0.561 dB\r\n"
-                                 "Minus Uncertainty = -0.599 dB\r\n"
-                                 "\r\n"
-                                 "Mismatch Loss @ Load = 0.51 dB\r\n"
-                                 "\r\n"));
-}
 
 void TestCli::reportAcceptsPlainDecimals_data()
 {
