@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+#include "frmabout.h"
+
+#include "corvalen_version.h"
+#include "frmabout_layout.h"
+#include "program.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+namespace layout = corvalen::layout;
+
+namespace {
+
+QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void Place(QWidget& control, const layout::ControlSpec& spec)
+{
+    control.setObjectName(ToQString(spec.name));
+    control.setGeometry(layout::ToPixels(spec.rect));
+    control.setFont(corvalen::ProgramFont(spec.font));
+}
+
+QLabel* MakeLabel(QWidget* parent, const layout::ControlSpec& spec)
+{
+    auto* label = new QLabel(ToQString(spec.text), parent);
+    Place(*label, spec);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+void SetTextColour(QWidget& widget, const QColor& colour)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget.setPalette(palette);
+}
+
+}  // namespace
+
+void frmAbout::ShowModal(QWidget* owner)
+{
+    frmAbout about(owner);
+    about.exec();
+}
+
+frmAbout::frmAbout(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(ToQString(layout::kAboutCaption));
+    setWindowIcon(corvalen::ProgramIcon());
+    setFont(corvalen::ProgramFont(layout::kWindowFont));
+    setFixedSize(layout::TwipsToPixels(layout::kAboutClientWidthTwips), layout::TwipsToPixels(layout::kAboutClientHeightTwips));
+    setModal(true);
+
+    cmdOK = new QPushButton(ToQString(layout::AboutControl("cmdOK").text), this);
+    Place(*cmdOK, layout::AboutControl("cmdOK"));
+    // Enter presses OK as the default button; Esc and the close box reach
+    // QDialog::reject, which closes the window just as OK does.
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+
+    picIcon = MakeLabel(this, layout::AboutControl("picIcon"));
+    picIcon->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setAutoFillBackground(true);
+    QPalette iconPalette = picIcon->palette();
+    iconPalette.setColor(QPalette::Window, layout::kIconBackground);
+    picIcon->setPalette(iconPalette);
+    picIcon->setPixmap(corvalen::ProgramPixmap());
+    picIcon->setAccessibleName(tr("Corvalen icon"));
+
+    lblVersion = MakeLabel(this, layout::AboutControl("lblVersion"));
+    lblTitle = MakeLabel(this, layout::AboutControl("lblTitle"));
+    SetTextColour(*lblTitle, Qt::black);
+    lblDescription = MakeLabel(this, layout::AboutControl("lblDescription"));
+    lblDescription->setWordWrap(true);
+    SetTextColour(*lblDescription, Qt::black);
+
+    Form_Load();
+    cmdOK->setFocus();
+}
+
+void frmAbout::Form_Load()
+{
+    lblVersion->setText(tr("Version %1.%2.%3").arg(corvalen::version::kMajor).arg(corvalen::version::kMinor).arg(corvalen::version::kPatch));
+}
+
+void frmAbout::cmdOK_Click()
+{
+    accept();
+}
+
+void frmAbout::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    for (const layout::RuleLine& rule : layout::kAboutRule) {
+        // A wide line grows downwards from its position, as the white half of
+        // the rule must not cover the grey half above it.
+        const QLine line = layout::ToPixels(rule.line);
+        painter.fillRect(QRect(line.p1(), QPoint(line.x2(), line.y1() + rule.widthPixels - 1)), rule.colour);
+    }
+}

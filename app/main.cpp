@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#include "frmmain.h"
+#include "corvalen_version.h"
+#include "program.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvalen"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVALEN_VERSION_STRING));
+    QApplication::setWindowIcon(corvalen::ProgramIcon());
+
+    frmMain window;
+    window.show();
+    // Returning from main (rather than exiting the process directly) lets Qt
+    // hand the clipboard over to a clipboard manager as QApplication goes away.
+    return app.exec();
+}

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QLocale>
+#include <QWidget>
+
+#include <string>
+
+class QClipboard;
+class QLabel;
+class QPushButton;
+class VswrScrollBar;
+
+// The main window. It keeps no results of its own: each lives only as the
+// text of its label, and the clipboard report is read back from those labels.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    // The locale gives the decimal mark of every number the window prints.
+    explicit frmMain(const QLocale& locale = QLocale::system(), QWidget* parent = nullptr);
+
+protected:
+    // Where the report goes; a test puts a missing clipboard here.
+    virtual QClipboard* Clipboard() const;
+
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void CreateControls();
+    void Form_Load();
+    void hsVSWR1_Change();
+    void hsVSWR2_Change();
+    void UpdateResults();
+    void cmdCopy_Click();
+    void cmdAbout_Click();
+    void cmdQuit_Click();
+    QString BuildReport() const;
+
+    const std::string decimalMark_;
+
+    VswrScrollBar* hsVSWR1 = nullptr;
+    VswrScrollBar* hsVSWR2 = nullptr;
+    QLabel* lblVSWR1 = nullptr;
+    QLabel* lblVSWR2 = nullptr;
+    QLabel* lblRL1 = nullptr;
+    QLabel* lblRL2 = nullptr;
+    QLabel* lblMismatchLoss = nullptr;
+    QLabel* lblMaxVSWR = nullptr;
+    QLabel* lblTotalReturnLoss = nullptr;
+    QLabel* lblPlusMisMatch = nullptr;
+    QLabel* lblMinusMisMatch = nullptr;
+    QLabel* lblGamma1 = nullptr;
+    QLabel* lblGamma2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPushButton* cmdCopy = nullptr;
+    QPushButton* cmdQuit = nullptr;
+    QPushButton* cmdAbout = nullptr;
+};
