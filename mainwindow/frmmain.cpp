@@ -121,6 +121,11 @@ void frmMain::CreateControls()
     lblRL2 = MakeLabel(this, layout::MainControl("lblRL2"));
     lblMismatchLoss = MakeLabel(this, layout::MainControl("lblMismatchLoss"));
 
+    // Top-aligned, a 24 pt line is taller than the readout's 33 pixels and the
+    // tail of a decimal comma would be cut off; centred, the ink fits.
+    lblVSWR1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblVSWR2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
     // The big readouts print a bare number; say whose number it is.
     lblVSWR1->setAccessibleDescription(Label1->text());
     lblVSWR2->setAccessibleDescription(Label2->text());
