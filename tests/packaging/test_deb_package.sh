@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the .deb with CPack, checks its metadata and contents, installs it
+# into a fresh root with dpkg and runs corvalen-cli from the installed copy.
+# Usage: test_deb_package.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1
+version=$2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack -G DEB"; }
+deb=$(ls "$work"/out/corvalen_"$version"_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "no corvalen_${version}_*.deb produced"
+
+[ "$(dpkg-deb -f "$deb" Package)" = corvalen ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
+depends=$(dpkg-deb -f "$deb" Depends)
+depended_on=$(tr ',' '\n' <<<"$depends" | sed -e 's/^ *//' -e 's/ .*//')
+for needed in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation2; do
+    grep -qxF "$needed" <<<"$depended_on" || fail "Depends lacks $needed: $depends"
+done
+
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for path in ./usr/bin/corvalen ./usr/bin/corvalen-cli \
+    ./usr/share/applications/io.github.corvalen.Corvalen.desktop \
+    ./usr/share/metainfo/io.github.corvalen.Corvalen.metainfo.xml \
+    ./usr/share/icons/hicolor/32x32/apps/io.github.corvalen.Corvalen.png \
+    ./usr/share/icons/hicolor/scalable/apps/io.github.corvalen.Corvalen.svg \
+    ./usr/share/man/man1/corvalen.1.gz ./usr/share/man/man1/corvalen-cli.1.gz; do
+    grep -qxF "$path" <<<"$contents" || fail "package lacks $path"
+done
+
+# A fresh root with an empty dpkg database; the libraries come from the host,
+# so dependencies are not installed into it.
+root="$work/root"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
+force=(--force-depends --force-script-chrootless)
+[ "$(id -u)" -eq 0 ] || force+=(--force-not-root)
+dpkg --root="$root" "${force[@]}" --no-triggers --log=/dev/null -i "$deb" >"$work/dpkg.log" 2>&1 \
+    || { cat "$work/dpkg.log" >&2; fail "dpkg -i"; }
+dpkg --root="$root" -s corvalen | grep -q '^Status: install ok installed' || fail "not installed"
+
+cli="$root/usr/bin/corvalen-cli"
+[ "$("$cli" --version)" = "corvalen-cli $version" ] || fail "installed --version"
+expected=$'VSWR 1 (Source) = 1.50  Return Loss = 13.98 dB\r\nVSWR 2 (Load) = 2.00  Return Loss = 9.54 dB\r\n\r\nGamma 1 = 0.200\r\nGamma 2 = 0.333\r\n\r\nMaximum VSWR = 3.00\r\nCombined Return Loss = 6.02 dB\r\n\r\nPlus Uncertainty = 0.561 dB\r\nMinus Uncertainty = -0.599 dB\r\n\r\nMismatch Loss @ Load = 0.51 dB\r\n\r\n'
+[ "$("$cli" report 1.5 2; printf x)" = "${expected}x" ] || fail "installed report 1.5 2"
+
+echo "PASS: $(basename "$deb") installs and runs"
