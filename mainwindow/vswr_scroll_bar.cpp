@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -48,6 +49,7 @@ public:
     {
         bool ok = false;
         const double vswr = value.toDouble(&ok);
+        // The bar clamps to its range; the clamp here only keeps lround within int.
         if (ok && std::isfinite(vswr))
             bar()->setValue(static_cast<int>(std::lround(std::clamp(vswr * kPositionsPerVswr, -1e6, 1e6))));
     }
