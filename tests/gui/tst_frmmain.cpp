@@ -216,39 +216,8 @@ void TestFrmMain::reportAfterMoves_data()
                       "\r\n"
                       "Mismatch Loss @ Load = 0,51 dB\r\n"
                       "\r\n");
-    QTest::newRow("both ends") << kPointLocale << QList<int>{500, 500}
-                               << QByteArray("VSWR 1 (Source) = 5.00  Return Loss = 3.52 dB\r\n"
-                                             "VSWR 2 (Load) = 5.00  Return Loss = 3.52 dB\r\n"
-                                             "\r\n"
-                                             "Gamma 1 = 0.667\r\n"
-                                             "Gamma 2 = 0.667\r\n"
-                                             "\r\n"
-                                             "Maximum VSWR = 25.00\r\n"
-                                             "Combined Return Loss = 0.70 dB\r\n"
-                                             "\r\n"
-                                             "Plus Uncertainty = 3.194 dB\r\n"
-                                             "Minus Uncertainty = -5.105 dB\r\n"
-                                             "\r\n"
-                                             "Mismatch Loss @ Load = 2.55 dB\r\n"
-                                             "\r\n");
     QTest::newRow("back to 100/100 is infinite again")
         << kPointLocale << QList<int>{101, 137, 100, 100} << QByteArray(kReportStartPoint);
-    QTest::newRow("source at 101 only")
-        << kPointLocale << QList<int>{101}
-        << QByteArray("VSWR 1 (Source) = 1.01  Return Loss = 46.06 dB\r\n"
-                      "VSWR 2 (Load) = 1.00  Return Loss > 70 dB\r\n"
-                      "\r\n"
-                      "Gamma 1 = 0.005\r\n"
-                      "Gamma 2 = 0.000\r\n"
-                      "\r\n"
-                      "Maximum VSWR = 1.01\r\n"
-                      "Combined Return Loss = 46.06 dB\r\n"
-                      "\r\n"
-                      "Plus Uncertainty = 0.000 dB\r\n"
-                      "Minus Uncertainty = 0.000 dB\r\n"
-                      "\r\n"
-                      "Mismatch Loss @ Load = 0.00 dB\r\n"
-                      "\r\n");
 }
 
 void TestFrmMain::reportAfterMoves()
