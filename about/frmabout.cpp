@@ -18,17 +18,17 @@ QString ToQString(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void Place(QWidget& control, const layout::ControlSpec& spec)
+void Place(QWidget& control, const layout::ControlLayout& row)
 {
-    control.setObjectName(ToQString(spec.name));
-    control.setGeometry(layout::ToPixels(spec.rect));
-    control.setFont(corvalen::ProgramFont(spec.font));
+    control.setObjectName(ToQString(row.name));
+    control.setGeometry(layout::ToPixels(row.rect));
+    control.setFont(corvalen::ProgramFont(row.font));
 }
 
-QLabel* MakeLabel(QWidget* parent, const layout::ControlSpec& spec)
+QLabel* MakeLabel(QWidget* parent, const layout::ControlLayout& row)
 {
-    auto* label = new QLabel(ToQString(spec.text), parent);
-    Place(*label, spec);
+    auto* label = new QLabel(ToQString(row.text), parent);
+    Place(*label, row);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;

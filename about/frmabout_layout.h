@@ -16,10 +16,10 @@ inline constexpr std::string_view kAboutCaption = "About";
 inline constexpr int kAboutClientWidthTwips = 5655;
 inline constexpr int kAboutClientHeightTwips = 3105;
 
-inline constexpr FontSpec kTitleFont{12.0, true, true};
+inline constexpr FontStyle kTitleFont{12.0, true, true};
 
 // In tab order; only cmdOK takes the focus.
-inline constexpr std::array<ControlSpec, 5> kAboutControls{{
+inline constexpr std::array<ControlLayout, 5> kAboutControls{{
     {"cmdOK",          {2160, 2625, 1260, 345}, "OK"},
     {"picIcon",        {240, 240, 540, 540},    ""},
     {"lblVersion",     {1050, 960, 3885, 225},  "Version"},
@@ -29,7 +29,7 @@ inline constexpr std::array<ControlSpec, 5> kAboutControls{{
      "return losses, gammas, mismatch loss and the mismatch uncertainty."},
 }};
 
-consteval const ControlSpec& AboutControl(std::string_view name)
+consteval const ControlLayout& AboutControl(std::string_view name)
 {
     return Find(kAboutControls, name);
 }

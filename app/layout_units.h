@@ -45,7 +45,7 @@ constexpr QLine ToPixels(const TwipLine& l) noexcept
     return {TwipsToPixels(l.x1), TwipsToPixels(l.y1), TwipsToPixels(l.x2), TwipsToPixels(l.y2)};
 }
 
-struct FontSpec {
+struct FontStyle {
     double pointSize;
     bool bold = false;
     bool italic = false;
@@ -53,22 +53,22 @@ struct FontSpec {
 
 // Controls without a font of their own use the window's: 8 pt, the size of
 // the classic dialog font.
-inline constexpr FontSpec kWindowFont{8.0};
+inline constexpr FontStyle kWindowFont{8.0};
 
-struct ControlSpec {
+struct ControlLayout {
     std::string_view name;
     TwipRect rect;
     std::string_view text;  // initial text; output labels start with a placeholder
-    FontSpec font = kWindowFont;
+    FontStyle font = kWindowFont;
 };
 
 // Finds a control's row at compile time, so a misspelt name does not build.
 template <typename Table>
-consteval const ControlSpec& Find(const Table& table, std::string_view name)
+consteval const ControlLayout& Find(const Table& table, std::string_view name)
 {
-    for (const ControlSpec& spec : table) {
-        if (spec.name == name)
-            return spec;
+    for (const ControlLayout& row : table) {
+        if (row.name == name)
+            return row;
     }
     throw std::logic_error("no such control in the layout table");
 }

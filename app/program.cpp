@@ -3,13 +3,13 @@
 
 namespace corvalen {
 
-QFont ProgramFont(const layout::FontSpec& spec)
+QFont ProgramFont(const layout::FontStyle& style)
 {
     QFont font(QString::fromLatin1(kFontFamily));
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setPointSizeF(style.pointSize);
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
     return font;
 }
 

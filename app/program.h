@@ -15,7 +15,7 @@ namespace corvalen {
 // machine lays out the same text in the same width.
 inline constexpr char kFontFamily[] = "Liberation Sans";
 
-QFont ProgramFont(const layout::FontSpec& spec);
+QFont ProgramFont(const layout::FontStyle& style);
 
 // The 32 x 32 pixel program icon.
 QPixmap ProgramPixmap();

@@ -36,37 +36,37 @@ corvalen::BarValue Position(const VswrScrollBar& bar)
     return static_cast<corvalen::BarValue>(bar.value());
 }
 
-void Place(QWidget& control, const layout::ControlSpec& spec)
+void Place(QWidget& control, const layout::ControlLayout& row)
 {
-    control.setObjectName(ToQString(spec.name));
-    control.setGeometry(layout::ToPixels(spec.rect));
-    control.setFont(corvalen::ProgramFont(spec.font));
+    control.setObjectName(ToQString(row.name));
+    control.setGeometry(layout::ToPixels(row.rect));
+    control.setFont(corvalen::ProgramFont(row.font));
 }
 
-QLabel* MakeLabel(QWidget* parent, const layout::ControlSpec& spec)
+QLabel* MakeLabel(QWidget* parent, const layout::ControlLayout& row)
 {
-    auto* label = new QLabel(ToQString(spec.text), parent);
-    Place(*label, spec);
+    auto* label = new QLabel(ToQString(row.text), parent);
+    Place(*label, row);
     // Texts such as "Return Loss > 70 dB" are plain text, never markup.
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const layout::ControlSpec& spec, std::string_view toolTip)
+QPushButton* MakeButton(QWidget* parent, const layout::ControlLayout& row, std::string_view toolTip)
 {
-    auto* button = new QPushButton(ToQString(spec.text), parent);
-    Place(*button, spec);
+    auto* button = new QPushButton(ToQString(row.text), parent);
+    Place(*button, row);
     button->setToolTip(ToQString(toolTip));
     button->setAccessibleDescription(ToQString(toolTip));
     button->setAutoDefault(false);
     return button;
 }
 
-VswrScrollBar* MakeBar(QWidget* parent, const layout::ControlSpec& spec, const layout::ControlSpec& heading)
+VswrScrollBar* MakeBar(QWidget* parent, const layout::ControlLayout& row, const layout::ControlLayout& heading)
 {
     auto* bar = new VswrScrollBar(parent);
-    Place(*bar, spec);
+    Place(*bar, row);
     bar->setAccessibleName(ToQString(heading.text));
     return bar;
 }

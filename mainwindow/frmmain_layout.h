@@ -14,12 +14,12 @@ inline constexpr std::string_view kMainCaption = "Corvalen";
 inline constexpr int kMainClientWidthTwips = 7065;
 inline constexpr int kMainClientHeightTwips = 4230;
 
-inline constexpr FontSpec kReadoutFont{24.0, true};
-inline constexpr FontSpec kHeadingFont{9.75, true};
+inline constexpr FontStyle kReadoutFont{24.0, true};
+inline constexpr FontStyle kHeadingFont{9.75, true};
 
 // In tab order. The labels hold a place in it but never take the focus, so
 // Tab walks hsVSWR1, hsVSWR2, cmdCopy, cmdQuit, cmdAbout.
-inline constexpr std::array<ControlSpec, 19> kMainControls{{
+inline constexpr std::array<ControlLayout, 19> kMainControls{{
     {"hsVSWR1",            {360, 960, 3015, 255},   ""},
     {"lblVSWR1",           {360, 360, 1815, 495},   "VSWR1", kReadoutFont},
     {"lblVSWR2",           {360, 2160, 1815, 495},  "VSWR2", kReadoutFont},
@@ -41,17 +41,17 @@ inline constexpr std::array<ControlSpec, 19> kMainControls{{
     {"lblMismatchLoss",    {3960, 3000, 2895, 255}, "Mismatch Loss @ Load ="},
 }};
 
-consteval const ControlSpec& MainControl(std::string_view name)
+consteval const ControlLayout& MainControl(std::string_view name)
 {
     return Find(kMainControls, name);
 }
 
-struct ToolTipSpec {
+struct ToolTipText {
     std::string_view control;
     std::string_view text;
 };
 
-inline constexpr std::array<ToolTipSpec, 3> kMainToolTips{{
+inline constexpr std::array<ToolTipText, 3> kMainToolTips{{
     {"cmdCopy", "Copies the data to the clipboard"},
     {"cmdQuit", "Exit application"},
     {"cmdAbout", "About Corvalen"},
@@ -59,7 +59,7 @@ inline constexpr std::array<ToolTipSpec, 3> kMainToolTips{{
 
 consteval std::string_view MainToolTip(std::string_view control)
 {
-    for (const ToolTipSpec& tip : kMainToolTips) {
+    for (const ToolTipText& tip : kMainToolTips) {
         if (tip.control == control)
             return tip.text;
     }
