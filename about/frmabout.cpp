@@ -10,29 +10,11 @@
 #include <QPushButton>
 
 namespace layout = corvalen::layout;
+using corvalen::MakeLabel;
+using corvalen::Place;
+using corvalen::ToQString;
 
 namespace {
-
-QString ToQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-void Place(QWidget& control, const layout::ControlLayout& row)
-{
-    control.setObjectName(ToQString(row.name));
-    control.setGeometry(layout::ToPixels(row.rect));
-    control.setFont(corvalen::ProgramFont(row.font));
-}
-
-QLabel* MakeLabel(QWidget* parent, const layout::ControlLayout& row)
-{
-    auto* label = new QLabel(ToQString(row.text), parent);
-    Place(*label, row);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
 
 void SetTextColour(QWidget& widget, const QColor& colour)
 {

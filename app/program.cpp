@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "program.h"
 
+#include <QLabel>
+
 namespace corvalen {
 
 QFont ProgramFont(const layout::FontStyle& style)
@@ -21,6 +23,27 @@ QPixmap ProgramPixmap()
 QIcon ProgramIcon()
 {
     return QIcon(ProgramPixmap());
+}
+
+QString ToQString(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void Place(QWidget& control, const layout::ControlLayout& row)
+{
+    control.setObjectName(ToQString(row.name));
+    control.setGeometry(layout::ToPixels(row.rect));
+    control.setFont(ProgramFont(row.font));
+}
+
+QLabel* MakeLabel(QWidget* parent, const layout::ControlLayout& row)
+{
+    auto* label = new QLabel(ToQString(row.text), parent);
+    Place(*label, row);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
 }
 
 }  // namespace corvalen

@@ -18,13 +18,11 @@
 #include <QScreen>
 
 namespace layout = corvalen::layout;
+using corvalen::MakeLabel;
+using corvalen::Place;
+using corvalen::ToQString;
 
 namespace {
-
-QString ToQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string LabelText(const QLabel& label)
 {
@@ -34,23 +32,6 @@ std::string LabelText(const QLabel& label)
 corvalen::BarValue Position(const VswrScrollBar& bar)
 {
     return static_cast<corvalen::BarValue>(bar.value());
-}
-
-void Place(QWidget& control, const layout::ControlLayout& row)
-{
-    control.setObjectName(ToQString(row.name));
-    control.setGeometry(layout::ToPixels(row.rect));
-    control.setFont(corvalen::ProgramFont(row.font));
-}
-
-QLabel* MakeLabel(QWidget* parent, const layout::ControlLayout& row)
-{
-    auto* label = new QLabel(ToQString(row.text), parent);
-    Place(*label, row);
-    // Texts such as "Return Loss > 70 dB" are plain text, never markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
 }
 
 QPushButton* MakeButton(QWidget* parent, const layout::ControlLayout& row, std::string_view toolTip)
