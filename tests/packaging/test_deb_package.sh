@@ -39,6 +39,8 @@ done
 root="$work/root"
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
+# dpkg looks for ldconfig and start-stop-daemon, which a user's PATH may lack.
+export PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
 force=(--force-depends --force-script-chrootless)
 [ "$(id -u)" -eq 0 ] || force+=(--force-not-root)
 dpkg --root="$root" "${force[@]}" --no-triggers --log=/dev/null -i "$deb" >"$work/dpkg.log" 2>&1 \
