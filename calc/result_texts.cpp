@@ -23,6 +23,16 @@ std::string WithPrefix(std::string_view prefix, std::string value, std::string_v
     return text;
 }
 
+OutputTexts Compose(SourceTexts source, LoadTexts load, CombinedTexts combined)
+{
+    return {std::move(source.vswr),          std::move(source.returnLoss),
+            std::move(load.vswr),            std::move(load.returnLoss),
+            std::move(load.mismatchLoss),    std::move(combined.maxVswr),
+            std::move(combined.totalReturnLoss), std::move(combined.plusMismatch),
+            std::move(combined.minusMismatch), std::move(combined.gamma1),
+            std::move(combined.gamma2)};
+}
+
 }  // namespace
 
 std::string FormatFixed(float x, Pattern pattern, std::string_view decimalMark)
@@ -149,16 +159,6 @@ CombinedTexts CombinedResultTexts(BarValue bar1, BarValue bar2, std::string_view
     return {MaxVswrText(combined, decimalMark),      TotalReturnLossText(combined, decimalMark),
             PlusMismatchText(combined, decimalMark), MinusMismatchText(combined, decimalMark),
             Gamma1Text(combined, decimalMark),       Gamma2Text(combined, decimalMark)};
-}
-
-OutputTexts Compose(SourceTexts source, LoadTexts load, CombinedTexts combined)
-{
-    return {std::move(source.vswr),          std::move(source.returnLoss),
-            std::move(load.vswr),            std::move(load.returnLoss),
-            std::move(load.mismatchLoss),    std::move(combined.maxVswr),
-            std::move(combined.totalReturnLoss), std::move(combined.plusMismatch),
-            std::move(combined.minusMismatch), std::move(combined.gamma1),
-            std::move(combined.gamma2)};
 }
 
 OutputTexts ComputeOutputTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)

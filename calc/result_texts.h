@@ -77,7 +77,6 @@ struct OutputTexts {
     std::string gamma1;           // lblGamma1
     std::string gamma2;           // lblGamma2
 };
-OutputTexts Compose(SourceTexts source, LoadTexts load, CombinedTexts combined);
 OutputTexts ComputeOutputTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark = kPointMark);
 
 }  // namespace corvalen

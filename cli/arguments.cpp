@@ -133,15 +133,11 @@ ParseResult ParseArguments(const std::vector<std::string_view>& arguments)
         return Error("command", "missing; try 'corvalen-cli --help'");
 
     const std::string_view command = arguments.front();
-    if (command == "--help" || command == "-h" || command == "help") {
+    const bool help = command == "--help" || command == "-h" || command == "help";
+    if (help || command == "--version") {
         if (arguments.size() > 1)
             return Error(Quoted(command, arguments[1]), "unexpected extra argument");
-        return Command{HelpCommand{}};
-    }
-    if (command == "--version") {
-        if (arguments.size() > 1)
-            return Error(Quoted(command, arguments[1]), "unexpected extra argument");
-        return Command{VersionCommand{}};
+        return help ? Command{HelpCommand{}} : Command{VersionCommand{}};
     }
     if (command == "report")
         return ParseReport(arguments);

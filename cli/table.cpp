@@ -10,6 +10,11 @@ namespace {
 
 constexpr std::size_t kChunkBytes = 1 << 20;
 
+// Names the eleven columns after the labels that show them.
+constexpr std::string_view kHeader =
+    "lblVSWR1\tlblRL1\tlblVSWR2\tlblRL2\tlblMismatchLoss\tlblMaxVSWR\tlblTotalReturnLoss\t"
+    "lblPlusMisMatch\tlblMinusMisMatch\tlblGamma1\tlblGamma2";
+
 template <typename Texts, typename SideTexts>
 std::vector<Texts> TextsForRange(BarRange range, SideTexts sideTexts)
 {
@@ -22,12 +27,6 @@ std::vector<Texts> TextsForRange(BarRange range, SideTexts sideTexts)
 
 }  // namespace
 
-std::string_view TableHeader()
-{
-    return "lblVSWR1\tlblRL1\tlblVSWR2\tlblRL2\tlblMismatchLoss\tlblMaxVSWR\tlblTotalReturnLoss\t"
-           "lblPlusMisMatch\tlblMinusMisMatch\tlblGamma1\tlblGamma2";
-}
-
 void WriteTable(const TableCommand& table, const std::function<void(std::string_view)>& sink)
 {
     // The side texts depend on one bar only: work them out once per bar, not once per pair.
@@ -36,7 +35,7 @@ void WriteTable(const TableCommand& table, const std::function<void(std::string_
 
     std::string buffer;
     buffer.reserve(kChunkBytes + 1024);
-    buffer.append(TableHeader()).push_back('\n');
+    buffer.append(kHeader).push_back('\n');
 
     for (int bar1 = table.source.from; bar1 <= table.source.to; ++bar1) {
         const SourceTexts& source = sources[static_cast<std::size_t>(bar1 - table.source.from)];

@@ -9,9 +9,6 @@
 
 namespace corvalen::cli {
 
-// The header line naming the eleven columns, without its line feed.
-std::string_view TableHeader();
-
 // Writes the header and one tab-separated line per pair, source ascending in
 // the outer loop and load ascending in the inner one. Output is handed to
 // `sink` in large chunks so that the whole table costs few writes.
