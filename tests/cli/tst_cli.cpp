@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // corvalen-cli as a script sees it: exit statuses, streams and bytes.
 
+#include "output_labels.h"
 #include "report.h"
 
 #include <QProcess>
@@ -29,19 +30,23 @@ Run RunCli(const QStringList& arguments, const QStringList& extraEnvironment = {
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-QByteArray Row(const OutputTexts& t)
+// One table line: the eleven texts in column order, tab-separated.
+QByteArray Row(const OutputTexts& texts)
 {
-    const std::string fields[] = {t.vswr1,         t.returnLoss1,     t.vswr2,        t.returnLoss2,
-                                  t.mismatchLoss,  t.maxVswr,         t.totalReturnLoss, t.plusMismatch,
-                                  t.minusMismatch, t.gamma1,          t.gamma2};
     QByteArrayList columns;
-    for (const std::string& field : fields)
-        columns << QByteArray::fromStdString(field);
+    for (const test_support::OutputLabel& label : test_support::kOutputLabels)
+        columns << QByteArray::fromStdString(texts.*label.text);
     return columns.join('\t');
 }
 
-const QByteArray kHeader = "lblVSWR1\tlblRL1\tlblVSWR2\tlblRL2\tlblMismatchLoss\tlblMaxVSWR\t"
-                           "lblTotalReturnLoss\tlblPlusMisMatch\tlblMinusMisMatch\tlblGamma1\tlblGamma2";
+// The header names the columns after the labels.
+QByteArray Header()
+{
+    QByteArrayList names;
+    for (const test_support::OutputLabel& label : test_support::kOutputLabels)
+        names << label.name;
+    return names.join('\t');
+}
 
 }  // namespace
 
@@ -134,7 +139,7 @@ void TestCli::tableRangeOrderAndColumns()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QByteArray());
 
-    QByteArray expected = kHeader + '\n';
+    QByteArray expected = Header() + '\n';
     for (qsizetype i = 0; i < pairs.size(); i += 2)
         expected += Row(ComputeOutputTexts(static_cast<BarValue>(pairs[i]), static_cast<BarValue>(pairs[i + 1]))) + '\n';
     QCOMPARE(run.out, expected);
@@ -147,7 +152,7 @@ void TestCli::fullTableMatchesTheLibrary()
     QVERIFY(run.out.endsWith('\n'));
     const QByteArrayList lines = run.out.chopped(1).split('\n');
     QCOMPARE(lines.size(), 1 + 401 * 401);
-    QCOMPARE(lines.front(), kHeader);
+    QCOMPARE(lines.front(), Header());
 
     qsizetype line = 1;
     for (int bar1 = kBarMin; bar1 <= kBarMax; ++bar1) {

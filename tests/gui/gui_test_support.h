@@ -11,16 +11,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include <array>
+#include "output_labels.h"
+
 #include <functional>
 
 namespace gui_test {
 
-// In the order the report reads them.
-inline constexpr std::array<const char*, 11> kOutputLabels{
-    "lblVSWR1", "lblRL1", "lblVSWR2", "lblRL2", "lblGamma1", "lblGamma2",
-    "lblMaxVSWR", "lblTotalReturnLoss", "lblPlusMisMatch", "lblMinusMisMatch", "lblMismatchLoss",
-};
+using test_support::kOutputLabels;
 
 template <typename T>
 T* Child(const QWidget& window, const char* name)

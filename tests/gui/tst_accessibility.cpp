@@ -17,8 +17,8 @@ private slots:
     void barsAnnounceSideAndVswr();
     void barTakesVswrFromAssistiveTechnology();
     void outputLabelsReadTheirWholeText();
-    void buttonsReadCaptionAndToolTip_data();
-    void buttonsReadCaptionAndToolTip();
+    void buttonsShowAndReadCaptionAndToolTip_data();
+    void buttonsShowAndReadCaptionAndToolTip();
     void everyFocusableControlIsNamed();
 };
 
@@ -95,9 +95,9 @@ void TestAccessibility::outputLabelsReadTheirWholeText()
     Bar(window, "hsVSWR1")->setValue(150);
     Bar(window, "hsVSWR2")->setValue(200);
 
-    for (const char* name : kOutputLabels) {
-        QAccessibleInterface* accessible = Accessible(Child<QLabel>(window, name));
-        QCOMPARE(accessible->text(QAccessible::Name), Text(window, name));
+    for (const auto& label : kOutputLabels) {
+        QAccessibleInterface* accessible = Accessible(Child<QLabel>(window, label.name));
+        QCOMPARE(accessible->text(QAccessible::Name), Text(window, label.name));
     }
     QCOMPARE(Accessible(Child<QLabel>(window, "lblRL1"))->text(QAccessible::Name), QStringLiteral("Return Loss = 13.98 dB"));
     // The big readouts show a bare number; the description says whose.
@@ -105,7 +105,7 @@ void TestAccessibility::outputLabelsReadTheirWholeText()
     QCOMPARE(Accessible(Child<QLabel>(window, "lblVSWR2"))->text(QAccessible::Description), QStringLiteral("VSWR 2 (Load)"));
 }
 
-void TestAccessibility::buttonsReadCaptionAndToolTip_data()
+void TestAccessibility::buttonsShowAndReadCaptionAndToolTip_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("name");
@@ -116,14 +116,17 @@ void TestAccessibility::buttonsReadCaptionAndToolTip_data()
     QTest::newRow("about") << "cmdAbout" << "About Corvalen" << "About Corvalen";
 }
 
-void TestAccessibility::buttonsReadCaptionAndToolTip()
+void TestAccessibility::buttonsShowAndReadCaptionAndToolTip()
 {
     QFETCH(QString, button);
     QFETCH(QString, name);
     QFETCH(QString, description);
 
     frmMain window(QLocale::c());
-    QAccessibleInterface* accessible = Accessible(Child<QPushButton>(window, button.toLatin1().constData()));
+    auto* push = Child<QPushButton>(window, button.toLatin1().constData());
+    QCOMPARE(push->text(), name);
+    QCOMPARE(push->toolTip(), description);
+    QAccessibleInterface* accessible = Accessible(push);
     QCOMPARE(accessible->role(), QAccessible::Button);
     QCOMPARE(accessible->text(QAccessible::Name), name);
     QCOMPARE(accessible->text(QAccessible::Description), description);
