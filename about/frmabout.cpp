@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "frmabout.h"
+#include "about/frmabout.h"
 
 #include "corvalen_version.h"
 #include "frmabout_layout.h"
-#include "program.h"
+#include "widgets/program.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -33,14 +33,13 @@ void frmAbout::ShowModal(QWidget* owner)
 
 frmAbout::frmAbout(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+                         | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(ToQString(layout::kAboutCaption));
     setWindowIcon(corvalen::ProgramIcon());
     setFont(corvalen::ProgramFont(layout::kWindowFont));
     setFixedSize(layout::TwipsToPixels(layout::kAboutClientWidthTwips), layout::TwipsToPixels(layout::kAboutClientHeightTwips));
-    setModal(true);
 
     cmdOK = new QPushButton(ToQString(layout::AboutControl("cmdOK").text), this);
     Place(*cmdOK, layout::AboutControl("cmdOK"));

@@ -3,7 +3,7 @@
 
 // The About window's layout, in twips (see layout_units.h).
 
-#include "layout_units.h"
+#include "widgets/layout_units.h"
 
 #include <QColor>
 

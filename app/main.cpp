@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "frmmain.h"
+#include "mainwindow/frmmain.h"
 #include "corvalen_version.h"
-#include "program.h"
+#include "widgets/program.h"
 
 #include <QApplication>
 

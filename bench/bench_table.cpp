@@ -2,8 +2,8 @@
 // How long computing and formatting every pair of bars takes: the whole
 // window's work for all 160,801 positions, and the command-line table.
 
-#include "report.h"
-#include "table.h"
+#include "calc/report.h"
+#include "cli/table.h"
 
 #include <benchmark/benchmark.h>
 
@@ -63,8 +63,8 @@ void OneBarStep(benchmark::State& state)
     BarValue bar2 = kBarMin;
     for (auto _ : state) {
         bar2 = bar2 == kBarMax ? kBarMin : static_cast<BarValue>(bar2 + 1);
-        const LoadTexts load = LoadSideTexts(bar2);
-        const CombinedTexts combined = CombinedResultTexts(150, bar2);
+        const OutputTexts load = LoadSideTexts(bar2);
+        const OutputTexts combined = CombinedResultTexts(150, bar2);
         benchmark::DoNotOptimize(load);
         benchmark::DoNotOptimize(combined);
     }

@@ -51,6 +51,9 @@ float ReturnLossDb(float gamma) noexcept
 
 float LoadMismatchLossDb(float returnLossDb) noexcept
 {
+    // Undoes RL = -20 log10(gamma). Negating after the division and squaring
+    // with pow are both exact here (a float's square fits in a double), so
+    // they give the same bits as -RL / 20 and gamma * gamma would.
     const double e = (static_cast<double>(returnLossDb) / 20.0) * -1.0;
     // At 2000 dB this underflows to zero in single precision, which is intended:
     // the loss then comes out as zero.

@@ -41,8 +41,9 @@ float BarToGamma(BarValue bar);
 
 float ReturnLossDb(float gamma) noexcept;
 
-// The load's mismatch loss, derived again from the rounded return loss rather
-// than from the gamma, so it matches what a user computes from the shown value.
+// The load's mismatch loss, -10 log10(1 - gamma^2), with the gamma derived
+// again from the float return loss rather than taken from the side's gamma;
+// the round trip through the return loss moves some printed losses.
 float LoadMismatchLossDb(float returnLossDb) noexcept;
 
 // Results of the source and load taken together.

@@ -23,14 +23,55 @@ std::string WithPrefix(std::string_view prefix, std::string value, std::string_v
     return text;
 }
 
-OutputTexts Compose(SourceTexts source, LoadTexts load, CombinedTexts combined)
+// Side return losses above this print as a fixed text instead of a number.
+constexpr float kReturnLossCeilingDb = 70.0f;
+
+std::string ReturnLossText(float returnLossDb, std::string_view decimalMark)
 {
-    return {std::move(source.vswr),          std::move(source.returnLoss),
-            std::move(load.vswr),            std::move(load.returnLoss),
-            std::move(load.mismatchLoss),    std::move(combined.maxVswr),
-            std::move(combined.totalReturnLoss), std::move(combined.plusMismatch),
-            std::move(combined.minusMismatch), std::move(combined.gamma1),
-            std::move(combined.gamma2)};
+    if (returnLossDb > kReturnLossCeilingDb)
+        return "Return Loss > 70 dB";
+    return WithPrefix("Return Loss = ", FormatFixed(returnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
+}
+
+std::string MismatchLossText(float mismatchLossDb, std::string_view decimalMark)
+{
+    return WithPrefix("Mismatch Loss @ Load = ",
+                      FormatFixed(mismatchLossDb, Pattern::TwoDecimals, decimalMark), " dB");
+}
+
+std::string MaxVswrText(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Maximum VSWR = ", FormatFixed(combined.maxVswr, Pattern::TwoDecimals, decimalMark));
+}
+
+std::string TotalReturnLossText(const CombinedResults& combined, std::string_view decimalMark)
+{
+    if (combined.infinite)
+        return "Combined Return Loss = Infinite";
+    return WithPrefix("Combined Return Loss = ",
+                      FormatFixed(*combined.combinedReturnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
+}
+
+std::string PlusMismatchText(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Plus Uncertainty = ", FormatFixed(combined.plusDb, Pattern::ThreeDecimals, decimalMark),
+                      " dB");
+}
+
+std::string MinusMismatchText(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Minus Uncertainty = ",
+                      FormatFixed(combined.minusDb, Pattern::ThreeDecimals, decimalMark), " dB");
+}
+
+std::string Gamma1Text(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Gamma 1 = ", FormatFixed(combined.gamma1, Pattern::ThreeDecimals, decimalMark));
+}
+
+std::string Gamma2Text(const CombinedResults& combined, std::string_view decimalMark)
+{
+    return WithPrefix("Gamma 2 = ", FormatFixed(combined.gamma2, Pattern::ThreeDecimals, decimalMark));
 }
 
 }  // namespace
@@ -91,80 +132,49 @@ std::string VswrText(float vswr, std::string_view decimalMark)
     return FormatFixed(vswr, Pattern::TwoDecimals, decimalMark);
 }
 
-std::string ReturnLossText(float returnLossDb, std::string_view decimalMark)
+OutputTexts SourceSideTexts(BarValue bar1, std::string_view decimalMark)
 {
-    if (returnLossDb > kReturnLossCeilingDb)
-        return "Return Loss > 70 dB";
-    return WithPrefix("Return Loss = ", FormatFixed(returnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
+    OutputTexts texts;
+    texts.returnLoss1 = ReturnLossText(ReturnLossDb(BarToGamma(bar1)), decimalMark);
+    texts.vswr1 = VswrText(BarToVswr(bar1), decimalMark);
+    return texts;
 }
 
-std::string MismatchLossText(float mismatchLossDb, std::string_view decimalMark)
-{
-    return WithPrefix("Mismatch Loss @ Load = ",
-                      FormatFixed(mismatchLossDb, Pattern::TwoDecimals, decimalMark), " dB");
-}
-
-std::string MaxVswrText(const CombinedResults& combined, std::string_view decimalMark)
-{
-    return WithPrefix("Maximum VSWR = ", FormatFixed(combined.maxVswr, Pattern::TwoDecimals, decimalMark));
-}
-
-std::string TotalReturnLossText(const CombinedResults& combined, std::string_view decimalMark)
-{
-    if (combined.infinite)
-        return "Combined Return Loss = Infinite";
-    return WithPrefix("Combined Return Loss = ",
-                      FormatFixed(*combined.combinedReturnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
-}
-
-std::string PlusMismatchText(const CombinedResults& combined, std::string_view decimalMark)
-{
-    return WithPrefix("Plus Uncertainty = ", FormatFixed(combined.plusDb, Pattern::ThreeDecimals, decimalMark),
-                      " dB");
-}
-
-std::string MinusMismatchText(const CombinedResults& combined, std::string_view decimalMark)
-{
-    return WithPrefix("Minus Uncertainty = ",
-                      FormatFixed(combined.minusDb, Pattern::ThreeDecimals, decimalMark), " dB");
-}
-
-std::string Gamma1Text(const CombinedResults& combined, std::string_view decimalMark)
-{
-    return WithPrefix("Gamma 1 = ", FormatFixed(combined.gamma1, Pattern::ThreeDecimals, decimalMark));
-}
-
-std::string Gamma2Text(const CombinedResults& combined, std::string_view decimalMark)
-{
-    return WithPrefix("Gamma 2 = ", FormatFixed(combined.gamma2, Pattern::ThreeDecimals, decimalMark));
-}
-
-SourceTexts SourceSideTexts(BarValue bar1, std::string_view decimalMark)
-{
-    const float returnLossDb = ReturnLossDb(BarToGamma(bar1));
-    return {ReturnLossText(returnLossDb, decimalMark), VswrText(BarToVswr(bar1), decimalMark)};
-}
-
-LoadTexts LoadSideTexts(BarValue bar2, std::string_view decimalMark)
+OutputTexts LoadSideTexts(BarValue bar2, std::string_view decimalMark)
 {
     const float returnLossDb = ReturnLossDb(BarToGamma(bar2));
-    const float mismatchLossDb = LoadMismatchLossDb(returnLossDb);
-    return {ReturnLossText(returnLossDb, decimalMark), MismatchLossText(mismatchLossDb, decimalMark),
-            VswrText(BarToVswr(bar2), decimalMark)};
+    OutputTexts texts;
+    texts.returnLoss2 = ReturnLossText(returnLossDb, decimalMark);
+    texts.mismatchLoss = MismatchLossText(LoadMismatchLossDb(returnLossDb), decimalMark);
+    texts.vswr2 = VswrText(BarToVswr(bar2), decimalMark);
+    return texts;
 }
 
-CombinedTexts CombinedResultTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)
+OutputTexts CombinedResultTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)
 {
     const CombinedResults combined(bar1, bar2);
-    return {MaxVswrText(combined, decimalMark),      TotalReturnLossText(combined, decimalMark),
-            PlusMismatchText(combined, decimalMark), MinusMismatchText(combined, decimalMark),
-            Gamma1Text(combined, decimalMark),       Gamma2Text(combined, decimalMark)};
+    OutputTexts texts;
+    texts.maxVswr = MaxVswrText(combined, decimalMark);
+    texts.totalReturnLoss = TotalReturnLossText(combined, decimalMark);
+    texts.plusMismatch = PlusMismatchText(combined, decimalMark);
+    texts.minusMismatch = MinusMismatchText(combined, decimalMark);
+    texts.gamma1 = Gamma1Text(combined, decimalMark);
+    texts.gamma2 = Gamma2Text(combined, decimalMark);
+    return texts;
 }
 
 OutputTexts ComputeOutputTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)
 {
-    return Compose(SourceSideTexts(bar1, decimalMark), LoadSideTexts(bar2, decimalMark),
-                   CombinedResultTexts(bar1, bar2, decimalMark));
+    OutputTexts texts = CombinedResultTexts(bar1, bar2, decimalMark);
+    OutputTexts source = SourceSideTexts(bar1, decimalMark);
+    OutputTexts load = LoadSideTexts(bar2, decimalMark);
+    for (const OutputLabel& label : kOutputLabels) {
+        if (label.group == OutputGroup::Source)
+            texts.*label.text = std::move(source.*label.text);
+        else if (label.group == OutputGroup::Load)
+            texts.*label.text = std::move(load.*label.text);
+    }
+    return texts;
 }
 
 }  // namespace corvalen

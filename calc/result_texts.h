@@ -5,6 +5,7 @@
 
 #include "mismatch.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -24,59 +25,54 @@ inline constexpr std::string_view kPointMark = ".";
 // Throws std::domain_error for infinities and NaN, which no result reaches.
 std::string FormatFixed(float x, Pattern pattern, std::string_view decimalMark = kPointMark);
 
-// Side returns losses above this print as a fixed text instead of a number.
-inline constexpr float kReturnLossCeilingDb = 70.0f;
-
 std::string VswrText(float vswr, std::string_view decimalMark = kPointMark);
-std::string ReturnLossText(float returnLossDb, std::string_view decimalMark = kPointMark);
-std::string MismatchLossText(float mismatchLossDb, std::string_view decimalMark = kPointMark);
-std::string MaxVswrText(const CombinedResults& combined, std::string_view decimalMark = kPointMark);
-std::string TotalReturnLossText(const CombinedResults& combined, std::string_view decimalMark = kPointMark);
-std::string PlusMismatchText(const CombinedResults& combined, std::string_view decimalMark = kPointMark);
-std::string MinusMismatchText(const CombinedResults& combined, std::string_view decimalMark = kPointMark);
-std::string Gamma1Text(const CombinedResults& combined, std::string_view decimalMark = kPointMark);
-std::string Gamma2Text(const CombinedResults& combined, std::string_view decimalMark = kPointMark);
-
-// What the source bar's change writes: lblRL1 and lblVSWR1.
-struct SourceTexts {
-    std::string returnLoss;
-    std::string vswr;
-};
-SourceTexts SourceSideTexts(BarValue bar1, std::string_view decimalMark = kPointMark);
-
-// What the load bar's change writes: lblRL2, lblMismatchLoss and lblVSWR2.
-struct LoadTexts {
-    std::string returnLoss;
-    std::string mismatchLoss;
-    std::string vswr;
-};
-LoadTexts LoadSideTexts(BarValue bar2, std::string_view decimalMark = kPointMark);
-
-// What the combined update writes, in its order of writing.
-struct CombinedTexts {
-    std::string maxVswr;          // lblMaxVSWR
-    std::string totalReturnLoss;  // lblTotalReturnLoss
-    std::string plusMismatch;     // lblPlusMisMatch
-    std::string minusMismatch;    // lblMinusMisMatch
-    std::string gamma1;           // lblGamma1
-    std::string gamma2;           // lblGamma2
-};
-CombinedTexts CombinedResultTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark = kPointMark);
 
 // The eleven output label texts.
 struct OutputTexts {
-    std::string vswr1;            // lblVSWR1
-    std::string returnLoss1;      // lblRL1
-    std::string vswr2;            // lblVSWR2
-    std::string returnLoss2;      // lblRL2
-    std::string mismatchLoss;     // lblMismatchLoss
-    std::string maxVswr;          // lblMaxVSWR
-    std::string totalReturnLoss;  // lblTotalReturnLoss
-    std::string plusMismatch;     // lblPlusMisMatch
-    std::string minusMismatch;    // lblMinusMisMatch
-    std::string gamma1;           // lblGamma1
-    std::string gamma2;           // lblGamma2
+    std::string vswr1;
+    std::string returnLoss1;
+    std::string vswr2;
+    std::string returnLoss2;
+    std::string mismatchLoss;
+    std::string maxVswr;
+    std::string totalReturnLoss;
+    std::string plusMismatch;
+    std::string minusMismatch;
+    std::string gamma1;
+    std::string gamma2;
 };
+
+// Which change handling writes a label: the source bar's, the load bar's, or
+// the combined update that both run after their own side.
+enum class OutputGroup { Source, Load, Combined };
+
+struct OutputLabel {
+    std::string_view name;  // the label's object name
+    OutputGroup group;
+    std::string OutputTexts::*text;
+};
+
+// The output labels in the order of the command-line table's columns.
+inline constexpr std::array<OutputLabel, 11> kOutputLabels{{
+    {"lblVSWR1", OutputGroup::Source, &OutputTexts::vswr1},
+    {"lblRL1", OutputGroup::Source, &OutputTexts::returnLoss1},
+    {"lblVSWR2", OutputGroup::Load, &OutputTexts::vswr2},
+    {"lblRL2", OutputGroup::Load, &OutputTexts::returnLoss2},
+    {"lblMismatchLoss", OutputGroup::Load, &OutputTexts::mismatchLoss},
+    {"lblMaxVSWR", OutputGroup::Combined, &OutputTexts::maxVswr},
+    {"lblTotalReturnLoss", OutputGroup::Combined, &OutputTexts::totalReturnLoss},
+    {"lblPlusMisMatch", OutputGroup::Combined, &OutputTexts::plusMismatch},
+    {"lblMinusMisMatch", OutputGroup::Combined, &OutputTexts::minusMismatch},
+    {"lblGamma1", OutputGroup::Combined, &OutputTexts::gamma1},
+    {"lblGamma2", OutputGroup::Combined, &OutputTexts::gamma2},
+}};
+
+// Each group's texts; the other labels' texts stay empty.
+OutputTexts SourceSideTexts(BarValue bar1, std::string_view decimalMark = kPointMark);
+OutputTexts LoadSideTexts(BarValue bar2, std::string_view decimalMark = kPointMark);
+OutputTexts CombinedResultTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark = kPointMark);
+
+// All eleven texts.
 OutputTexts ComputeOutputTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark = kPointMark);
 
 }  // namespace corvalen

@@ -4,7 +4,7 @@
 // Command-line parsing for corvalen-cli. Parsing never depends on the locale:
 // a VSWR is ASCII digits with an optional point and one or two decimals.
 
-#include "mismatch.h"
+#include "calc/mismatch.h"
 
 #include <optional>
 #include <string>

@@ -2,7 +2,7 @@
 // corvalen-cli: prints the texts of the Corvalen window for scripts and test benches.
 
 #include "arguments.h"
-#include "report.h"
+#include "calc/report.h"
 #include "table.h"
 #include "corvalen_version.h"
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "frmmain.h"
 
-#include "frmabout.h"
+#include "about/frmabout.h"
 #include "frmmain_layout.h"
-#include "program.h"
-#include "report.h"
-#include "result_texts.h"
-#include "vswr_scroll_bar.h"
+#include "widgets/program.h"
+#include "calc/report.h"
+#include "calc/result_texts.h"
+#include "widgets/vswr_scroll_bar.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -24,11 +24,6 @@ using corvalen::ToQString;
 
 namespace {
 
-std::string LabelText(const QLabel& label)
-{
-    return label.text().toStdString();
-}
-
 corvalen::BarValue Position(const VswrScrollBar& bar)
 {
     return static_cast<corvalen::BarValue>(bar.value());
@@ -40,7 +35,6 @@ QPushButton* MakeButton(QWidget* parent, const layout::ControlLayout& row, std::
     Place(*button, row);
     button->setToolTip(ToQString(toolTip));
     button->setAccessibleDescription(ToQString(toolTip));
-    button->setAutoDefault(false);
     return button;
 }
 
@@ -83,24 +77,24 @@ void frmMain::CreateControls()
 {
     // Created in tab order, so the focus chain needs no further arranging.
     hsVSWR1 = MakeBar(this, layout::MainControl("hsVSWR1"), layout::MainControl("Label1"));
-    lblVSWR1 = MakeLabel(this, layout::MainControl("lblVSWR1"));
-    lblVSWR2 = MakeLabel(this, layout::MainControl("lblVSWR2"));
+    QLabel* lblVSWR1 = MakeLabel(this, layout::MainControl("lblVSWR1"));
+    QLabel* lblVSWR2 = MakeLabel(this, layout::MainControl("lblVSWR2"));
     hsVSWR2 = MakeBar(this, layout::MainControl("hsVSWR2"), layout::MainControl("Label2"));
-    Label1 = MakeLabel(this, layout::MainControl("Label1"));
-    Label2 = MakeLabel(this, layout::MainControl("Label2"));
-    Label3 = MakeLabel(this, layout::MainControl("Label3"));
-    lblMaxVSWR = MakeLabel(this, layout::MainControl("lblMaxVSWR"));
-    lblTotalReturnLoss = MakeLabel(this, layout::MainControl("lblTotalReturnLoss"));
-    lblPlusMisMatch = MakeLabel(this, layout::MainControl("lblPlusMisMatch"));
-    lblMinusMisMatch = MakeLabel(this, layout::MainControl("lblMinusMisMatch"));
-    lblGamma1 = MakeLabel(this, layout::MainControl("lblGamma1"));
-    lblGamma2 = MakeLabel(this, layout::MainControl("lblGamma2"));
-    cmdCopy = MakeButton(this, layout::MainControl("cmdCopy"), layout::MainToolTip("cmdCopy"));
-    cmdQuit = MakeButton(this, layout::MainControl("cmdQuit"), layout::MainToolTip("cmdQuit"));
-    cmdAbout = MakeButton(this, layout::MainControl("cmdAbout"), layout::MainToolTip("cmdAbout"));
-    lblRL1 = MakeLabel(this, layout::MainControl("lblRL1"));
-    lblRL2 = MakeLabel(this, layout::MainControl("lblRL2"));
-    lblMismatchLoss = MakeLabel(this, layout::MainControl("lblMismatchLoss"));
+    const QLabel* Label1 = MakeLabel(this, layout::MainControl("Label1"));
+    const QLabel* Label2 = MakeLabel(this, layout::MainControl("Label2"));
+    MakeLabel(this, layout::MainControl("Label3"));
+    MakeLabel(this, layout::MainControl("lblMaxVSWR"));
+    MakeLabel(this, layout::MainControl("lblTotalReturnLoss"));
+    MakeLabel(this, layout::MainControl("lblPlusMisMatch"));
+    MakeLabel(this, layout::MainControl("lblMinusMisMatch"));
+    MakeLabel(this, layout::MainControl("lblGamma1"));
+    MakeLabel(this, layout::MainControl("lblGamma2"));
+    const QPushButton* cmdCopy = MakeButton(this, layout::MainControl("cmdCopy"), layout::MainToolTip("cmdCopy"));
+    const QPushButton* cmdQuit = MakeButton(this, layout::MainControl("cmdQuit"), layout::MainToolTip("cmdQuit"));
+    const QPushButton* cmdAbout = MakeButton(this, layout::MainControl("cmdAbout"), layout::MainToolTip("cmdAbout"));
+    QLabel* lblRL1 = MakeLabel(this, layout::MainControl("lblRL1"));
+    QLabel* lblRL2 = MakeLabel(this, layout::MainControl("lblRL2"));
+    MakeLabel(this, layout::MainControl("lblMismatchLoss"));
 
     // Top-aligned, a 24 pt line is taller than the readout's 33 pixels and the
     // tail of a decimal comma would be cut off; centred, the ink fits.
@@ -124,60 +118,52 @@ void frmMain::CreateControls()
 
 void frmMain::Form_Load()
 {
-    // Setting a bar to the position it already holds reports no change, yet
-    // every placeholder must be replaced before the window is shown.
-    const auto setAndHandle = [this](VswrScrollBar& bar, void (frmMain::*change)()) {
-        const bool unchanged = bar.value() == corvalen::kBarMin;
-        bar.setValue(corvalen::kBarMin);
-        if (unchanged)
-            (this->*change)();
-    };
-    setAndHandle(*hsVSWR1, &frmMain::hsVSWR1_Change);
-    setAndHandle(*hsVSWR2, &frmMain::hsVSWR2_Change);
+    // The bars already stand at 1.00, so setting them reports no change: run
+    // each change handling here, which replaces every placeholder text.
+    hsVSWR1->setValue(corvalen::kBarMin);
+    hsVSWR1_Change();
+    hsVSWR2->setValue(corvalen::kBarMin);
+    hsVSWR2_Change();
 }
 
 void frmMain::hsVSWR1_Change()
 {
-    const corvalen::SourceTexts texts = corvalen::SourceSideTexts(Position(*hsVSWR1), decimalMark_);
-    lblRL1->setText(QString::fromStdString(texts.returnLoss));
-    lblVSWR1->setText(QString::fromStdString(texts.vswr));
+    WriteOutputs(corvalen::OutputGroup::Source, corvalen::SourceSideTexts(Position(*hsVSWR1), decimalMark_));
     UpdateResults();
 }
 
 void frmMain::hsVSWR2_Change()
 {
-    const corvalen::LoadTexts texts = corvalen::LoadSideTexts(Position(*hsVSWR2), decimalMark_);
-    lblRL2->setText(QString::fromStdString(texts.returnLoss));
-    lblMismatchLoss->setText(QString::fromStdString(texts.mismatchLoss));
-    lblVSWR2->setText(QString::fromStdString(texts.vswr));
+    WriteOutputs(corvalen::OutputGroup::Load, corvalen::LoadSideTexts(Position(*hsVSWR2), decimalMark_));
     UpdateResults();
 }
 
 void frmMain::UpdateResults()
 {
-    const corvalen::CombinedTexts texts = corvalen::CombinedResultTexts(Position(*hsVSWR1), Position(*hsVSWR2), decimalMark_);
-    lblMaxVSWR->setText(QString::fromStdString(texts.maxVswr));
-    lblTotalReturnLoss->setText(QString::fromStdString(texts.totalReturnLoss));
-    lblPlusMisMatch->setText(QString::fromStdString(texts.plusMismatch));
-    lblMinusMisMatch->setText(QString::fromStdString(texts.minusMismatch));
-    lblGamma1->setText(QString::fromStdString(texts.gamma1));
-    lblGamma2->setText(QString::fromStdString(texts.gamma2));
+    WriteOutputs(corvalen::OutputGroup::Combined,
+                 corvalen::CombinedResultTexts(Position(*hsVSWR1), Position(*hsVSWR2), decimalMark_));
+}
+
+QLabel& frmMain::Output(const corvalen::OutputLabel& label) const
+{
+    auto* output = findChild<QLabel*>(ToQString(label.name), Qt::FindDirectChildrenOnly);
+    Q_ASSERT(output);
+    return *output;
+}
+
+void frmMain::WriteOutputs(corvalen::OutputGroup group, const corvalen::OutputTexts& texts)
+{
+    for (const corvalen::OutputLabel& label : corvalen::kOutputLabels) {
+        if (label.group == group)
+            Output(label).setText(QString::fromStdString(texts.*label.text));
+    }
 }
 
 QString frmMain::BuildReport() const
 {
     corvalen::OutputTexts texts;
-    texts.vswr1 = LabelText(*lblVSWR1);
-    texts.returnLoss1 = LabelText(*lblRL1);
-    texts.vswr2 = LabelText(*lblVSWR2);
-    texts.returnLoss2 = LabelText(*lblRL2);
-    texts.gamma1 = LabelText(*lblGamma1);
-    texts.gamma2 = LabelText(*lblGamma2);
-    texts.maxVswr = LabelText(*lblMaxVSWR);
-    texts.totalReturnLoss = LabelText(*lblTotalReturnLoss);
-    texts.plusMismatch = LabelText(*lblPlusMisMatch);
-    texts.minusMismatch = LabelText(*lblMinusMisMatch);
-    texts.mismatchLoss = LabelText(*lblMismatchLoss);
+    for (const corvalen::OutputLabel& label : corvalen::kOutputLabels)
+        texts.*label.text = Output(label).text().toStdString();
     return QString::fromStdString(corvalen::BuildReport(texts));
 }
 

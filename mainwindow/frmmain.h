@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "calc/result_texts.h"
+
 #include <QLocale>
 #include <QWidget>
 
@@ -8,7 +10,6 @@
 
 class QClipboard;
 class QLabel;
-class QPushButton;
 class VswrScrollBar;
 
 // The main window. It keeps no results of its own: each lives only as the
@@ -37,25 +38,12 @@ private:
     void cmdQuit_Click();
     QString BuildReport() const;
 
+    // The output labels are found by name: the results live only in their texts.
+    QLabel& Output(const corvalen::OutputLabel& label) const;
+    void WriteOutputs(corvalen::OutputGroup group, const corvalen::OutputTexts& texts);
+
     const std::string decimalMark_;
 
     VswrScrollBar* hsVSWR1 = nullptr;
     VswrScrollBar* hsVSWR2 = nullptr;
-    QLabel* lblVSWR1 = nullptr;
-    QLabel* lblVSWR2 = nullptr;
-    QLabel* lblRL1 = nullptr;
-    QLabel* lblRL2 = nullptr;
-    QLabel* lblMismatchLoss = nullptr;
-    QLabel* lblMaxVSWR = nullptr;
-    QLabel* lblTotalReturnLoss = nullptr;
-    QLabel* lblPlusMisMatch = nullptr;
-    QLabel* lblMinusMisMatch = nullptr;
-    QLabel* lblGamma1 = nullptr;
-    QLabel* lblGamma2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QPushButton* cmdCopy = nullptr;
-    QPushButton* cmdQuit = nullptr;
-    QPushButton* cmdAbout = nullptr;
 };

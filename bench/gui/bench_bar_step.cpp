@@ -3,7 +3,7 @@
 // handling and UpdateResults, up to the label texts (painting comes later,
 // from the event loop).
 
-#include "frmmain.h"
+#include "mainwindow/frmmain.h"
 
 #include <QScrollBar>
 #include <QTest>

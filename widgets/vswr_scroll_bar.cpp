@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "vswr_scroll_bar.h"
 
-#include "mismatch.h"
-#include "result_texts.h"
+#include "calc/mismatch.h"
+#include "calc/result_texts.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
@@ -105,5 +105,8 @@ void VswrScrollBar::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setPen(QPen(palette().color(QPalette::Highlight), 1.0));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(thumb.adjusted(2, 2, -3, -3));
+    // Inside the thumb's bevel. A one-pixel pen draws a rectangle one pixel
+    // wider and taller than its QRect, hence the extra pixel on the far sides.
+    constexpr int kInsetPixels = 2;
+    painter.drawRect(thumb.adjusted(kInsetPixels, kInsetPixels, -kInsetPixels - 1, -kInsetPixels - 1));
 }
