@@ -23,16 +23,6 @@ std::string WithPrefix(std::string_view prefix, std::string value, std::string_v
     return text;
 }
 
-// Side return losses above this print as a fixed text instead of a number.
-constexpr float kReturnLossCeilingDb = 70.0f;
-
-std::string ReturnLossText(float returnLossDb, std::string_view decimalMark)
-{
-    if (returnLossDb > kReturnLossCeilingDb)
-        return "Return Loss > 70 dB";
-    return WithPrefix("Return Loss = ", FormatFixed(returnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
-}
-
 std::string MismatchLossText(float mismatchLossDb, std::string_view decimalMark)
 {
     return WithPrefix("Mismatch Loss @ Load = ",
@@ -130,6 +120,13 @@ std::string FormatFixed(float x, Pattern pattern, std::string_view decimalMark)
 std::string VswrText(float vswr, std::string_view decimalMark)
 {
     return FormatFixed(vswr, Pattern::TwoDecimals, decimalMark);
+}
+
+std::string ReturnLossText(float returnLossDb, std::string_view decimalMark)
+{
+    if (returnLossDb > kReturnLossCeilingDb)
+        return "Return Loss > 70 dB";
+    return WithPrefix("Return Loss = ", FormatFixed(returnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
 }
 
 OutputTexts SourceSideTexts(BarValue bar1, std::string_view decimalMark)

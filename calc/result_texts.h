@@ -27,6 +27,10 @@ std::string FormatFixed(float x, Pattern pattern, std::string_view decimalMark =
 
 std::string VswrText(float vswr, std::string_view decimalMark = kPointMark);
 
+// Side return losses above this print as a fixed text instead of a number.
+inline constexpr float kReturnLossCeilingDb = 70.0f;
+std::string ReturnLossText(float returnLossDb, std::string_view decimalMark = kPointMark);
+
 // The eleven output label texts.
 struct OutputTexts {
     std::string vswr1;

@@ -19,11 +19,36 @@ UsageError Error(std::string_view subject, std::string_view accepted)
     return {message};
 }
 
-// NAME 'value', quoted so that an empty or blank value still shows.
+// Longer arguments are cut in the message, which stays one short line.
+constexpr std::size_t kShownBytes = 40;
+
+// NAME 'value', quoted so that an empty or blank value still shows. Bytes that
+// are not printable ASCII are escaped: a newline would break the one-line
+// message and an escape sequence would reach the terminal.
 std::string Quoted(std::string_view name, std::string_view value)
 {
+    constexpr std::string_view hex = "0123456789abcdef";
     std::string text(name);
-    text.append(" '").append(value).append("'");
+    text.append(" '");
+    for (const char c : value.substr(0, kShownBytes)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '\'') {
+            text.push_back('\\');
+            text.push_back(c);
+        } else if (byte >= 0x20 && byte < 0x7f) {
+            text.push_back(c);
+        } else if (c == '\n') {
+            text.append("\\n");
+        } else if (c == '\t') {
+            text.append("\\t");
+        } else {
+            text.append("\\x").push_back(hex[byte >> 4]);
+            text.push_back(hex[byte & 0xf]);
+        }
+    }
+    text.append("'");
+    if (value.size() > kShownBytes)
+        text.append("... (").append(std::to_string(value.size())).append(" bytes)");
     return text;
 }
 
@@ -87,10 +112,14 @@ ParseResult ParseTable(const std::vector<std::string_view>& arguments)
 std::optional<BarValue> ParseVswr(std::string_view text)
 {
     const std::size_t point = text.find('.');
-    const std::string_view whole = text.substr(0, point);
+    std::string_view whole = text.substr(0, point);
     const std::string_view decimals = point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
 
-    if (whole.empty() || whole.size() > 3)  // 3 digits still allow 001.50
+    // Leading zeros are taken however many there are; what is left of the
+    // whole number has one digit in range, so it cannot overflow.
+    while (whole.size() > 1 && whole.front() == '0')
+        whole.remove_prefix(1);
+    if (whole.size() != 1)
         return std::nullopt;
     if (point != std::string_view::npos && (decimals.empty() || decimals.size() > 2))
         return std::nullopt;
