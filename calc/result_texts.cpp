@@ -129,48 +129,62 @@ std::string ReturnLossText(float returnLossDb, std::string_view decimalMark)
     return WithPrefix("Return Loss = ", FormatFixed(returnLossDb, Pattern::TwoDecimals, decimalMark), " dB");
 }
 
-OutputTexts SourceSideTexts(BarValue bar1, std::string_view decimalMark)
+namespace {
+
+void WriteSourceTexts(BarValue bar1, std::string_view decimalMark, OutputTexts& texts)
 {
-    OutputTexts texts;
     texts.returnLoss1 = ReturnLossText(ReturnLossDb(BarToGamma(bar1)), decimalMark);
     texts.vswr1 = VswrText(BarToVswr(bar1), decimalMark);
-    return texts;
 }
 
-OutputTexts LoadSideTexts(BarValue bar2, std::string_view decimalMark)
+void WriteLoadTexts(BarValue bar2, std::string_view decimalMark, OutputTexts& texts)
 {
     const float returnLossDb = ReturnLossDb(BarToGamma(bar2));
-    OutputTexts texts;
     texts.returnLoss2 = ReturnLossText(returnLossDb, decimalMark);
     texts.mismatchLoss = MismatchLossText(LoadMismatchLossDb(returnLossDb), decimalMark);
     texts.vswr2 = VswrText(BarToVswr(bar2), decimalMark);
-    return texts;
 }
 
-OutputTexts CombinedResultTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)
+void WriteCombinedTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark, OutputTexts& texts)
 {
     const CombinedResults combined(bar1, bar2);
-    OutputTexts texts;
     texts.maxVswr = MaxVswrText(combined, decimalMark);
     texts.totalReturnLoss = TotalReturnLossText(combined, decimalMark);
     texts.plusMismatch = PlusMismatchText(combined, decimalMark);
     texts.minusMismatch = MinusMismatchText(combined, decimalMark);
     texts.gamma1 = Gamma1Text(combined, decimalMark);
     texts.gamma2 = Gamma2Text(combined, decimalMark);
+}
+
+}  // namespace
+
+OutputTexts SourceSideTexts(BarValue bar1, std::string_view decimalMark)
+{
+    OutputTexts texts;
+    WriteSourceTexts(bar1, decimalMark, texts);
+    return texts;
+}
+
+OutputTexts LoadSideTexts(BarValue bar2, std::string_view decimalMark)
+{
+    OutputTexts texts;
+    WriteLoadTexts(bar2, decimalMark, texts);
+    return texts;
+}
+
+OutputTexts CombinedResultTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)
+{
+    OutputTexts texts;
+    WriteCombinedTexts(bar1, bar2, decimalMark, texts);
     return texts;
 }
 
 OutputTexts ComputeOutputTexts(BarValue bar1, BarValue bar2, std::string_view decimalMark)
 {
-    OutputTexts texts = CombinedResultTexts(bar1, bar2, decimalMark);
-    OutputTexts source = SourceSideTexts(bar1, decimalMark);
-    OutputTexts load = LoadSideTexts(bar2, decimalMark);
-    for (const OutputLabel& label : kOutputLabels) {
-        if (label.group == OutputGroup::Source)
-            texts.*label.text = std::move(source.*label.text);
-        else if (label.group == OutputGroup::Load)
-            texts.*label.text = std::move(load.*label.text);
-    }
+    OutputTexts texts;
+    WriteSourceTexts(bar1, decimalMark, texts);
+    WriteLoadTexts(bar2, decimalMark, texts);
+    WriteCombinedTexts(bar1, bar2, decimalMark, texts);
     return texts;
 }
 
