@@ -109,8 +109,8 @@ std::string Quoted(std::string_view token)
 
 std::string Shown(double value)
 {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     return {buffer, result.ptr};
 }
 
