@@ -20,7 +20,7 @@ deb=$(ls "$work"/out/corvalen_"$version"_*.deb 2>/dev/null | head -n 1)
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 depends=$(dpkg-deb -f "$deb" Depends)
 depended_on=$(tr ',' '\n' <<<"$depends" | sed -e 's/^ *//' -e 's/ .*//')
-for needed in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation2; do
+for needed in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libqt6svg6 fonts-liberation2; do
     grep -qxF "$needed" <<<"$depended_on" || fail "Depends lacks $needed: $depends"
 done
 
@@ -33,6 +33,7 @@ for path in ./usr/bin/corvalen ./usr/bin/corvalen-cli \
     ./usr/share/man/man1/corvalen.1.gz ./usr/share/man/man1/corvalen-cli.1.gz; do
     grep -qxF "$path" <<<"$contents" || fail "package lacks $path"
 done
+grep -qE '^\./usr/lib/([^/]+/)?corvalen/corvalen-plot\.so$' <<<"$contents" || fail "package lacks the plot module"
 
 # A fresh root with an empty dpkg database; the libraries come from the host,
 # so dependencies are not installed into it.
@@ -51,5 +52,11 @@ cli="$root/usr/bin/corvalen-cli"
 [ "$("$cli" --version)" = "corvalen-cli $version" ] || fail "installed --version"
 expected=$'VSWR 1 (Source) = 1.50  Return Loss = 13.98 dB\r\nVSWR 2 (Load) = 2.00  Return Loss = 9.54 dB\r\n\r\nGamma 1 = 0.200\r\nGamma 2 = 0.333\r\n\r\nMaximum VSWR = 3.00\r\nCombined Return Loss = 6.02 dB\r\n\r\nPlus Uncertainty = 0.561 dB\r\nMinus Uncertainty = -0.599 dB\r\n\r\nMismatch Loss @ Load = 0.51 dB\r\n\r\n'
 [ "$("$cli" report 1.5 2; printf x)" = "${expected}x" ] || fail "installed report 1.5 2"
+
+# The sweep, and its plot module found from the installed program's own folder.
+printf '# MHz S RI R 50\n100 0.2 0\n200 0.2 0.1\n' >"$work/load.s1p"
+[ "$("$cli" sweep 1.5 "$work/load.s1p" --plot "$work/plot.png" | sed -n 2p | cut -f 1,2,4)" = $'100000000\t1.5000\t1.5000' ] \
+    || fail "installed sweep"
+[ -s "$work/plot.png" ] || fail "installed sweep --plot"
 
 echo "PASS: $(basename "$deb") installs and runs"
