@@ -7,6 +7,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <functional>
+#include <future>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -39,18 +42,37 @@ Side ReadSide(const SweepSide& side, double systemOhms)
 }
 
 // Four decimals, a point whatever the locale, and no minus sign on a zero.
+// Rounds the exact binary value half to even, as std::to_chars does, which
+// with a precision took a third of the whole sweep.
 void AppendValue(std::string& out, double value)
 {
     if (std::isinf(value)) {
         out.append(value > 0 ? "inf" : "-inf");
         return;
     }
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
-    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    if (text == "-0.0000")
-        text.remove_prefix(1);
-    out.append(text);
+    if (!(std::abs(value) < 1e14)) {
+        char buffer[400];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
+        out.append(buffer, result.ptr);
+        return;
+    }
+    const double scaled = value * 10000.0;
+    const double error = std::fma(value, 10000.0, -scaled);  // the exact product is scaled + error
+    const double whole = std::floor(scaled);
+    const double fraction = (scaled - whole) + error;
+    auto tenThousandths = static_cast<long long>(whole);
+    if (fraction > 0.5 || (fraction == 0.5 && tenThousandths % 2 != 0))
+        ++tenThousandths;
+    if (tenThousandths < 0)
+        out.push_back('-');
+    const unsigned long long magnitude = static_cast<unsigned long long>(tenThousandths < 0 ? -tenThousandths : tenThousandths);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, magnitude / 10000).ptr;
+    out.append(digits, end);
+    const auto decimals = static_cast<unsigned>(magnitude % 10000);
+    const char fraction4[5] = {'.', static_cast<char>('0' + decimals / 1000), static_cast<char>('0' + decimals / 100 % 10),
+                               static_cast<char>('0' + decimals / 10 % 10), static_cast<char>('0' + decimals % 10)};
+    out.append(fraction4, sizeof fraction4);
 }
 
 struct PlotSeries {
@@ -99,8 +121,17 @@ int RunSweepCommand(const SweepCommand& command, const std::function<void(std::s
     Side load;
     SweepSummary summary;
     try {
-        source = ReadSide(command.source, command.systemOhms);
-        load = ReadSide(command.load, command.systemOhms);
+        // The two files are read side by side; the source's error, if any, is the one reported.
+        auto sourceRead = std::async(std::launch::async, ReadSide, std::cref(command.source), command.systemOhms);
+        std::exception_ptr loadError;
+        try {
+            load = ReadSide(command.load, command.systemOhms);
+        } catch (const MeasuredError&) {
+            loadError = std::current_exception();
+        }
+        source = sourceRead.get();
+        if (loadError)
+            std::rethrow_exception(loadError);
         summary = PlanSweep(source, load);
     } catch (const MeasuredError& error) {
         Note(error.Located());

@@ -75,6 +75,36 @@ std::optional<double> ParseNumber(std::string_view token)
     return value;
 }
 
+// Whether the token reads as a number, for the values that are checked but not
+// kept: a scan of the characters, much cheaper than converting them.
+bool LooksNumeric(std::string_view token)
+{
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < token.size() && token[i] >= '0' && token[i] <= '9')
+            ++i;
+        return i - start;
+    };
+    if (i < token.size() && (token[i] == '+' || token[i] == '-'))
+        ++i;
+    std::size_t mantissa = digits();
+    if (i < token.size() && token[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+        ++i;
+        if (i < token.size() && (token[i] == '+' || token[i] == '-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == token.size();
+}
+
 // The number times 10^decimalExponent, rounded once from the decimal text, so that
 // 1.1 GHz is exactly 1100000000 Hz rather than 1.1 * 1e9.
 std::optional<double> ParseScaled(std::string_view token, int decimalExponent)
@@ -131,7 +161,8 @@ public:
 
     long number() const { return number_; }
 
-    // The next line without its line end; false after the last one.
+    // The next line without its line end; false after the last one. The view
+    // lasts until the next call.
     bool Next(std::string_view& line)
     {
         carry_.clear();
@@ -141,9 +172,17 @@ public:
                 const std::size_t available = end_ - begin_;
                 if (const void* newline = std::memchr(start, '\n', available)) {
                     const auto length = static_cast<std::size_t>(static_cast<const char*>(newline) - start);
+                    const std::size_t lineBegin = begin_;
                     begin_ += length + 1;
+                    ++number_;
+                    if (carry_.empty()) {
+                        if (firstBad_ >= lineBegin && firstBad_ < begin_)
+                            FailBinary();
+                        line = std::string_view(start, length);
+                        return true;
+                    }
                     carry_.append(start, length);
-                    return Hand(line);
+                    return HandCarry(line);
                 }
                 carry_.append(start, available);
                 begin_ = end_;
@@ -153,7 +192,10 @@ public:
                     throw MeasuredError(path_, number_, "line longer than " + std::to_string(kLongestLine) + " characters");
                 }
             } else if (atEnd_) {
-                return !carry_.empty() && Hand(line);
+                if (carry_.empty())
+                    return false;
+                ++number_;
+                return HandCarry(line);
             } else {
                 begin_ = 0;
                 end_ = std::fread(chunk_.data(), 1, chunk_.size(), file_.get());
@@ -162,26 +204,45 @@ public:
                         throw MeasuredError(path_, 0, std::string("cannot read: ") + std::strerror(errno));
                     atEnd_ = true;
                 }
+                firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_));
             }
         }
     }
 
 private:
-    bool Hand(std::string_view& line)
+    static bool IsBinary(unsigned char byte)
     {
-        ++number_;
+        return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' && byte != '\v')
+               || byte == 0x7f;
+    }
+
+    // The offset of the first byte that no text file holds, or npos. The loop
+    // without an early exit lets the compiler check many bytes at a time.
+    static std::size_t FirstBinaryByte(std::string_view text)
+    {
+        bool any = false;
+        for (const char c : text)
+            any |= IsBinary(static_cast<unsigned char>(c));
+        if (!any)
+            return std::string_view::npos;
+        return static_cast<std::size_t>(
+            std::find_if(text.begin(), text.end(), [](char c) { return IsBinary(static_cast<unsigned char>(c)); })
+            - text.begin());
+    }
+
+    bool HandCarry(std::string_view& line)
+    {
         RequireText(carry_);
         line = carry_;
         return true;
     }
 
+    [[noreturn]] void FailBinary() const { throw MeasuredError(path_, number_, "binary data, not a Touchstone file"); }
+
     void RequireText(std::string_view text) const
     {
-        for (const char c : text) {
-            const auto byte = static_cast<unsigned char>(c);
-            if ((byte < 0x20 && !IsBlank(c)) || byte == 0x7f)
-                throw MeasuredError(path_, number_, "binary data, not a Touchstone file");
-        }
+        if (FirstBinaryByte(text) != std::string_view::npos)
+            FailBinary();
     }
 
     std::string path_;
@@ -190,6 +251,7 @@ private:
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool atEnd_ = false;
+    std::size_t firstBad_ = std::string_view::npos;  // in the chunk
     std::string carry_;
     long number_ = 0;
 };
@@ -410,8 +472,8 @@ private:
                 first_ = Number(token);
             } else if (inRecord_ == selectedValue_ + 1) {
                 second_ = Number(token);
-            } else {
-                Number(token);
+            } else if (!LooksNumeric(token)) {
+                Number(token);  // says what is wrong
             }
             if (++inRecord_ == recordSize_)
                 EndRecord();
