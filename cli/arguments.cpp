@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "arguments.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
 namespace corvalen::cli {
 namespace {
 
@@ -107,6 +111,118 @@ ParseResult ParseTable(const std::vector<std::string_view>& arguments)
     return Command{table};
 }
 
+std::string Lower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return lower;
+}
+
+// A plain decimal such as 1.5 or 75, read the same in every locale.
+std::optional<double> ParseDecimal(std::string_view text)
+{
+    const std::size_t point = text.find('.');
+    const auto digits = [](std::string_view part) {
+        return !part.empty() && std::all_of(part.begin(), part.end(), IsDigit);
+    };
+    if (!digits(text.substr(0, point)) || (point != std::string_view::npos && !digits(text.substr(point + 1))))
+        return std::nullopt;
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return std::isfinite(value) ? std::optional(value) : std::nullopt;
+}
+
+std::variant<SweepSide, UsageError> ParseSweepSide(std::string_view role, std::string_view text)
+{
+    SweepSide side{std::string(text), std::string(text), 0, std::nullopt};
+    if (const auto vswr = ParseDecimal(text)) {
+        if (*vswr < 1.0)
+            return Error(Quoted(role, text), "a VSWR must be at least 1");
+        side.fixedVswr = vswr;
+        return side;
+    }
+    // FILE:Skk names a reflection; k written twice, as in S11 or S1010.
+    const std::size_t colon = text.rfind(':');
+    const std::string_view suffix = colon == std::string_view::npos ? std::string_view{} : text.substr(colon + 1);
+    if (suffix.size() >= 3 && (suffix[0] == 'S' || suffix[0] == 's')
+        && std::all_of(suffix.begin() + 1, suffix.end(), IsDigit)) {
+        const std::string_view digits = suffix.substr(1);
+        const std::string_view row = digits.substr(0, digits.size() / 2);
+        if (digits.size() % 2 != 0 || row != digits.substr(digits.size() / 2) || row.front() == '0')
+            return Error(Quoted(role, text), "name a reflection Skk, such as amp.s2p:S22");
+        std::from_chars(row.data(), row.data() + row.size(), side.port);
+        side.path = std::string(text.substr(0, colon));
+    }
+    if (side.path.empty())
+        return Error(Quoted(role, text), "expected a Touchstone file, FILE:Skk or a VSWR of at least 1");
+    return side;
+}
+
+ParseResult ParseSweep(const std::vector<std::string_view>& arguments)
+{
+    constexpr std::string_view kUsage =
+        "usage: corvalen-cli sweep SOURCE LOAD [--z0 OHMS] [--format tsv|csv] [--plot FILE]";
+    SweepCommand sweep;
+    std::vector<std::string_view> sides;
+    std::vector<std::string_view> given;
+
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        std::string_view option = arguments[i];
+        if (!option.starts_with("--")) {
+            if (sides.size() == 2)
+                return Error(Quoted("sweep", option), "unexpected extra argument; " + std::string(kUsage));
+            sides.push_back(option);
+            continue;
+        }
+        std::optional<std::string_view> value;
+        if (const auto equals = option.find('='); equals != std::string_view::npos) {
+            value = option.substr(equals + 1);
+            option = option.substr(0, equals);
+        }
+        if (option != "--z0" && option != "--format" && option != "--plot")
+            return Error(Quoted("sweep", arguments[i]), "unknown argument; " + std::string(kUsage));
+        if (std::find(given.begin(), given.end(), option) != given.end())
+            return Error(option, "given more than once");
+        given.push_back(option);
+        if (!value) {
+            if (i + 1 == arguments.size())
+                return Error(option, "missing its value");
+            value = arguments[++i];
+        }
+
+        if (option == "--z0") {
+            const auto ohms = ParseDecimal(*value);
+            if (!ohms || !(*ohms > 0.0))
+                return Error(Quoted(option, *value), "expected an impedance in ohms above 0, such as 50 or 75");
+            sweep.systemOhms = *ohms;
+        } else if (option == "--format") {
+            if (*value != "tsv" && *value != "csv")
+                return Error(Quoted(option, *value), "expected tsv or csv");
+            sweep.format = *value == "csv" ? SweepFormat::Csv : SweepFormat::Tsv;
+        } else {
+            const std::string lower = Lower(*value);
+            if (!lower.ends_with(".svg") && !lower.ends_with(".png"))
+                return Error(Quoted(option, *value), "expected a file name ending in .svg or .png");
+            sweep.plotPath = std::string(*value);
+        }
+    }
+    if (sides.size() < 2)
+        return Error("sweep", std::string(sides.empty() ? "missing SOURCE; " : "missing LOAD; ") + std::string(kUsage));
+
+    auto source = ParseSweepSide("SOURCE", sides[0]);
+    if (auto* error = std::get_if<UsageError>(&source))
+        return *error;
+    auto load = ParseSweepSide("LOAD", sides[1]);
+    if (auto* error = std::get_if<UsageError>(&load))
+        return *error;
+    sweep.source = std::get<SweepSide>(source);
+    sweep.load = std::get<SweepSide>(load);
+    if (sweep.source.fixedVswr && sweep.load.fixedVswr)
+        return Error("sweep", "at least one of SOURCE and LOAD must be a Touchstone file");
+    return Command{sweep};
+}
+
 }  // namespace
 
 std::optional<BarValue> ParseVswr(std::string_view text)
@@ -172,7 +288,9 @@ ParseResult ParseArguments(const std::vector<std::string_view>& arguments)
         return ParseReport(arguments);
     if (command == "table")
         return ParseTable(arguments);
-    return Error(Quoted("command", command), "expected report, table, --help or --version");
+    if (command == "sweep")
+        return ParseSweep(arguments);
+    return Error(Quoted("command", command), "expected report, table, sweep, --help or --version");
 }
 
 std::string UsageText()
@@ -180,6 +298,7 @@ std::string UsageText()
     return "Usage:\n"
            "  corvalen-cli report SOURCE LOAD\n"
            "  corvalen-cli table [--source FROM:TO] [--load FROM:TO]\n"
+           "  corvalen-cli sweep SOURCE LOAD [--z0 OHMS] [--format tsv|csv] [--plot FILE]\n"
            "  corvalen-cli --help | --version\n"
            "\n"
            "Prints the texts of the Corvalen window for a source and a load VSWR.\n"
@@ -189,9 +308,19 @@ std::string UsageText()
            "           source in the outer loop and load in the inner loop, both\n"
            "           ascending; each range defaults to 1.00:5.00\n"
            "\n"
+           "  sweep    one row per frequency for a measured source and load: each\n"
+           "           side's VSWR and return loss, the load's mismatch loss, the\n"
+           "           maximum VSWR, combined return loss, uncertainty limits and\n"
+           "           the mismatch error from the measured phases. SOURCE and LOAD\n"
+           "           are Touchstone files (amp.s1p), a reflection of a multi-port\n"
+           "           file (amp.s2p:S22) or a fixed VSWR of at least 1 (1.5).\n"
+           "           --z0 sets the system impedance (50 ohms), --plot also draws\n"
+           "           the limits and the error into an .svg or .png file\n"
+           "\n"
            "A VSWR is a plain decimal from 1.00 to 5.00 with at most two decimals,\n"
            "such as 1.5, 2 or 4.99; the decimal mark is always a point.\n"
-           "Exit status: 0 on success, 1 if the output cannot be written, 2 on bad arguments.\n";
+           "Exit status: 0 on success, 1 if the output or plot cannot be written,\n"
+           "2 on bad arguments or a file that cannot be read.\n";
 }
 
 }  // namespace corvalen::cli

@@ -30,12 +30,29 @@ struct TableCommand {
     BarRange load;
 };
 
+// SOURCE or LOAD of a sweep: a Touchstone file, with the reflection to take for
+// files of more than one port, or a fixed VSWR of at least 1.
+struct SweepSide {
+    std::string name;  // as given, for messages and the plot title
+    std::string path;
+    int port = 0;      // k of Skk; 0 when none was named
+    std::optional<double> fixedVswr;
+};
+enum class SweepFormat { Tsv, Csv };
+struct SweepCommand {
+    SweepSide source;
+    SweepSide load;
+    double systemOhms = 50.0;
+    SweepFormat format = SweepFormat::Tsv;
+    std::optional<std::string> plotPath;
+};
+
 // One line for stderr, naming the argument and what is accepted.
 struct UsageError {
     std::string message;
 };
 
-using Command = std::variant<HelpCommand, VersionCommand, ReportCommand, TableCommand>;
+using Command = std::variant<HelpCommand, VersionCommand, ReportCommand, TableCommand, SweepCommand>;
 using ParseResult = std::variant<Command, UsageError>;
 
 // The bar position of a VSWR written like 1.5, 2 or 4.99, or nothing if the

@@ -3,6 +3,7 @@
 
 #include "arguments.h"
 #include "calc/report.h"
+#include "sweep_command.h"
 #include "table.h"
 #include "corvalen_version.h"
 
@@ -28,8 +29,9 @@ void Write(std::string_view text)
 
 int Run(const Command& command)
 {
+    int status = kExitOk;
     std::visit(
-        [](const auto& c) {
+        [&status](const auto& c) {
             using C = std::decay_t<decltype(c)>;
             if constexpr (std::is_same_v<C, HelpCommand>) {
                 Write(UsageText());
@@ -37,6 +39,8 @@ int Run(const Command& command)
                 Write("corvalen-cli " CORVALEN_VERSION_STRING "\n");
             } else if constexpr (std::is_same_v<C, ReportCommand>) {
                 Write(BuildReport(ComputeOutputTexts(c.source, c.load)));
+            } else if constexpr (std::is_same_v<C, SweepCommand>) {
+                status = RunSweepCommand(c, Write);
             } else {
                 WriteTable(c, Write);
             }
@@ -47,7 +51,7 @@ int Run(const Command& command)
         std::fputs("corvalen-cli: cannot write the output\n", stderr);
         return kExitWriteFailed;
     }
-    return kExitOk;
+    return status;
 }
 
 }  // namespace

@@ -22,6 +22,13 @@ QByteArray Describe(const ParseResult& result)
         return QStringLiteral("report %1 %2").arg(report->source).arg(report->load).toUtf8();
     if (const auto* table = std::get_if<TableCommand>(&command))
         return QStringLiteral("table %1:%2 %3:%4").arg(table->source.from).arg(table->source.to).arg(table->load.from).arg(table->load.to).toUtf8();
+    if (const auto* sweep = std::get_if<SweepCommand>(&command)) {
+        const auto side = [](const SweepSide& s) {
+            return s.fixedVswr ? QByteArray::number(*s.fixedVswr) : QByteArray::fromStdString(s.path) + ":S" + QByteArray::number(s.port);
+        };
+        return "sweep " + side(sweep->source) + " " + side(sweep->load) + " z0=" + QByteArray::number(sweep->systemOhms)
+            + (sweep->format == SweepFormat::Csv ? " csv" : " tsv") + (sweep->plotPath ? " plot=" + QByteArray::fromStdString(*sweep->plotPath) : "");
+    }
     return std::holds_alternative<HelpCommand>(command) ? "help" : "version";
 }
 
@@ -69,7 +76,20 @@ void TestCli::arguments_data()
         << "corvalen-cli: --load '2:1.5': expected FROM:TO, two VSWRs from 1.00 to 5.00 with at most two decimals and FROM not above TO, such as 1.5:2.5"_ba;
     QTest::newRow("option twice") << QByteArrayList{"table", "--source", "1:2", "--source=1:2"} << "corvalen-cli: --source: given more than once"_ba;
     QTest::newRow("option without value") << QByteArrayList{"table", "--source"} << "corvalen-cli: --source: missing FROM:TO"_ba;
-    QTest::newRow("unknown command") << QByteArrayList{"tabel"} << "corvalen-cli: command 'tabel': expected report, table, --help or --version"_ba;
+    QTest::newRow("unknown command") << QByteArrayList{"tabel"} << "corvalen-cli: command 'tabel': expected report, table, sweep, --help or --version"_ba;
+    QTest::newRow("sweep") << QByteArrayList{"sweep", "amp.s2p:S22", "filter.s1p"} << "sweep amp.s2p:S2 filter.s1p:S0 z0=50 tsv"_ba;
+    QTest::newRow("sweep options") << QByteArrayList{"sweep", "1.5", "f.s3p:s33", "--z0=75", "--format", "csv", "--plot", "a.SVG"}
+        << "sweep 1.5 f.s3p:S3 z0=75 csv plot=a.SVG"_ba;
+    QTest::newRow("sweep VSWR below 1") << QByteArrayList{"sweep", "0.9", "f.s1p"} << "corvalen-cli: SOURCE '0.9': a VSWR must be at least 1"_ba;
+    QTest::newRow("sweep transmission") << QByteArrayList{"sweep", "a.s2p:S21", "f.s1p"}
+        << "corvalen-cli: SOURCE 'a.s2p:S21': name a reflection Skk, such as amp.s2p:S22"_ba;
+    QTest::newRow("sweep without a file") << QByteArrayList{"sweep", "1.5", "2"}
+        << "corvalen-cli: sweep: at least one of SOURCE and LOAD must be a Touchstone file"_ba;
+    QTest::newRow("sweep format") << QByteArrayList{"sweep", "a.s1p", "2", "--format", "xls"} << "corvalen-cli: --format 'xls': expected tsv or csv"_ba;
+    QTest::newRow("sweep plot type") << QByteArrayList{"sweep", "a.s1p", "2", "--plot=a.pdf"}
+        << "corvalen-cli: --plot 'a.pdf': expected a file name ending in .svg or .png"_ba;
+    QTest::newRow("sweep z0") << QByteArrayList{"sweep", "a.s1p", "2", "--z0", "0"}
+        << "corvalen-cli: --z0 '0': expected an impedance in ohms above 0, such as 50 or 75"_ba;
 }
 
 void TestCli::arguments()

@@ -20,7 +20,7 @@ deb=$(ls "$work"/out/corvalen_"$version"_*.deb 2>/dev/null | head -n 1)
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 depends=$(dpkg-deb -f "$deb" Depends)
 depended_on=$(tr ',' '\n' <<<"$depends" | sed -e 's/^ *//' -e 's/ .*//')
-for needed in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation2; do
+for needed in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libqt6svg6 fonts-liberation2; do
     grep -qxF "$needed" <<<"$depended_on" || fail "Depends lacks $needed: $depends"
 done
 
@@ -33,6 +33,7 @@ for path in ./usr/bin/corvalen ./usr/bin/corvalen-cli \
     ./usr/share/man/man1/corvalen.1.gz ./usr/share/man/man1/corvalen-cli.1.gz; do
     grep -qxF "$path" <<<"$contents" || fail "package lacks $path"
 done
+grep -qE '^\./usr/lib/([^/]+/)?corvalen/corvalen-plot\.so$' <<<"$contents" || fail "package lacks the plot module"
 
 # A fresh root with an empty dpkg database; the libraries come from the host,
 # so dependencies are not installed into it.
@@ -53,5 +54,11 @@ built="$build/cli/corvalen-cli"
 [ "$("$cli" --version)" = "$("$built" --version)" ] || fail "installed --version"
 cmp -s <("$cli" report 1.5 2) <("$built" report 1.5 2) || fail "installed report 1.5 2"
 cmp -s <("$cli" table) <("$built" table) || fail "installed table"
+
+# The sweep, and its plot module found from the installed program's own folder.
+printf '# MHz S RI R 50\n100 0.2 0\n200 0.2 0.1\n' >"$work/load.s1p"
+[ "$("$cli" sweep 1.5 "$work/load.s1p" --plot "$work/plot.png" | sed -n 2p | cut -f 1,2,4)" = $'100000000\t1.5000\t1.5000' ] \
+    || fail "installed sweep"
+[ -s "$work/plot.png" ] || fail "installed sweep --plot"
 
 echo "PASS: $(basename "$deb") installs and runs"

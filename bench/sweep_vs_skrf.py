@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""Times `corvalen-cli sweep` end to end against scikit-rf doing the same work on the
+same two 100,001-point files (read both, take S22 and S11, refer them to 50 ohms, put
+the source on the load's grid, compute the eleven columns, write them out), then runs
+million-point files to show peak memory following the points, not the file's text.
+Usage: sweep_vs_skrf.py CORVALEN_CLI   (not a test; scripts/bench runs it)
+       sweep_vs_skrf.py --skrf-only SOURCE.s2p LOAD.s1p OUT (one timed scikit-rf run)"""
+import os, resource, shutil, subprocess, sys, tempfile, time
+import numpy as np
+
+for alias, builtin in (("complex", complex), ("float", float), ("int", int)):
+    if not hasattr(np, alias):  # Debian 12's scikit-rf 0.15 still uses these NumPy aliases
+        setattr(np, alias, builtin)
+import skrf  # noqa: E402
+
+CLI = sys.argv[1]
+RUNS = 5
+work = tempfile.mkdtemp()
+rng = np.random.default_rng(1)
+
+
+def write_touchstone(path, option, freqs, columns, comment=""):
+    table = np.column_stack([freqs] + columns)
+    with open(path, "w") as out:
+        out.write(option + "\n")
+        np.savetxt(out, table, fmt="%.12g", delimiter=" ", footer="", comments="", newline=comment + "\n")
+
+
+def random_gamma(count, largest=0.6):
+    return largest * np.sqrt(rng.uniform(0, 1, count)) * np.exp(1j * rng.uniform(-np.pi, np.pi, count))
+
+
+def skrf_sweep(source_path, load_path, out_path):
+    amp, load = skrf.Network(source_path), skrf.Network(load_path)
+    source = skrf.Network(frequency=amp.frequency, s=amp.s[:, 1, 1], z0=amp.z0[:, 1])
+    source.renormalize(50)
+    load.renormalize(50)
+    inside = (load.f >= source.f[0]) & (load.f <= source.f[-1])
+    grid = load.f[inside]
+    gs = source.interpolate(skrf.Frequency.from_f(grid, unit="hz"), kind="linear", coords="cart").s[:, 0, 0]
+    gl = load.s[inside, 0, 0]
+    ms, ml = np.abs(gs), np.abs(gl)
+    vs, vl = (1 + ms) / (1 - ms), (1 + ml) / (1 - ml)
+    product = vs * vl
+    columns = [grid, vs, -20 * np.log10(ms), vl, -20 * np.log10(ml), -10 * np.log10(1 - ml**2), product,
+               -20 * np.log10((product - 1) / (product + 1)), 20 * np.log10(1 + ms * ml),
+               20 * np.log10(1 - ms * ml), 20 * np.log10(np.abs(1 - gs * gl))]
+    np.savetxt(out_path, np.column_stack(columns), fmt=["%d"] + ["%.4f"] * 10, delimiter="\t")
+
+
+if sys.argv[1] == "--skrf-only":  # SOURCE LOAD OUT: one scikit-rf run, timed from outside
+    skrf_sweep(*sys.argv[2:5])
+    sys.exit()
+
+
+def best_of(action):
+    best = float("inf")
+    for _ in range(RUNS):
+        start = time.perf_counter()
+        action()
+        best = min(best, time.perf_counter() - start)
+    return best
+
+
+def cli_run(*arguments, out=os.devnull):
+    with open(out, "w") as sink:
+        subprocess.run([CLI, "sweep", *arguments], stdout=sink, check=True)
+
+
+def peak_rss_mib(*arguments):
+    run = subprocess.run(["/usr/bin/time", "-f", "%M %e", CLI, "sweep", *arguments],
+                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, check=True)
+    kib, seconds = run.stderr.split()[-2:]
+    return int(kib) / 1024, float(seconds)
+
+
+points = 100_001
+f = np.linspace(10e6, 6e9, points).round()
+s2p, s1p = os.path.join(work, "amp.s2p"), os.path.join(work, "filter.s1p")
+s = [random_gamma(points) for _ in range(4)]
+write_touchstone(s2p, "# Hz S MA R 50", f, [c for g in s for c in (np.abs(g), np.degrees(np.angle(g)))])
+g = random_gamma(points)
+write_touchstone(s1p, "# Hz S RI R 50", f, [g.real, g.imag])
+
+corvalen = best_of(lambda: cli_run(s2p + ":S22", s1p, out=os.path.join(work, "corvalen.tsv")))
+python = best_of(lambda: skrf_sweep(s2p, s1p, os.path.join(work, "skrf.tsv")))
+# The same as a script in a fresh interpreter, as a user runs it: start, imports and all.
+python_process = best_of(lambda: subprocess.run(
+    [sys.executable, __file__, "--skrf-only", s2p, s1p, os.path.join(work, "skrf.tsv")],
+    check=True, stderr=subprocess.DEVNULL))
+rows = sum(1 for _ in open(os.path.join(work, "corvalen.tsv"))) - 1
+print(f"sweep of {points:,}-point two-port and one-port files ({rows:,} rows written), best of {RUNS}:")
+print(f"  corvalen-cli sweep, end to end: {corvalen * 1000:8.1f} ms")
+print(f"  scikit-rf {skrf.__version__}, script end to end: {python_process * 1000:8.1f} ms (ratio {python_process / corvalen:.1f})")
+print(f"  scikit-rf {skrf.__version__}, work only:         {python * 1000:8.1f} ms (ratio {python / corvalen:.1f}; "
+      "interpreter start and imports not counted)")
+print("  target: corvalen-cli at least 20 times faster")
+
+# Memory follows the points: the same million points with short and with long text.
+million = 1_000_001
+fm = np.arange(million) * 1e3 + 1e6
+gm = random_gamma(million)
+short, long = os.path.join(work, "short.s1p"), os.path.join(work, "long.s1p")
+write_touchstone(short, "# Hz S RI R 50", fm, [gm.real.round(4), gm.imag.round(4)])
+write_touchstone(long, "# Hz S RI R 50", fm, [gm.real, gm.imag], comment="   ! " + "measured on the bench " * 4)
+print(f"{million:,}-point one-port files against themselves (both sides read, {million:,} rows to /dev/null):")
+for name, path in (("short text", short), ("long text", long)):
+    mib, seconds = peak_rss_mib(path, path)
+    print(f"  {name}: file {os.path.getsize(path) / 2**20:6.1f} MiB, {seconds:.2f} s, peak memory {mib:.1f} MiB")
+mib, seconds = peak_rss_mib(s1p, s1p)
+print(f"  for scale, {points:,} points: {seconds:.2f} s, peak memory {mib:.1f} MiB")
+shutil.rmtree(work)

@@ -1,0 +1,160 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""corvalen-cli sweep against scikit-rf, which reads the same Touchstone files and
+renormalises on its own: every printed value within one unit of its last decimal,
+and the measured mismatch error between the two limits on every row.
+Usage: crosscheck_skrf.py CORVALEN_CLI"""
+import os, shutil, subprocess, sys, tempfile
+import numpy as np
+
+# Debian 12 pairs scikit-rf 0.15 with NumPy 1.24, which dropped the aliases it still uses.
+for alias, builtin in (("complex", complex), ("float", float), ("int", int)):
+    if not hasattr(np, alias):
+        setattr(np, alias, builtin)
+import skrf  # noqa: E402
+
+CLI = sys.argv[1]
+WORK = tempfile.mkdtemp()
+rng = np.random.default_rng(9)
+failures = []
+
+
+def pair(value, fmt):
+    if fmt == "ri":
+        return f"{value.real!r} {value.imag!r}"
+    magnitude = abs(value) if fmt == "ma" else 20 * np.log10(abs(value))
+    return f"{magnitude!r} {np.degrees(np.angle(value))!r}"
+
+
+def touchstone(name, option, hz_per_unit, freqs, s, fmt, head="", tail=""):
+    """One line per frequency for one and two ports (S11 S21 S12 S22), one line a row above."""
+    n = s.shape[1]
+    lines = [head + option]
+    for f, m in zip(freqs, s):
+        rows = [m.T.ravel()] if n == 2 else list(m)
+        cells = [" ".join(pair(v, fmt) for v in row) for row in rows]
+        lines.append(f"{f / hz_per_unit!r} {cells[0]}  ! a comment")
+        lines += ["  " + c for c in cells[1:]]
+    path = os.path.join(WORK, name)
+    with open(path, "w") as out:
+        out.write("\n".join(lines) + "\n" + tail)
+    return path
+
+
+def random_s(count, ports, largest=0.7):
+    shape = (count, ports, ports)
+    return largest * np.sqrt(rng.uniform(0, 1, shape)) * np.exp(1j * rng.uniform(-np.pi, np.pi, shape))
+
+
+def reflection(path, k, z0, skrf_path=None):
+    """Skk of the file through skrf, as a one-port renormalised by skrf to z0."""
+    ntwk = skrf.Network(skrf_path or path)
+    # Network 0.15 keeps R for every port; the reader has each port's [Reference].
+    reference = float(skrf.io.touchstone.Touchstone(skrf_path or path).reference[k - 1])
+    one = skrf.Network(frequency=ntwk.frequency, s=ntwk.s[:, k - 1, k - 1], z0=reference)
+    one.renormalize(z0)
+    return one
+
+
+def expected_rows(source, load, z0):
+    """Columns from skrf's complex reflections; a fixed side is a float VSWR."""
+    if isinstance(load, float):
+        grid, gs, gl = source.f, source.s[:, 0, 0], None
+    elif isinstance(source, float):
+        grid, gs, gl = load.f, None, load.s[:, 0, 0]
+    else:
+        inside = (load.f >= source.f[0]) & (load.f <= source.f[-1])
+        grid, gl = load.f[inside], load.s[inside, 0, 0]
+        gs = source.interpolate(skrf.Frequency.from_f(grid, unit="hz"), kind="linear", coords="cart").s[:, 0, 0]
+    def side(g, fixed):
+        if g is None:
+            return np.full(len(grid), fixed), np.full(len(grid), (fixed - 1) / (fixed + 1))
+        mag = np.abs(g)
+        vswr = np.where(mag < 1, skrf.Network(s=g, f=grid, z0=z0).s_vswr[:, 0, 0], np.inf)
+        return vswr, mag
+    (vs, ms), (vl, ml) = side(gs, source), side(gl, load)
+    with np.errstate(divide="ignore", invalid="ignore"):
+        mismatch_loss = np.where(ml < 1, -10 * np.log10(1 - ml**2), np.inf)
+        product = vs * vl
+        combined = np.where(np.isinf(product), 0.0, -20 * np.log10((product - 1) / (product + 1)))
+        minus = np.where(ms * ml < 1, 20 * np.log10(1 - ms * ml), -np.inf)
+        error = None if gs is None or gl is None else 20 * np.log10(np.abs(1 - gs * gl))
+    columns = [vs, -20 * np.log10(ms), vl, -20 * np.log10(ml), mismatch_loss, product, combined,
+               20 * np.log10(1 + ms * ml), minus]
+    return grid, columns, error
+
+
+def check(case, source_arg, load_arg, source, load, z0="50", extra=(), stderr_has=()):
+    run = subprocess.run([CLI, "sweep", source_arg, load_arg, "--z0", z0, *extra], capture_output=True, text=True)
+    if run.returncode != 0:
+        failures.append(f"{case}: status {run.returncode}: {run.stderr}")
+        return
+    separator = "," if "csv" in extra else "\t"
+    lines = run.stdout.splitlines()
+    grid, columns, error = expected_rows(source, load, float(z0))
+    if len(lines) != len(grid) + 1:
+        failures.append(f"{case}: {len(lines) - 1} rows, expected {len(grid)}")
+        return
+    for row, line in enumerate(lines[1:]):
+        cells = line.split(separator)
+        if int(cells[0]) != round(grid[row]) or abs(grid[row] - round(grid[row])) > 1e-6:
+            failures.append(f"{case}: row {row} frequency {cells[0]}, expected {grid[row]!r}")
+        wanted = [c[row] for c in columns] + ([error[row]] if error is not None else [])
+        for name, text, value in zip(lines[0].split(separator)[1:], cells[1:], wanted):
+            got = float(text)
+            if not (got == value if np.isinf(value) else abs(got - value) <= 1e-4 + 1e-12 * abs(value)):
+                failures.append(f"{case}: row {row} {name} printed {text}, scikit-rf gives {value!r}")
+        if error is None and cells[10] != "":
+            failures.append(f"{case}: row {row} has a mismatch error with a fixed side")
+        if error is not None and not float(cells[9]) - 1e-4 <= float(cells[10]) <= float(cells[8]) + 1e-4:
+            failures.append(f"{case}: row {row} mismatch error {cells[10]} outside {cells[9]}..{cells[8]}")
+    for text in stderr_has:
+        if text not in run.stderr:
+            failures.append(f"{case}: stderr lacks {text!r}: {run.stderr!r}")
+
+
+# A one-port in RI and Hz, against an amplifier's output (S22) in MA and MHz
+# with R 75 and a noise block; the load's grid is wider and coarser.
+f1 = np.linspace(10e6, 1e9, 101)
+p1 = touchstone("source.s1p", "# hz s ri r 50", 1, f1, random_s(101, 1), "ri")
+f2 = np.linspace(5e6, 1.2e9, 37).round()
+noise = "".join(f"{f / 1e6!r} 1.5 0.3 45 0.2\n" for f in (100e6, 500e6))
+p2 = touchstone("amp.s2p", "# mHz S Ma R 75", 1e6, f2, random_s(37, 2), "ma", tail=noise)
+check("one-port against two-port S22", p1, p2 + ":S22", reflection(p1, 1, 50), reflection(p2, 2, 50),
+      stderr_has=[f"{p2}:S22: 8 of 37 frequencies lie outside the range of {p1}"])
+
+# Version 2 with a reference per port, in DB and GHz, against a DB one-port in kHz, at 75 ohms.
+f3 = np.linspace(0.5e9, 2.5e9, 21)
+head = "[Version] 2.0\n"
+body = "[Number of Ports] 2\n[Two-Port Data Order] 12_21\n[Number of Frequencies] 21\n[Reference]\n60 35\n[Network Data]\n"
+p3 = touchstone("filter.s2p", "# GHZ s db R 50\n" + body, 1e9, f3, random_s(21, 2), "db", head=head, tail="[End]\n")
+# scikit-rf 0.15 stops at [Two-Port Data Order]; the reflections sit in the same place in either order.
+p3_skrf = os.path.join(WORK, "filter-for-skrf.s2p")
+open(p3_skrf, "w").write(open(p3).read().replace("[Two-Port Data Order] 12_21\n", ""))
+f4 = np.linspace(0.4e9, 2.6e9, 45)
+p4 = touchstone("load.s1p", "# khz S DB R 50", 1e3, f4, random_s(45, 1), "db")
+for z0 in ("75", "50"):
+    check(f"version 2 S11 at {z0} ohms", p3 + ":S11", p4, reflection(p3, 1, float(z0), p3_skrf),
+          reflection(p4, 1, float(z0)), z0=z0)
+    check(f"version 2 S22 as load at {z0} ohms", p4, p3 + ":s22", reflection(p4, 1, float(z0)),
+          reflection(p3, 2, float(z0), p3_skrf), z0=z0)
+
+# A three-port, a row a line, against a fixed VSWR, as CSV.
+f5 = np.linspace(1e9, 3e9, 11)
+p5 = touchstone("coupler.s3p", "# GHz S MA R 50", 1e9, f5, random_s(11, 3), "ma")
+check("three-port S33, fixed source", "1.5", p5 + ":S33", 1.5, reflection(p5, 3, 50), extra=("--format", "csv"))
+check("three-port S22 as source, fixed load", p5 + ":S22", "2", reflection(p5, 2, 50), 2.0)
+
+# Measurement noise: |G| above 1 at two frequencies prints inf/-inf, never a negative VSWR.
+s6 = random_s(9, 1, 0.9)
+s6[3, 0, 0], s6[6, 0, 0] = 1.02, -1.01j
+p6 = touchstone("short.s1p", "# MHz S RI R 50", 1e6, np.arange(1, 10) * 1e6, s6, "ri")
+check("|G| above 1", p6, "1.9", reflection(p6, 1, 50), 1.9,
+      stderr_has=[f"{p6}: |G| above 1 at 2 frequencies, the first at 4000000 Hz"])
+check("|G| above 1 on both sides", p6, p6, reflection(p6, 1, 50), reflection(p6, 1, 50))
+
+shutil.rmtree(WORK)
+for failure in failures[:40]:
+    print("FAIL:", failure)
+print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+sys.exit(1 if failures else 0)
