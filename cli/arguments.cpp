@@ -26,31 +26,12 @@ UsageError Error(std::string_view subject, std::string_view accepted)
 // Longer arguments are cut in the message, which stays one short line.
 constexpr std::size_t kShownBytes = 40;
 
-// NAME 'value', quoted so that an empty or blank value still shows. Bytes that
-// are not printable ASCII are escaped: a newline would break the one-line
-// message and an escape sequence would reach the terminal.
+// NAME 'value', quoted so that an empty or blank value still shows, shown
+// safely and cut when long.
 std::string Quoted(std::string_view name, std::string_view value)
 {
-    constexpr std::string_view hex = "0123456789abcdef";
     std::string text(name);
-    text.append(" '");
-    for (const char c : value.substr(0, kShownBytes)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\' || c == '\'') {
-            text.push_back('\\');
-            text.push_back(c);
-        } else if (byte >= 0x20 && byte < 0x7f) {
-            text.push_back(c);
-        } else if (c == '\n') {
-            text.append("\\n");
-        } else if (c == '\t') {
-            text.append("\\t");
-        } else {
-            text.append("\\x").push_back(hex[byte >> 4]);
-            text.push_back(hex[byte & 0xf]);
-        }
-    }
-    text.append("'");
+    text.append(" '").append(Printable(value.substr(0, kShownBytes))).append("'");
     if (value.size() > kShownBytes)
         text.append("... (").append(std::to_string(value.size())).append(" bytes)");
     return text;
@@ -224,6 +205,29 @@ ParseResult ParseSweep(const std::vector<std::string_view>& arguments)
 }
 
 }  // namespace
+
+std::string Printable(std::string_view text)
+{
+    constexpr std::string_view hex = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // C1 controls are U+0080 to U+009F, written C2 80 to C2 9F in UTF-8.
+        const bool c1 = byte == 0xc2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xe0) == 0x80;
+        if (byte == '\n') {
+            shown.append("\\n");
+        } else if (byte == '\t') {
+            shown.append("\\t");
+        } else if (byte < 0x20 || byte == 0x7f || c1) {
+            shown.append("\\x").push_back(hex[byte >> 4]);
+            shown.push_back(hex[byte & 0xf]);
+        } else {
+            shown.push_back(text[i]);
+        }
+    }
+    return shown;
+}
 
 std::optional<BarValue> ParseVswr(std::string_view text)
 {

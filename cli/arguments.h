@@ -67,4 +67,8 @@ ParseResult ParseArguments(const std::vector<std::string_view>& arguments);
 
 std::string UsageText();
 
+// The text with control characters escaped (\n, \t, \x1b, ...), so that it
+// shows as one line and never reaches the terminal as a command.
+std::string Printable(std::string_view text);
+
 }  // namespace corvalen::cli

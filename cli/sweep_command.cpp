@@ -31,7 +31,8 @@ constexpr std::string_view kColumns[] = {
 
 void Note(const std::string& text)
 {
-    std::fputs(("corvalen-cli: " + text + "\n").c_str(), stderr);
+    // Messages quote file names and file contents, which may hold anything.
+    std::fputs(("corvalen-cli: " + Printable(text) + "\n").c_str(), stderr);
 }
 
 Side ReadSide(const SweepSide& side, double systemOhms)

@@ -116,6 +116,9 @@ void TestCli::run_data()
     QTest::newRow("bad argument") << QByteArrayList{"report", "9", "1"} << ""_ba << 2
         << QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex()
         << QByteArray("corvalen-cli: SOURCE '9': expected a VSWR from 1.00 to 5.00 with at most two decimals, such as 1.5, 2 or 4.99\n");
+    QTest::newRow("file name with control characters") << QByteArrayList{"sweep", "no\x1b[2Jsuch\n.s1p", "2"} << ""_ba << 2
+        << QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex()
+        << "corvalen-cli: no\\x1b[2Jsuch\\n.s1p: cannot open: No such file or directory\n"_ba;
     QTest::newRow("full disk") << QByteArrayList{"table"} << "/dev/full"_ba << 1 << QByteArray()
         << QByteArray("corvalen-cli: cannot write the output\n");
 }
