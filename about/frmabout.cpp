@@ -4,6 +4,7 @@
 #include "corvalen_version.h"
 #include "frmabout_layout.h"
 #include "widgets/program.h"
+#include "widgets/window_placement.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -67,6 +68,9 @@ frmAbout::frmAbout(QWidget* owner)
 
     Form_Load();
     cmdOK->setFocus();
+    // Over the owner's centre; QDialog's own placement guesses the frames.
+    if (owner)
+        corvalen::CentreOnShow(*this, [owner] { return corvalen::FrameGeometry(*owner).center(); });
 }
 
 void frmAbout::Form_Load()

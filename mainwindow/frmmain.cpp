@@ -7,6 +7,7 @@
 #include "calc/report.h"
 #include "calc/result_texts.h"
 #include "widgets/vswr_scroll_bar.h"
+#include "widgets/window_placement.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -65,11 +66,7 @@ frmMain::frmMain(const QLocale& locale, QWidget* parent)
     CreateControls();
     Form_Load();
 
-    if (const QScreen* screen = this->screen()) {
-        QRect centred = rect();
-        centred.moveCenter(screen->availableGeometry().center());
-        move(centred.topLeft());
-    }
+    corvalen::CentreOnShow(*this, [this] { return screen()->availableGeometry().center(); });
     hsVSWR1->setFocus();
 }
 

@@ -15,7 +15,9 @@ x11_session_start() {
     # Qt wants a private runtime folder; give it one that goes with the session.
     export XDG_RUNTIME_DIR=$x11_session_dir/runtime
     mkdir -m 0700 "$XDG_RUNTIME_DIR"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -nolisten unix-abstract \
+    # -noreset: by default the server resets when its last client leaves, and
+    # refuses connections meanwhile; xdpyinfo below would be such a client.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp -nolisten unix-abstract \
         3>"$x11_session_dir/display" 2>"$x11_session_dir/xvfb.log" &
     x11_session_xvfb_pid=$!
     if ! poll_until 10 x11_session_answers; then
