@@ -40,7 +40,8 @@ frmAbout::frmAbout(QWidget* owner)
     setWindowTitle(ToQString(layout::kAboutCaption));
     setWindowIcon(corvalen::ProgramIcon());
     setFont(corvalen::ProgramFont(layout::kWindowFont));
-    setFixedSize(layout::TwipsToPixels(layout::kAboutClientWidthTwips), layout::TwipsToPixels(layout::kAboutClientHeightTwips));
+    const layout::PixelScale scale = corvalen::LayoutScale(*this);
+    setFixedSize(scale.Pixels(layout::kAboutClientWidthTwips), scale.Pixels(layout::kAboutClientHeightTwips));
 
     cmdOK = new QPushButton(ToQString(layout::AboutControl("cmdOK").text), this);
     Place(*cmdOK, layout::AboutControl("cmdOK"));
@@ -86,11 +87,12 @@ void frmAbout::cmdOK_Click()
 void frmAbout::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
+    const layout::PixelScale scale = corvalen::LayoutScale(*this);
     QPainter painter(this);
     for (const layout::RuleLine& rule : layout::kAboutRule) {
         // A wide line grows downwards from its position, as the white half of
         // the rule must not cover the grey half above it.
-        const QLine line = layout::ToPixels(rule.line);
-        painter.fillRect(QRect(line.p1(), QPoint(line.x2(), line.y1() + rule.widthPixels - 1)), rule.colour);
+        const QLine line = scale.Pixels(rule.line);
+        painter.fillRect(QRect(line.p1(), QPoint(line.x2(), line.y1() + scale.Pixels(rule.widthTwips) - 1)), rule.colour);
     }
 }
