@@ -17,10 +17,13 @@ using corvalen::ToQString;
 
 namespace {
 
-void SetTextColour(QWidget& widget, const QColor& colour)
+// Black on the classic light dialog face, as designed; on a dark face (a dark
+// colour scheme) black would vanish, so the scheme's own text colour.
+void SetTextColourForFace(QWidget& widget)
 {
     QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, colour);
+    if (palette.color(QPalette::Window).lightnessF() >= 0.5f)
+        palette.setColor(QPalette::WindowText, Qt::black);
     widget.setPalette(palette);
 }
 
@@ -62,10 +65,10 @@ frmAbout::frmAbout(QWidget* owner)
 
     lblVersion = MakeLabel(this, layout::AboutControl("lblVersion"));
     lblTitle = MakeLabel(this, layout::AboutControl("lblTitle"));
-    SetTextColour(*lblTitle, Qt::black);
+    SetTextColourForFace(*lblTitle);
     lblDescription = MakeLabel(this, layout::AboutControl("lblDescription"));
     lblDescription->setWordWrap(true);
-    SetTextColour(*lblDescription, Qt::black);
+    SetTextColourForFace(*lblDescription);
 
     Form_Load();
     cmdOK->setFocus();

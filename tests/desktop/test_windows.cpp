@@ -15,6 +15,17 @@
 
 namespace {
 
+// WCAG contrast ratio between two colours (1 to 21).
+double Contrast(QColor a, QColor b)
+{
+    const auto luminance = [](QColor c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 // Labels and buttons whose text, in the control's own font and word wrap,
 // does not fit the room the control gives it.
 QStringList ClippedTexts(const QWidget& window)
@@ -48,6 +59,8 @@ class TestWindows : public QObject {
 
 private slots:
     void layoutFollowsLogicalDpi();
+    void readableInColourScheme_data();
+    void readableInColourScheme();
 };
 
 void TestWindows::layoutFollowsLogicalDpi()
@@ -71,6 +84,50 @@ void TestWindows::layoutFollowsLogicalDpi()
             QVERIFY2(ClippedTexts(*shown).isEmpty(), qPrintable(ClippedTexts(*shown).join(QStringLiteral("; "))));
         }
     }
+}
+
+void TestWindows::readableInColourScheme_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("classic light face") << QApplication::style()->standardPalette();
+    // qt6ct's "darker" scheme.
+    QPalette darker(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
+    darker.setColor(QPalette::Highlight, QColor(0x12, 0x60, 0x8a));
+    QTest::newRow("dark face") << darker;
+}
+
+void TestWindows::readableInColourScheme()
+{
+    QFETCH(QPalette, palette);
+    QApplication::setPalette(palette);
+    frmAbout about;
+    const QImage shot = about.grab().toImage();
+    for (const char* name : {"lblTitle", "lblDescription"}) {
+        const QRect area = about.findChild<QLabel*>(QLatin1String(name))->geometry();
+        double best = 1.0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                best = std::max(best, Contrast(shot.pixelColor(x, y), palette.color(QPalette::Window)));
+        QVERIFY2(best >= 4.5, qPrintable(QStringLiteral("%1's text stands out only %2:1").arg(QLatin1String(name)).arg(best)));
+    }
+
+    // The source bar's focus outline: at least 20 pixels that stand out 3:1
+    // (the least a control's outline needs) from what they cover.
+    frmMain window(QLocale::c());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWidget* bar = window.findChild<QScrollBar*>(QStringLiteral("hsVSWR1"));
+    bar->setFocus();
+    const QImage focused = bar->grab().toImage();
+    window.findChild<QPushButton*>(QStringLiteral("cmdCopy"))->setFocus();
+    const QImage unfocused = bar->grab().toImage();
+    int outline = 0;
+    for (int y = 0; y < focused.height(); ++y)
+        for (int x = 0; x < focused.width(); ++x)
+            outline += Contrast(focused.pixelColor(x, y), unfocused.pixelColor(x, y)) >= 3.0;
+    QVERIFY2(outline >= 20, qPrintable(QStringLiteral("%1 outline pixels stand out").arg(outline)));
+    QApplication::setPalette(QPalette());
 }
 
 QTEST_MAIN(TestWindows)
