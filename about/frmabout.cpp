@@ -4,6 +4,7 @@
 #include "corvalen_version.h"
 #include "frmabout_layout.h"
 #include "widgets/program.h"
+#include "widgets/window_placement.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -16,10 +17,13 @@ using corvalen::ToQString;
 
 namespace {
 
-void SetTextColour(QWidget& widget, const QColor& colour)
+// Black on the classic light dialog face, as designed; on a dark face (a dark
+// colour scheme) black would vanish, so the scheme's own text colour.
+void SetTextColourForFace(QWidget& widget)
 {
     QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, colour);
+    if (palette.color(QPalette::Window).lightnessF() >= 0.5f)
+        palette.setColor(QPalette::WindowText, Qt::black);
     widget.setPalette(palette);
 }
 
@@ -39,7 +43,8 @@ frmAbout::frmAbout(QWidget* owner)
     setWindowTitle(ToQString(layout::kAboutCaption));
     setWindowIcon(corvalen::ProgramIcon());
     setFont(corvalen::ProgramFont(layout::kWindowFont));
-    setFixedSize(layout::TwipsToPixels(layout::kAboutClientWidthTwips), layout::TwipsToPixels(layout::kAboutClientHeightTwips));
+    const layout::PixelScale scale = corvalen::LayoutScale(*this);
+    setFixedSize(scale.Pixels(layout::kAboutClientWidthTwips), scale.Pixels(layout::kAboutClientHeightTwips));
 
     cmdOK = new QPushButton(ToQString(layout::AboutControl("cmdOK").text), this);
     Place(*cmdOK, layout::AboutControl("cmdOK"));
@@ -60,13 +65,16 @@ frmAbout::frmAbout(QWidget* owner)
 
     lblVersion = MakeLabel(this, layout::AboutControl("lblVersion"));
     lblTitle = MakeLabel(this, layout::AboutControl("lblTitle"));
-    SetTextColour(*lblTitle, Qt::black);
+    SetTextColourForFace(*lblTitle);
     lblDescription = MakeLabel(this, layout::AboutControl("lblDescription"));
     lblDescription->setWordWrap(true);
-    SetTextColour(*lblDescription, Qt::black);
+    SetTextColourForFace(*lblDescription);
 
     Form_Load();
     cmdOK->setFocus();
+    // Over the owner's centre; QDialog's own placement guesses the frames.
+    if (owner)
+        corvalen::CentreOnShow(*this, [owner] { return corvalen::FrameGeometry(*owner).center(); });
 }
 
 void frmAbout::Form_Load()
@@ -82,11 +90,12 @@ void frmAbout::cmdOK_Click()
 void frmAbout::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
+    const layout::PixelScale scale = corvalen::LayoutScale(*this);
     QPainter painter(this);
     for (const layout::RuleLine& rule : layout::kAboutRule) {
         // A wide line grows downwards from its position, as the white half of
         // the rule must not cover the grey half above it.
-        const QLine line = layout::ToPixels(rule.line);
-        painter.fillRect(QRect(line.p1(), QPoint(line.x2(), line.y1() + rule.widthPixels - 1)), rule.colour);
+        const QLine line = scale.Pixels(rule.line);
+        painter.fillRect(QRect(line.p1(), QPoint(line.x2(), line.y1() + scale.Pixels(rule.widthTwips) - 1)), rule.colour);
     }
 }

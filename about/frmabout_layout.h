@@ -40,12 +40,12 @@ inline constexpr QColor kIconBackground{192, 192, 192};
 struct RuleLine {
     TwipLine line;
     QColor colour;
-    int widthPixels;
+    int widthTwips;
 };
 
 inline constexpr std::array<RuleLine, 2> kAboutRule{{
-    {{225, 2430, 5450, 2430}, QColor(128, 128, 128), 1},  // Line1(1)
-    {{240, 2445, 5450, 2445}, QColor(255, 255, 255), 2},  // Line1(0)
+    {{225, 2430, 5450, 2430}, QColor(128, 128, 128), 15},  // Line1(1), 1 pixel at 96 dpi
+    {{240, 2445, 5450, 2445}, QColor(255, 255, 255), 30},  // Line1(0), 2 pixels at 96 dpi
 }};
 
 }  // namespace corvalen::layout

@@ -7,6 +7,7 @@
 #include "calc/report.h"
 #include "calc/result_texts.h"
 #include "widgets/vswr_scroll_bar.h"
+#include "widgets/window_placement.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -60,16 +61,13 @@ frmMain::frmMain(const QLocale& locale, QWidget* parent)
     setWindowTitle(ToQString(layout::kMainCaption));
     setWindowIcon(corvalen::ProgramIcon());
     setFont(corvalen::ProgramFont(layout::kWindowFont));
-    setFixedSize(layout::TwipsToPixels(layout::kMainClientWidthTwips), layout::TwipsToPixels(layout::kMainClientHeightTwips));
+    const layout::PixelScale scale = corvalen::LayoutScale(*this);
+    setFixedSize(scale.Pixels(layout::kMainClientWidthTwips), scale.Pixels(layout::kMainClientHeightTwips));
 
     CreateControls();
     Form_Load();
 
-    if (const QScreen* screen = this->screen()) {
-        QRect centred = rect();
-        centred.moveCenter(screen->availableGeometry().center());
-        move(centred.topLeft());
-    }
+    corvalen::CentreOnShow(*this, [this] { return screen()->availableGeometry().center(); });
     hsVSWR1->setFocus();
 }
 
@@ -201,8 +199,9 @@ void frmMain::cmdQuit_Click()
 void frmMain::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
+    const layout::PixelScale scale = corvalen::LayoutScale(*this);
     QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::WindowText), 1.0));
+    painter.setPen(QPen(palette().color(QPalette::WindowText), scale.Pixels(layout::kSeparatorWidthTwips)));
     for (const layout::TwipLine& line : layout::kMainSeparators)
-        painter.drawLine(layout::ToPixels(line));
+        painter.drawLine(scale.Pixels(line));
 }

@@ -66,7 +66,8 @@ consteval std::string_view MainToolTip(std::string_view control)
     throw std::logic_error("no tooltip for this control");
 }
 
-// One pixel wide, in the window's text colour.
+// In the window's text colour, one pixel wide at 96 dpi.
+inline constexpr int kSeparatorWidthTwips = 15;
 inline constexpr std::array<TwipLine, 4> kMainSeparators{{
     {3720, 120, 3720, 3360},  // Line1: between the input and output columns
     {3840, 1200, 6960, 1200}, // Line2: under maximum VSWR and combined return loss

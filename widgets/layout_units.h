@@ -2,8 +2,9 @@
 #pragma once
 
 // The windows' geometry is kept in twips, 1/1440 inch, as their layout tables
-// give it, and converted at 15 twips a pixel into device-independent pixels;
-// Qt scales those on high-DPI screens.
+// give it, and converted into pixels at the widget's logical DPI, the DPI its
+// point-sized fonts are drawn at: positions, sizes, lines and fonts scale
+// together. At 96 dpi a pixel is 15 twips.
 
 #include <QLine>
 #include <QRect>
@@ -13,13 +14,7 @@
 
 namespace corvalen::layout {
 
-inline constexpr int kTwipsPerPixel = 15;
-
-// Rounds to the nearest pixel; a few table entries (3012, 252) are not whole pixels.
-constexpr int TwipsToPixels(int twips) noexcept
-{
-    return (2 * twips + kTwipsPerPixel) / (2 * kTwipsPerPixel);
-}
+inline constexpr int kTwipsPerInch = 1440;
 
 struct TwipRect {
     int left;
@@ -28,11 +23,6 @@ struct TwipRect {
     int height;
 };
 
-constexpr QRect ToPixels(const TwipRect& r) noexcept
-{
-    return {TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width), TwipsToPixels(r.height)};
-}
-
 struct TwipLine {
     int x1;
     int y1;
@@ -40,10 +30,34 @@ struct TwipLine {
     int y2;
 };
 
-constexpr QLine ToPixels(const TwipLine& l) noexcept
-{
-    return {TwipsToPixels(l.x1), TwipsToPixels(l.y1), TwipsToPixels(l.x2), TwipsToPixels(l.y2)};
-}
+// Twips to pixels at one logical DPI.
+class PixelScale {
+public:
+    explicit constexpr PixelScale(int logicalDpi) noexcept
+        : logicalDpi_(logicalDpi)
+    {
+    }
+
+    // Rounds to the nearest pixel, halves up; a few table entries (3012, 252)
+    // are not whole pixels even at 96 dpi.
+    constexpr int Pixels(int twips) const noexcept
+    {
+        return (2 * twips * logicalDpi_ + kTwipsPerInch) / (2 * kTwipsPerInch);
+    }
+
+    constexpr QRect Pixels(const TwipRect& r) const noexcept
+    {
+        return {Pixels(r.left), Pixels(r.top), Pixels(r.width), Pixels(r.height)};
+    }
+
+    constexpr QLine Pixels(const TwipLine& l) const noexcept
+    {
+        return {Pixels(l.x1), Pixels(l.y1), Pixels(l.x2), Pixels(l.y2)};
+    }
+
+private:
+    int logicalDpi_;
+};
 
 struct FontStyle {
     double pointSize;

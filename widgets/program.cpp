@@ -30,10 +30,15 @@ QString ToQString(std::string_view utf8)
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+layout::PixelScale LayoutScale(const QWidget& widget)
+{
+    return layout::PixelScale(widget.logicalDpiY());
+}
+
 void Place(QWidget& control, const layout::ControlLayout& row)
 {
     control.setObjectName(ToQString(row.name));
-    control.setGeometry(layout::ToPixels(row.rect));
+    control.setGeometry(LayoutScale(control).Pixels(row.rect));
     control.setFont(ProgramFont(row.font));
 }
 

@@ -30,6 +30,10 @@ QIcon ProgramIcon();
 
 QString ToQString(std::string_view utf8);
 
+// Twips to pixels at the widget's logical DPI (that of its screen), the DPI
+// its fonts are drawn at.
+layout::PixelScale LayoutScale(const QWidget& widget);
+
 // Names, positions and gives its font to a control as its layout row says.
 void Place(QWidget& control, const layout::ControlLayout& row);
 

@@ -58,6 +58,17 @@ private:
     VswrScrollBar* bar() const { return static_cast<VswrScrollBar*>(widget()); }
 };
 
+// The highlight colour, unless it is too close to the thumb's own colour to be
+// seen, as in some dark schemes (qt6ct's "darker": blue on dark grey); then
+// the button text colour, which every scheme keeps readable on a button.
+QColor FocusOutlineColour(const QPalette& palette)
+{
+    constexpr float kLeastLightnessDifference = 0.25f;
+    const QColor highlight = palette.color(QPalette::Highlight);
+    const float difference = std::abs(highlight.lightnessF() - palette.color(QPalette::Button).lightnessF());
+    return difference >= kLeastLightnessDifference ? highlight : palette.color(QPalette::ButtonText);
+}
+
 QAccessibleInterface* CreateVswrScrollBarAccessible(const QString& className, QObject* object)
 {
     if (object && object->isWidgetType() && className == QLatin1String(VswrScrollBar::staticMetaObject.className()))
@@ -98,12 +109,12 @@ void VswrScrollBar::paintEvent(QPaintEvent* event)
 
     // Styles draw no focus mark on scroll bars, which normally never take the
     // focus, and a style's own focus frame can be faint on a thumb; outline
-    // the thumb in the highlight colour instead.
+    // the thumb instead.
     QStyleOptionSlider slider;
     initStyleOption(&slider);
     const QRect thumb = style()->subControlRect(QStyle::CC_ScrollBar, &slider, QStyle::SC_ScrollBarSlider, this);
     QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 1.0));
+    painter.setPen(QPen(FocusOutlineColour(palette()), 1.0));
     painter.setBrush(Qt::NoBrush);
     // Inside the thumb's bevel. A one-pixel pen draws a rectangle one pixel
     // wider and taller than its QRect, hence the extra pixel on the far sides.

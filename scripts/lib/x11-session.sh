@@ -4,83 +4,114 @@
 # bounded, and x11_session_stop ends only the processes started here.
 
 x11_session_xvfb_pid=
+x11_session_wm_pid=
 x11_session_dir=
 
-# Starts Xvfb on a display number it picks itself among the free ones, and
-# exports DISPLAY once the server answers.
+# x11_session_start [openbox]: starts Xvfb on a display number it picks itself
+# among the free ones and exports DISPLAY once the server answers; with
+# "openbox", also starts that window manager and returns once it runs.
 x11_session_start() {
     x11_session_dir=$(mktemp -d)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -nolisten unix-abstract \
+    # Qt wants a private runtime folder; give it one that goes with the session.
+    export XDG_RUNTIME_DIR=$x11_session_dir/runtime
+    mkdir -m 0700 "$XDG_RUNTIME_DIR"
+    # -noreset: by default the server resets when its last client leaves, and
+    # refuses connections meanwhile; xdpyinfo below would be such a client.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp -nolisten unix-abstract \
         3>"$x11_session_dir/display" 2>"$x11_session_dir/xvfb.log" &
     x11_session_xvfb_pid=$!
-    local tries
-    for tries in $(seq 100); do
-        if [ -s "$x11_session_dir/display" ]; then
-            export DISPLAY=":$(head -n1 "$x11_session_dir/display")"
-            xdpyinfo >/dev/null 2>&1 && return 0
-        fi
-        kill -0 "$x11_session_xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    echo "Xvfb did not start:" >&2
-    cat "$x11_session_dir/xvfb.log" >&2
-    return 1
+    if ! poll_until 10 x11_session_answers; then
+        echo "Xvfb did not start:" >&2
+        cat "$x11_session_dir/xvfb.log" >&2
+        return 1
+    fi
+    [ "${1:-}" = openbox ] || return 0
+    # An empty configuration folder: openbox's defaults, not the user's.
+    XDG_CONFIG_HOME=$x11_session_dir openbox --sm-disable >"$x11_session_dir/wm.log" 2>&1 &
+    x11_session_wm_pid=$!
+    if ! poll_until 10 wmctrl -m; then
+        echo "openbox did not start:" >&2
+        cat "$x11_session_dir/wm.log" >&2
+        return 1
+    fi
+}
+
+x11_session_answers() {
+    [ -s "$x11_session_dir/display" ] || return 1
+    export DISPLAY=":$(head -n1 "$x11_session_dir/display")"
+    xdpyinfo >/dev/null 2>&1
 }
 
 x11_session_stop() {
-    if [ -n "$x11_session_xvfb_pid" ]; then
-        kill "$x11_session_xvfb_pid" 2>/dev/null || true
-        wait "$x11_session_xvfb_pid" 2>/dev/null || true
-        x11_session_xvfb_pid=
-    fi
+    local pid
+    for pid in "$x11_session_wm_pid" "$x11_session_xvfb_pid"; do
+        [ -n "$pid" ] || continue
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    x11_session_wm_pid=
+    x11_session_xvfb_pid=
     [ -n "$x11_session_dir" ] && rm -rf "$x11_session_dir"
     x11_session_dir=
+}
+
+# poll_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds or
+# SECONDS have passed; fails in the latter case.
+poll_until() {
+    local seconds=$1 tries
+    shift
+    for tries in $(seq $((seconds * 20))); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+window_named() {
+    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 | grep .
 }
 
 # wait_for_window NAME [SECONDS]: prints the id of the visible window whose
 # title is exactly NAME, polling for at most SECONDS (default 10).
 wait_for_window() {
-    local name=$1 seconds=${2:-10} id tries
-    for tries in $(seq $((seconds * 20))); do
-        id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.05
-    done
-    echo "no visible window named '$name' after ${seconds}s" >&2
-    return 1
+    if poll_until "${2:-10}" window_named "$1"; then
+        window_named "$1"
+    else
+        echo "no visible window named '$1' after ${2:-10}s" >&2
+        return 1
+    fi
 }
 
 # wait_for_no_window NAME [SECONDS]
 wait_for_no_window() {
-    local name=$1 seconds=${2:-10} tries
-    for tries in $(seq $((seconds * 20))); do
-        xdotool search --onlyvisible --name "^${name}\$" >/dev/null 2>&1 || return 0
-        sleep 0.05
-    done
-    echo "window '$name' still visible after ${seconds}s" >&2
+    poll_until "${2:-10}" eval "! window_named '$1'" && return 0
+    echo "window '$1' still visible after ${2:-10}s" >&2
     return 1
 }
 
-# wait_for_exit PID [SECONDS]: waits for a child process to end and prints its
-# exit status; fails if it is still running after SECONDS.
+# wait_for_exit PID [SECONDS]: waits for a child of this shell to end and sets
+# exit_status to its status; fails if it still runs after SECONDS. Call it
+# directly, never inside $(...): a subshell cannot wait for its parent's child.
 wait_for_exit() {
-    local pid=$1 seconds=${2:-10} tries status
-    for tries in $(seq $((seconds * 20))); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            status=0
-            wait "$pid" || status=$?
-            echo "$status"
-            return 0
-        fi
-        sleep 0.05
-    done
-    return 1
+    local pid=$1
+    exit_status=
+    poll_until "${2:-10}" eval "! kill -0 $pid" || return 1
+    exit_status=0
+    wait "$pid" || exit_status=$?
 }
 
-# window_size ID: prints WIDTHxHEIGHT of a window.
+# window_size ID: prints WIDTHxHEIGHT of a window's client area.
 window_size() {
     xdotool getwindowgeometry "$1" | sed -n 's/^ *Geometry: *//p'
+}
+
+# frame_geometry ID: prints "X Y WIDTH HEIGHT" of the window with its frame, as
+# the window manager reports it (_NET_FRAME_EXTENTS); without one, the client.
+frame_geometry() {
+    local extents
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ,)
+    xwininfo -id "$1" | awk -v e="${extents:-0 0 0 0}" '
+        /Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+        /^ *Width:/ { w = $2 } /^ *Height:/ { h = $2 }
+        END { split(e, m, " "); print x - m[1], y - m[3], w + m[1] + m[2], h + m[3] + m[4] }'
 }

@@ -24,6 +24,8 @@ for needed in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libqt6svg6 
     grep -qxF "$needed" <<<"$depended_on" || fail "Depends lacks $needed: $depends"
 done
 
+[ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends is '$(dpkg-deb -f "$deb" Recommends)', not qt6-wayland"
+
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./usr/bin/corvalen ./usr/bin/corvalen-cli \
     ./usr/share/applications/io.github.corvalen.Corvalen.desktop \

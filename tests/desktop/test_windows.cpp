@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: MIT
+// Both windows as a desktop shows them: laid out at the screen's logical DPI
+// (QT_FONT_DPI), readable in a dark colour scheme, and driven through a whole
+// session on whatever platform runs the test (Wayland included). Clicks go
+// through the window system's input path, as a pointer's would.
+#define QTEST_QPA_MOUSE_HANDLING
+#include "about/frmabout.h"
+#include "mainwindow/frmmain.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// WCAG contrast ratio between two colours (1 to 21).
+double Contrast(QColor a, QColor b)
+{
+    const auto luminance = [](QColor c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Labels and buttons whose text, in the control's own font and word wrap,
+// does not fit the room the control gives it.
+QStringList ClippedTexts(const QWidget& window)
+{
+    QStringList clipped;
+    const auto check = [&](const QWidget& control, const QRect& room, int flags, const QString& text) {
+        const QFontMetrics metrics = control.fontMetrics();
+        QRect ink = metrics.boundingRect(room, flags, text);
+        // Upright, only the glyphs' ink must fit, not the whole ascent and descent of the line.
+        const QRect glyphs = metrics.tightBoundingRect(text);
+        ink.adjust(0, metrics.ascent() + glyphs.top(), 0, glyphs.bottom() - metrics.descent());
+        if (!room.contains(ink))
+            clipped << control.objectName() + QStringLiteral(": ") + text;
+    };
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->text().isEmpty())
+            check(*label, label->contentsRect(), int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0), label->text());
+    }
+    for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        check(*button, button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button), Qt::AlignCenter, button->text());
+    }
+    return clipped;
+}
+
+}  // namespace
+
+class TestWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layoutFollowsLogicalDpi();
+    void readableInColourScheme_data();
+    void readableInColourScheme();
+    void wholeSession();
+};
+
+void TestWindows::layoutFollowsLogicalDpi()
+{
+    struct Expected { int dpi; QSize main; QSize about; };
+    const Expected sizes[] = {{96, {471, 282}, {377, 207}}, {120, {589, 353}, {471, 259}}, {144, {707, 423}, {566, 311}}};
+    frmMain window(QLocale::c());
+    frmMain german(QLocale(QLocale::German));
+    frmAbout about(&window);
+    const auto expected = std::find_if(std::begin(sizes), std::end(sizes), [&](const Expected& e) { return e.dpi == window.logicalDpiY(); });
+    QVERIFY2(expected != std::end(sizes), "run with QT_ENABLE_HIGHDPI_SCALING=0 and QT_FONT_DPI=96, 120 or 144");
+    QCOMPARE(window.size(), expected->main);
+    QCOMPARE(about.size(), expected->about);
+    QVERIFY2(ClippedTexts(about).isEmpty(), qPrintable(ClippedTexts(about).join(QStringLiteral("; "))));
+    // Bar positions whose texts are among the widest each label shows.
+    const std::pair<int, int> positions[] = {{100, 100}, {100, 500}, {500, 100}, {500, 500}, {188, 499}, {101, 288}};
+    for (frmMain* shown : {&window, &german}) {
+        for (const auto& [source, load] : positions) {
+            shown->findChild<QScrollBar*>(QStringLiteral("hsVSWR1"))->setValue(source);
+            shown->findChild<QScrollBar*>(QStringLiteral("hsVSWR2"))->setValue(load);
+            QVERIFY2(ClippedTexts(*shown).isEmpty(), qPrintable(ClippedTexts(*shown).join(QStringLiteral("; "))));
+        }
+    }
+}
+
+void TestWindows::readableInColourScheme_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("classic light face") << QApplication::style()->standardPalette();
+    // qt6ct's "darker" scheme.
+    QPalette darker(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
+    darker.setColor(QPalette::Highlight, QColor(0x12, 0x60, 0x8a));
+    QTest::newRow("dark face") << darker;
+}
+
+void TestWindows::readableInColourScheme()
+{
+    QFETCH(QPalette, palette);
+    QApplication::setPalette(palette);
+    frmAbout about;
+    const QImage shot = about.grab().toImage();
+    for (const char* name : {"lblTitle", "lblDescription"}) {
+        const QRect area = about.findChild<QLabel*>(QLatin1String(name))->geometry();
+        double best = 1.0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                best = std::max(best, Contrast(shot.pixelColor(x, y), palette.color(QPalette::Window)));
+        QVERIFY2(best >= 4.5, qPrintable(QStringLiteral("%1's text stands out only %2:1").arg(QLatin1String(name)).arg(best)));
+    }
+
+    // The source bar's focus outline: at least 20 pixels that stand out 3:1
+    // (the least a control's outline needs) from what they cover.
+    frmMain window(QLocale::c());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWidget* bar = window.findChild<QScrollBar*>(QStringLiteral("hsVSWR1"));
+    bar->setFocus();
+    const QImage focused = bar->grab().toImage();
+    window.findChild<QPushButton*>(QStringLiteral("cmdCopy"))->setFocus();
+    const QImage unfocused = bar->grab().toImage();
+    int outline = 0;
+    for (int y = 0; y < focused.height(); ++y)
+        for (int x = 0; x < focused.width(); ++x)
+            outline += Contrast(focused.pixelColor(x, y), unfocused.pixelColor(x, y)) >= 3.0;
+    QVERIFY2(outline >= 20, qPrintable(QStringLiteral("%1 outline pixels stand out").arg(outline)));
+    QApplication::setPalette(QPalette());
+}
+
+void TestWindows::wholeSession()
+{
+    frmMain window(QLocale::c());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.size(), QSize(471, 282));
+    // Keys go to the bar itself: a compositor without a seat activates no window.
+    auto* source = window.findChild<QScrollBar*>(QStringLiteral("hsVSWR1"));
+    for (int step = 0; step < 49; ++step)
+        QTest::keyClick(source, Qt::Key_Right);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(220, 72));  // hsVSWR1's right arrow
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblVSWR1"))->text(), QStringLiteral("1.50"));
+
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        qInfo("Clipboard not checked: Wayland hands the clipboard to a seat, and a headless weston has none.");
+    } else {
+        QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(80, 256));  // cmdCopy
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("VSWR 1 (Source) = 1.50  Return Loss = 13.98 dB\r\n")));
+    }
+
+    QSize aboutSize;
+    QTimer::singleShot(0, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        if (about && QTest::qWaitForWindowExposed(about))
+            aboutSize = about->size();
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(392, 256));  // cmdAbout; returns once About has closed
+    QCOMPARE(aboutSize, QSize(377, 207));
+    QVERIFY(!QApplication::activeModalWidget());
+
+    QTimer::singleShot(0, [&] { QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(200, 256)); });  // cmdQuit
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(3); });  // Quit did not end the program
+    QCOMPARE(QApplication::exec(), 0);
+}
+
+QTEST_MAIN(TestWindows)
+#include "test_windows.moc"
