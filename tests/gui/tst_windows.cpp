@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Both windows as a user meets them: keys, drags, focus, the copied report,
-// a missing clipboard, room for every text, assistive technology, About.
+// a missing clipboard, size and room for every text at the screen's logical
+// DPI, assistive technology, About.
 
 #include "about/frmabout.h"
 #include "calc/report.h"
@@ -80,6 +81,7 @@ private slots:
     void reportAfterMoves_data();
     void reportAfterMoves();
     void missingClipboardIsReported();
+    void sizeFollowsLogicalDpi();
     void everyTextFits_data();
     void everyTextFits();
     void assistiveTechnology();
@@ -183,6 +185,18 @@ void TestWindows::missingClipboardIsReported()
     WithModal([&] { Click(window, "cmdCopy"); },
               [&](QWidget& modal) { message = qobject_cast<QMessageBox*>(&modal)->text(); });
     QCOMPARE(message, u"The results could not be copied: no clipboard is available."_s);
+}
+
+void TestWindows::sizeFollowsLogicalDpi()
+{
+    // The twips of the layout tables scale with the logical DPI, as the fonts do.
+    const QMap<int, std::pair<QSize, QSize>> sizes{
+        {96, {{471, 282}, {377, 207}}}, {120, {{589, 353}, {471, 259}}}, {144, {{707, 423}, {566, 311}}}};
+    const frmMain window;
+    const frmAbout about;
+    QVERIFY2(sizes.contains(window.logicalDpiY()), "run with QT_ENABLE_HIGHDPI_SCALING=0 and QT_FONT_DPI=96, 120 or 144");
+    QCOMPARE(window.size(), sizes[window.logicalDpiY()].first);
+    QCOMPARE(about.size(), sizes[window.logicalDpiY()].second);
 }
 
 void TestWindows::everyTextFits_data()

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Both windows as a desktop shows them: laid out at the screen's logical DPI
-// (QT_FONT_DPI), readable in a dark colour scheme, and driven through a whole
-// session on whatever platform runs the test (Wayland included). Clicks go
-// through the window system's input path, as a pointer's would.
+// Both windows as a desktop shows them: readable in a dark colour scheme, and
+// driven through a whole session on whatever platform runs the test (Wayland
+// included). Clicks go through the window system's input path, as a pointer's would.
 #define QTEST_QPA_MOUSE_HANDLING
 #include "about/frmabout.h"
 #include "mainwindow/frmmain.h"
@@ -12,7 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStyleOptionButton>
+#include <QStyle>
 #include <QTimer>
 #include <QtTest>
 
@@ -29,68 +28,18 @@ double Contrast(QColor a, QColor b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// Labels and buttons whose text, in the control's own font and word wrap,
-// does not fit the room the control gives it.
-QStringList ClippedTexts(const QWidget& window)
-{
-    QStringList clipped;
-    const auto check = [&](const QWidget& control, const QRect& room, int flags, const QString& text) {
-        const QFontMetrics metrics = control.fontMetrics();
-        QRect ink = metrics.boundingRect(room, flags, text);
-        // Upright, only the glyphs' ink must fit, not the whole ascent and descent of the line.
-        const QRect glyphs = metrics.tightBoundingRect(text);
-        ink.adjust(0, metrics.ascent() + glyphs.top(), 0, glyphs.bottom() - metrics.descent());
-        if (!room.contains(ink))
-            clipped << control.objectName() + QStringLiteral(": ") + text;
-    };
-    for (const QLabel* label : window.findChildren<QLabel*>()) {
-        if (!label->text().isEmpty())
-            check(*label, label->contentsRect(), int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0), label->text());
-    }
-    for (const QPushButton* button : window.findChildren<QPushButton*>()) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        check(*button, button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button), Qt::AlignCenter, button->text());
-    }
-    return clipped;
-}
-
 }  // namespace
 
-class TestWindows : public QObject {
+class TestDesktop : public QObject {
     Q_OBJECT
 
 private slots:
-    void layoutFollowsLogicalDpi();
     void readableInColourScheme_data();
     void readableInColourScheme();
     void wholeSession();
 };
 
-void TestWindows::layoutFollowsLogicalDpi()
-{
-    struct Expected { int dpi; QSize main; QSize about; };
-    const Expected sizes[] = {{96, {471, 282}, {377, 207}}, {120, {589, 353}, {471, 259}}, {144, {707, 423}, {566, 311}}};
-    frmMain window(QLocale::c());
-    frmMain german(QLocale(QLocale::German));
-    frmAbout about(&window);
-    const auto expected = std::find_if(std::begin(sizes), std::end(sizes), [&](const Expected& e) { return e.dpi == window.logicalDpiY(); });
-    QVERIFY2(expected != std::end(sizes), "run with QT_ENABLE_HIGHDPI_SCALING=0 and QT_FONT_DPI=96, 120 or 144");
-    QCOMPARE(window.size(), expected->main);
-    QCOMPARE(about.size(), expected->about);
-    QVERIFY2(ClippedTexts(about).isEmpty(), qPrintable(ClippedTexts(about).join(QStringLiteral("; "))));
-    // Bar positions whose texts are among the widest each label shows.
-    const std::pair<int, int> positions[] = {{100, 100}, {100, 500}, {500, 100}, {500, 500}, {188, 499}, {101, 288}};
-    for (frmMain* shown : {&window, &german}) {
-        for (const auto& [source, load] : positions) {
-            shown->findChild<QScrollBar*>(QStringLiteral("hsVSWR1"))->setValue(source);
-            shown->findChild<QScrollBar*>(QStringLiteral("hsVSWR2"))->setValue(load);
-            QVERIFY2(ClippedTexts(*shown).isEmpty(), qPrintable(ClippedTexts(*shown).join(QStringLiteral("; "))));
-        }
-    }
-}
-
-void TestWindows::readableInColourScheme_data()
+void TestDesktop::readableInColourScheme_data()
 {
     QTest::addColumn<QPalette>("palette");
     QTest::newRow("classic light face") << QApplication::style()->standardPalette();
@@ -100,7 +49,7 @@ void TestWindows::readableInColourScheme_data()
     QTest::newRow("dark face") << darker;
 }
 
-void TestWindows::readableInColourScheme()
+void TestDesktop::readableInColourScheme()
 {
     QFETCH(QPalette, palette);
     QApplication::setPalette(palette);
@@ -134,7 +83,7 @@ void TestWindows::readableInColourScheme()
     QApplication::setPalette(QPalette());
 }
 
-void TestWindows::wholeSession()
+void TestDesktop::wholeSession()
 {
     frmMain window(QLocale::c());
     window.show();
@@ -170,5 +119,5 @@ void TestWindows::wholeSession()
     QCOMPARE(QApplication::exec(), 0);
 }
 
-QTEST_MAIN(TestWindows)
-#include "test_windows.moc"
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
