@@ -6,6 +6,8 @@
 #include "plot/plot_module.h"
 
 #include <charconv>
+#include <cstdint>
+#include <iterator>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -23,7 +25,6 @@ namespace {
 
 using namespace corvalen::measured;
 
-constexpr std::size_t kChunkBytes = 1 << 20;
 constexpr std::string_view kColumns[] = {
     "frequency_hz", "source_vswr", "source_return_loss_db", "load_vswr", "load_return_loss_db",
     "load_mismatch_loss_db", "max_vswr", "combined_return_loss_db", "plus_uncertainty_db",
@@ -42,43 +43,104 @@ Side ReadSide(const SweepSide& side, double systemOhms)
     return {side.name, std::nullopt, ReadReflection(side.path, side.port, systemOhms)};
 }
 
+// Four decimals as std::to_chars writes them, rounding the exact value, but
+// with no minus sign on a zero.
+[[gnu::noinline]] void AppendExactly(std::string& out, double value)
+{
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    out.append(text == "-0.0000" ? text.substr(1) : text);
+}
+
 // Four decimals, a point whatever the locale, and no minus sign on a zero.
-// Rounds the exact binary value half to even, as std::to_chars does, which
-// with a precision took a third of the whole sweep.
+// to_chars with a precision took a third of the whole sweep, so it is left to
+// decide only where value * 10^4 lies too close to a half for the rounding of
+// that product to be trusted, and for infinities.
 void AppendValue(std::string& out, double value)
 {
-    if (std::isinf(value)) {
-        out.append(value > 0 ? "inf" : "-inf");
+    // Below 2^40 the product is off by at most 2^-13, far less than the margin.
+    constexpr double kFastLimit = 0x1p40;
+    constexpr double kTieMargin = 1e-3;
+    const double scaled = std::abs(value) * 10000.0;
+    if (!(scaled < kFastLimit)) {
+        AppendExactly(out, value);
         return;
     }
-    if (!(std::abs(value) < 1e14)) {
-        char buffer[400];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
-        out.append(buffer, result.ptr);
+    const auto whole = static_cast<std::uint64_t>(scaled);
+    const double fraction = scaled - static_cast<double>(whole);
+    if (std::abs(fraction - 0.5) < kTieMargin) {
+        AppendExactly(out, value);
         return;
     }
-    const double scaled = value * 10000.0;
-    const double error = std::fma(value, 10000.0, -scaled);  // the exact product is scaled + error
-    const double whole = std::floor(scaled);
-    const double fraction = (scaled - whole) + error;
-    auto tenThousandths = static_cast<long long>(whole);
-    if (fraction > 0.5 || (fraction == 0.5 && tenThousandths % 2 != 0))
-        ++tenThousandths;
-    if (tenThousandths < 0)
-        out.push_back('-');
-    const unsigned long long magnitude = static_cast<unsigned long long>(tenThousandths < 0 ? -tenThousandths : tenThousandths);
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, magnitude / 10000).ptr;
-    out.append(digits, end);
-    const auto decimals = static_cast<unsigned>(magnitude % 10000);
-    const char fraction4[5] = {'.', static_cast<char>('0' + decimals / 1000), static_cast<char>('0' + decimals / 100 % 10),
-                               static_cast<char>('0' + decimals / 10 % 10), static_cast<char>('0' + decimals % 10)};
-    out.append(fraction4, sizeof fraction4);
+    std::uint64_t magnitude = whole + (fraction > 0.5 ? 1 : 0);
+    // Written backwards from the last decimal.
+    char text[24];
+    char* first = std::end(text);
+    for (int place = 0; place < 5 || magnitude > 0; ++place) {  // four decimals and at least one digit before
+        if (place == 4)
+            *--first = '.';
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    }
+    if (value < 0 && whole + (fraction > 0.5 ? 1 : 0) > 0)
+        *--first = '-';
+    out.append(first, std::end(text));
 }
 
 struct PlotSeries {
     std::vector<double> frequencyHz, plusDb, minusDb, errorDb, mismatchLossDb;
+
+    void Append(const RowValues& row)
+    {
+        frequencyHz.push_back(row.frequencyHz);
+        plusDb.push_back(row.plusUncertaintyDb);
+        minusDb.push_back(row.minusUncertaintyDb);
+        if (row.mismatchErrorDb)
+            errorDb.push_back(*row.mismatchErrorDb);
+        mismatchLossDb.push_back(row.loadMismatchLossDb);
+    }
+
+    void Append(const PlotSeries& more)
+    {
+        for (const auto member : {&PlotSeries::frequencyHz, &PlotSeries::plusDb, &PlotSeries::minusDb,
+                                  &PlotSeries::errorDb, &PlotSeries::mismatchLossDb})
+            (this->*member).insert((this->*member).end(), (more.*member).begin(), (more.*member).end());
+    }
 };
+
+// Rows formatted together: their text, where |G| exceeds 1, and their points for the plot.
+struct RowBlock {
+    std::string text;
+    SweepSummary active;
+    PlotSeries series;
+};
+
+constexpr std::size_t kBlockRows = 8192;
+
+void AppendRow(std::string& text, const RowValues& row, char separator)
+{
+    text.append(FrequencyText(row.frequencyHz));
+    for (const double value :
+         {row.source.vswr, row.source.returnLossDb, row.load.vswr, row.load.returnLossDb, row.loadMismatchLossDb,
+          row.maxVswr, row.combinedReturnLossDb, row.plusUncertaintyDb, row.minusUncertaintyDb}) {
+        text.push_back(separator);
+        AppendValue(text, value);
+    }
+    text.push_back(separator);
+    if (row.mismatchErrorDb)
+        AppendValue(text, *row.mismatchErrorDb);
+    text.push_back('\n');
+}
+
+// Counts a later block's points into the sweep's, keeping the first frequency.
+void Merge(ActivePoints& sweep, const ActivePoints& block)
+{
+    if (sweep.count == 0)
+        sweep.firstFrequencyHz = block.firstFrequencyHz;
+    sweep.count += block.count;
+}
+
 
 std::string ModulePath()
 {
@@ -146,41 +208,38 @@ int RunSweepCommand(const SweepCommand& command, const std::function<void(std::s
     }
 
     const char separator = command.format == SweepFormat::Csv ? ',' : '\t';
-    std::string buffer;
-    buffer.reserve(kChunkBytes + 1024);
+    std::string header;
     for (const std::string_view column : kColumns)
-        buffer.append(column).push_back(separator);
-    buffer.back() = '\n';
+        header.append(column).push_back(separator);
+    header.back() = '\n';
+    sink(header);
 
-    PlotSeries series;
+    // After reading, the rows' arithmetic and texts are most of the work: two
+    // blocks at a time are formatted side by side, then written in order.
     const bool plotting = command.plotPath.has_value();
-    RunSweep(source, load, [&](const RowValues& row) {
-        NoteActivePoints(summary, row);
-        buffer.append(FrequencyText(row.frequencyHz));
-        for (const double value :
-             {row.source.vswr, row.source.returnLossDb, row.load.vswr, row.load.returnLossDb, row.loadMismatchLossDb,
-              row.maxVswr, row.combinedReturnLossDb, row.plusUncertaintyDb, row.minusUncertaintyDb}) {
-            buffer.push_back(separator);
-            AppendValue(buffer, value);
+    const auto format = [&](std::size_t first, std::size_t end) {
+        RowBlock block;
+        block.text.reserve((end - first) * 96);
+        RunSweep(source, load, first, end, [&](const RowValues& row) {
+            NoteActivePoints(block.active, row);
+            AppendRow(block.text, row, separator);
+            if (plotting)
+                block.series.Append(row);
+        });
+        return block;
+    };
+    PlotSeries series;
+    for (std::size_t first = 0; first < summary.rows; first += 2 * kBlockRows) {
+        const std::size_t middle = std::min(first + kBlockRows, summary.rows);
+        const std::size_t end = std::min(middle + kBlockRows, summary.rows);
+        auto later = std::async(std::launch::async, format, middle, end);
+        for (const RowBlock& block : {format(first, middle), later.get()}) {
+            sink(block.text);
+            Merge(summary.source, block.active.source);
+            Merge(summary.load, block.active.load);
+            series.Append(block.series);
         }
-        buffer.push_back(separator);
-        if (row.mismatchErrorDb)
-            AppendValue(buffer, *row.mismatchErrorDb);
-        buffer.push_back('\n');
-        if (buffer.size() >= kChunkBytes) {
-            sink(buffer);
-            buffer.clear();
-        }
-        if (plotting) {
-            series.frequencyHz.push_back(row.frequencyHz);
-            series.plusDb.push_back(row.plusUncertaintyDb);
-            series.minusDb.push_back(row.minusUncertaintyDb);
-            if (row.mismatchErrorDb)
-                series.errorDb.push_back(*row.mismatchErrorDb);
-            series.mismatchLossDb.push_back(row.loadMismatchLossDb);
-        }
-    });
-    sink(buffer);
+    }
     NoteActive(source, summary.source);
     NoteActive(load, summary.load);
 

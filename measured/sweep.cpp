@@ -44,7 +44,9 @@ void Count(ActivePoints& points, double gammaMagnitude, double frequencyHz)
 
 SideValues MeasuredSideValues(std::complex<double> gamma)
 {
-    const double magnitude = std::abs(gamma);
+    // Reflections are near 1 at most, far from where std::abs's care against
+    // overflow (hypot, a tenth of the sweep's time) matters.
+    const double magnitude = std::sqrt(std::norm(gamma));
     const double vswr = magnitude < 1.0 ? (1.0 + magnitude) / (1.0 - magnitude) : kInfinity;
     return {vswr, -20.0 * std::log10(magnitude), magnitude};
 }
@@ -72,7 +74,7 @@ RowValues ComputeRow(double frequencyHz, const SideValues& source, const SideVal
     row.plusUncertaintyDb = 20.0 * std::log10(1.0 + product);
     row.minusUncertaintyDb = product < 1.0 ? 20.0 * std::log10(1.0 - product) : -kInfinity;
     if (sourceGamma && loadGamma)
-        row.mismatchErrorDb = 20.0 * std::log10(std::abs(1.0 - *sourceGamma * *loadGamma));
+        row.mismatchErrorDb = 10.0 * std::log10(std::norm(1.0 - *sourceGamma * *loadGamma));
     return row;
 }
 
@@ -109,9 +111,11 @@ std::string FrequencyText(double frequencyHz)
     return {buffer, result.ptr};
 }
 
-void RunSweep(const Side& source, const Side& load, const std::function<void(const RowValues&)>& row)
+void RunSweep(const Side& source, const Side& load, std::size_t firstRow, std::size_t endRow,
+              const std::function<void(const RowValues&)>& row)
 {
-    const Range range = RowRange(source, load);
+    const Range all = RowRange(source, load);
+    const Range range{all.first + firstRow, all.first + std::min(endRow, all.end - all.first)};
     const auto& grid = GridSide(source, load).measured;
     const std::optional<SideValues> fixedSource =
         source.fixedVswr ? std::optional(FixedSideValues(*source.fixedVswr)) : std::nullopt;
@@ -119,7 +123,12 @@ void RunSweep(const Side& source, const Side& load, const std::function<void(con
         load.fixedVswr ? std::optional(FixedSideValues(*load.fixedVswr)) : std::nullopt;
 
     const auto& from = source.measured;
-    std::size_t upper = 0;  // first source point at or above the current frequency
+    // The first source point at or above the current frequency.
+    std::size_t upper = range.first < range.end && !source.fixedVswr && !load.fixedVswr
+                            ? static_cast<std::size_t>(std::lower_bound(from.frequencyHz.begin(), from.frequencyHz.end(),
+                                                                        grid.frequencyHz[range.first])
+                                                       - from.frequencyHz.begin())
+                            : 0;
     for (std::size_t i = range.first; i < range.end; ++i) {
         const double frequencyHz = grid.frequencyHz[i];
         std::optional<std::complex<double>> sourceGamma;

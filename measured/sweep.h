@@ -70,9 +70,11 @@ void NoteActivePoints(SweepSummary& summary, const RowValues& row);
 // Hertz as an integer where the frequency is one, else in the shortest decimal form.
 std::string FrequencyText(double frequencyHz);
 
-// Hands one row per frequency to `row`, ascending: the load's frequencies inside
-// the source's range, the source interpolated linearly in its real and imaginary
-// parts; where one side is fixed, the other side's frequencies.
-void RunSweep(const Side& source, const Side& load, const std::function<void(const RowValues&)>& row);
+// Hands rows firstRow to endRow - 1 of the sweep to `row`, one per frequency,
+// ascending: the load's frequencies inside the source's range, the source
+// interpolated linearly in its real and imaginary parts; where one side is
+// fixed, the other side's frequencies. Parts of a sweep may run side by side.
+void RunSweep(const Side& source, const Side& load, std::size_t firstRow, std::size_t endRow,
+              const std::function<void(const RowValues&)>& row);
 
 }  // namespace corvalen::measured

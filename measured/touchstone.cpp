@@ -2,6 +2,8 @@
 #include "touchstone.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -34,15 +36,34 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
+// The first blank at or after `from`, or the end. Numbers are a dozen
+// characters or more, so eight bytes are looked at a time: a byte up to the
+// space sets its top bit in (word - 0x21...) & ~word, and the lowest such
+// byte is the first blank.
+std::size_t FindBlank(std::string_view text, std::size_t from)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+        constexpr std::uint64_t kTopBits = 0x8080808080808080;
+        for (; from + sizeof(std::uint64_t) <= text.size(); from += sizeof(std::uint64_t)) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + from, sizeof word);
+            if (const std::uint64_t blanks = (word - kEveryByte * 0x21) & ~word & kTopBits)
+                return from + static_cast<std::size_t>(std::countr_zero(blanks)) / 8;
+        }
+    }
+    while (from < text.size() && !IsBlank(text[from]))
+        ++from;
+    return from;
+}
+
 // The next blank-separated token of `rest`, removed from it; empty at the end.
 std::string_view NextToken(std::string_view& rest)
 {
     std::size_t begin = 0;
     while (begin < rest.size() && IsBlank(rest[begin]))
         ++begin;
-    std::size_t end = begin;
-    while (end < rest.size() && !IsBlank(rest[end]))
-        ++end;
+    const std::size_t end = FindBlank(rest, begin);
     const std::string_view token = rest.substr(begin, end - begin);
     rest.remove_prefix(end);
     return token;
