@@ -110,20 +110,24 @@ void TestWindows::keysStep_data()
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("readout");
-    QTest::newRow("Right raises") << 150 << int(Qt::Key_Right) << u"1.51"_s;
-    QTest::newRow("Up raises") << 150 << int(Qt::Key_Up) << u"1.51"_s;
-    QTest::newRow("Left lowers") << 150 << int(Qt::Key_Left) << u"1.49"_s;
-    QTest::newRow("Down lowers") << 150 << int(Qt::Key_Down) << u"1.49"_s;
-    QTest::newRow("Page Up raises by ten") << 150 << int(Qt::Key_PageUp) << u"1.60"_s;
-    QTest::newRow("Page Down lowers by ten") << 150 << int(Qt::Key_PageDown) << u"1.40"_s;
-    QTest::newRow("Home goes to 1.00") << 237 << int(Qt::Key_Home) << u"1.00"_s;
-    QTest::newRow("End goes to 5.00") << 237 << int(Qt::Key_End) << u"5.00"_s;
+    QTest::addColumn<bool>("rightToLeft");  // the desktop's direction, as under an Arabic or Hebrew locale
+    QTest::newRow("Right raises") << 150 << int(Qt::Key_Right) << u"1.51"_s << false;
+    QTest::newRow("Right raises on a right-to-left desktop") << 150 << int(Qt::Key_Right) << u"1.51"_s << true;
+    QTest::newRow("Up raises") << 150 << int(Qt::Key_Up) << u"1.51"_s << false;
+    QTest::newRow("Left lowers") << 150 << int(Qt::Key_Left) << u"1.49"_s << false;
+    QTest::newRow("Down lowers") << 150 << int(Qt::Key_Down) << u"1.49"_s << false;
+    QTest::newRow("Page Up raises by ten") << 150 << int(Qt::Key_PageUp) << u"1.60"_s << false;
+    QTest::newRow("Page Down lowers by ten") << 150 << int(Qt::Key_PageDown) << u"1.40"_s << false;
+    QTest::newRow("Home goes to 1.00") << 237 << int(Qt::Key_Home) << u"1.00"_s << false;
+    QTest::newRow("End goes to 5.00") << 237 << int(Qt::Key_End) << u"5.00"_s << false;
 }
 
 void TestWindows::keysStep()
 {
     QFETCH(int, start);
     QFETCH(int, key);
+    QFETCH(bool, rightToLeft);
+    QGuiApplication::setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     frmMain window(QLocale::c());
     for (const auto& [bar, readout] : {std::pair{"hsVSWR1", "lblVSWR1"}, std::pair{"hsVSWR2", "lblVSWR2"}}) {
         Child<QScrollBar>(window, bar)->setValue(start);
