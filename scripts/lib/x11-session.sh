@@ -82,6 +82,11 @@ wait_for_window() {
     fi
 }
 
+# window_names: the titles of all windows on the display, for a failure's message.
+window_names() {
+    xwininfo -root -tree 2>/dev/null | grep -o '"[^"]*"' | sort -u | tr '\n' ' '
+}
+
 # wait_for_no_window NAME [SECONDS]
 wait_for_no_window() {
     poll_until "${2:-10}" eval "! window_named '$1'" && return 0

@@ -30,7 +30,7 @@ x11_session_start $wm
 LC_ALL=$locale QT_QPA_PLATFORM=xcb "$program" &
 pid=$!
 
-main=$(wait_for_window Corvalen) || fail "the main window never showed"
+main=$(wait_for_window Corvalen 20) || fail "the main window never showed; program $(kill -0 "$pid" && echo running || echo ended), windows: $(window_names)"
 [ "$(window_size "$main")" = 471x282 ] || fail "client size is $(window_size "$main"), not 471x282"
 poll_until 5 centred_on "$main" "0 0 1024 768" || fail "main window at $(frame_geometry "$main") is not centred"
 if [ -n "$wm" ]; then
