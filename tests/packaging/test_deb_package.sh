@@ -35,7 +35,10 @@ for path in ./usr/bin/corvalen ./usr/bin/corvalen-cli \
     ./usr/share/man/man1/corvalen.1.gz ./usr/share/man/man1/corvalen-cli.1.gz; do
     grep -qxF "$path" <<<"$contents" || fail "package lacks $path"
 done
-grep -qE '^\./usr/lib/([^/]+/)?corvalen/corvalen-plot\.so$' <<<"$contents" || fail "package lacks the plot module"
+grep -qE '^\./usr/lib/([^/]+/)?corvalen/plugins/corvalen-plot\.so$' <<<"$contents" || fail "package lacks the plot module"
+# A module opened by its path needs no ldconfig, and a user's dpkg --root cannot run it.
+dpkg-deb -e "$deb" "$work/control"
+[ ! -e "$work/control/postinst" ] || fail "the package runs a postinst: $(cat "$work/control/postinst")"
 
 # A fresh root with an empty dpkg database; the libraries come from the host,
 # so dependencies are not installed into it.
