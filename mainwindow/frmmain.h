@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QWidget>
 
+#include <array>
 #include <string>
 
 class QClipboard;
@@ -38,7 +39,7 @@ private:
     void cmdQuit_Click();
     QString BuildReport() const;
 
-    // The output labels are found by name: the results live only in their texts.
+    // The label that shows a row of kOutputLabels; the results live only in their texts.
     QLabel& Output(const corvalen::OutputLabel& label) const;
     void WriteOutputs(corvalen::OutputGroup group, const corvalen::OutputTexts& texts);
 
@@ -46,4 +47,5 @@ private:
 
     VswrScrollBar* hsVSWR1 = nullptr;
     VswrScrollBar* hsVSWR2 = nullptr;
+    std::array<QLabel*, corvalen::kOutputLabels.size()> outputLabels_{};  // in the order of kOutputLabels
 };
