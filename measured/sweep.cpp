@@ -2,7 +2,6 @@
 #include "sweep.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -99,16 +98,6 @@ void NoteActivePoints(SweepSummary& summary, const RowValues& row)
 {
     Count(summary.source, row.source.gammaMagnitude, row.frequencyHz);
     Count(summary.load, row.load.gammaMagnitude, row.frequencyHz);
-}
-
-std::string FrequencyText(double frequencyHz)
-{
-    char buffer[400];
-    // Whole numbers of hertz print without a point; others in the shortest form that reads back.
-    const auto result = frequencyHz == std::floor(frequencyHz) && std::abs(frequencyHz) < 9.2e18
-                            ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(frequencyHz))
-                            : std::to_chars(buffer, buffer + sizeof buffer, frequencyHz, std::chars_format::fixed);
-    return {buffer, result.ptr};
 }
 
 void RunSweep(const Side& source, const Side& load, std::size_t firstRow, std::size_t endRow,

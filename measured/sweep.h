@@ -67,9 +67,6 @@ SweepSummary PlanSweep(const Side& source, const Side& load);
 // Counts the row into summary.source / summary.load where a |G| exceeds 1.
 void NoteActivePoints(SweepSummary& summary, const RowValues& row);
 
-// Hertz as an integer where the frequency is one, else in the shortest decimal form.
-std::string FrequencyText(double frequencyHz);
-
 // Hands rows firstRow to endRow - 1 of the sweep to `row`, one per frequency,
 // ascending: the load's frequencies inside the source's range, the source
 // interpolated linearly in its real and imaginary parts; where one side is

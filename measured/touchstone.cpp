@@ -160,13 +160,6 @@ std::string Quoted(std::string_view token)
     return text.append("'").append(token).append("'");
 }
 
-std::string Shown(double value)
-{
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    return {buffer, result.ptr};
-}
-
 // Hands out the lines of a file, reading it in large chunks.
 class LineSource {
 public:
@@ -520,8 +513,8 @@ private:
                 noiseBlock_ = true;
                 return true;
             }
-            Fail("frequency " + Shown(*frequency) + " Hz is not above the one before, "
-                 + Shown(result_.frequencyHz.back()) + " Hz");
+            Fail("frequency " + FrequencyText(*frequency) + " Hz is not above the one before, "
+                 + FrequencyText(result_.frequencyHz.back()) + " Hz");
         }
         frequencyHz_ = *frequency;
         recordLine_ = lines_.number();
@@ -623,6 +616,16 @@ std::complex<double> Renormalized(std::complex<double> s, double referenceOhms, 
     const std::complex<double> forward = referenceOhms * (1.0 + s);
     const std::complex<double> backward = systemOhms * (1.0 - s);
     return (forward - backward) / (forward + backward);
+}
+
+std::string FrequencyText(double frequencyHz)
+{
+    char buffer[400];
+    // Whole numbers of hertz print without a point; others in the shortest form that reads back.
+    const auto result = frequencyHz == std::floor(frequencyHz) && std::abs(frequencyHz) < 9.2e18
+                            ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(frequencyHz))
+                            : std::to_chars(buffer, buffer + sizeof buffer, frequencyHz, std::chars_format::fixed);
+    return {buffer, result.ptr};
 }
 
 Reflection ReadReflection(const std::string& path, int port, double systemOhms)

@@ -35,6 +35,9 @@ struct Reflection {
 // Throws MeasuredError naming `path` and the line at fault.
 Reflection ReadReflection(const std::string& path, int port, double systemOhms);
 
+// Hertz as an integer where the frequency is one, else in the shortest decimal form.
+std::string FrequencyText(double frequencyHz);
+
 // Referred from referenceOhms to systemOhms through the port's impedance
 // Z = Zref (1 + S) / (1 - S); an open circuit (S = 1) stays exactly 1.
 std::complex<double> Renormalized(std::complex<double> s, double referenceOhms, double systemOhms);
