@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "arguments.h"
 
+#include "measured/touchstone.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -116,25 +118,16 @@ std::optional<double> ParseDecimal(std::string_view text)
 
 std::variant<SweepSide, UsageError> ParseSweepSide(std::string_view role, std::string_view text)
 {
-    SweepSide side{std::string(text), std::string(text), 0, std::nullopt};
+    SweepSide side{std::string(text), std::string(text), {}, std::nullopt};
     if (const auto vswr = ParseDecimal(text)) {
         if (*vswr < 1.0)
             return Error(Quoted(role, text), "a VSWR must be at least 1");
         side.fixedVswr = vswr;
         return side;
     }
-    // FILE:Skk names a reflection; k written twice, as in S11 or S1010.
-    const std::size_t colon = text.rfind(':');
-    const std::string_view suffix = colon == std::string_view::npos ? std::string_view{} : text.substr(colon + 1);
-    if (suffix.size() >= 3 && (suffix[0] == 'S' || suffix[0] == 's')
-        && std::all_of(suffix.begin() + 1, suffix.end(), IsDigit)) {
-        const std::string_view digits = suffix.substr(1);
-        const std::string_view row = digits.substr(0, digits.size() / 2);
-        if (digits.size() % 2 != 0 || row != digits.substr(digits.size() / 2) || row.front() == '0')
-            return Error(Quoted(role, text), "name a reflection Skk, such as amp.s2p:S22");
-        std::from_chars(row.data(), row.data() + row.size(), side.port);
-        side.path = std::string(text.substr(0, colon));
-    }
+    auto [path, choice] = measured::SplitFileChoice(text);
+    side.path = std::move(path);
+    side.choice = std::move(choice);
     if (side.path.empty())
         return Error(Quoted(role, text), "expected a Touchstone file, FILE:Skk or a VSWR of at least 1");
     return side;

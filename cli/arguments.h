@@ -35,7 +35,7 @@ struct TableCommand {
 struct SweepSide {
     std::string name;  // as given, for messages and the plot title
     std::string path;
-    int port = 0;      // k of Skk; 0 when none was named
+    std::string choice;  // the reflection to take (S22, D1,2); empty when none was named
     std::optional<double> fixedVswr;
 };
 enum class SweepFormat { Tsv, Csv };

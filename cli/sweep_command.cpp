@@ -40,7 +40,7 @@ Side ReadSide(const SweepSide& side, double systemOhms)
 {
     if (side.fixedVswr)
         return {side.name, side.fixedVswr, {}};
-    return {side.name, std::nullopt, ReadReflection(side.path, side.port, systemOhms)};
+    return {side.name, std::nullopt, ReadReflection(side.path, side.choice, systemOhms)};
 }
 
 // Four decimals as std::to_chars writes them, rounding the exact value, but
@@ -162,7 +162,8 @@ std::string Plot(const SweepCommand& command, const PlotSeries& series)
         return "the plot module " + path + " has no " + kCorvalenPlotEntryPoint;
     const CorvalenSweepPlot plot{series.frequencyHz.size(), series.frequencyHz.data(), series.plusDb.data(),
                                  series.minusDb.data(), series.errorDb.empty() ? nullptr : series.errorDb.data(),
-                                 series.mismatchLossDb.data(), command.source.name.c_str(),
+                                 series.mismatchLossDb.data(), nullptr, nullptr, nullptr, nullptr,
+                                 command.source.name.c_str(),
                                  command.load.name.c_str(), command.plotPath->c_str()};
     char reason[512] = "";
     return draw(&plot, reason, sizeof reason) == 0 ? std::string() : std::string(reason);

@@ -628,9 +628,42 @@ std::string FrequencyText(double frequencyHz)
     return {buffer, result.ptr};
 }
 
-Reflection ReadReflection(const std::string& path, int port, double systemOhms)
+Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms)
 {
+    int port = 0;
+    if (!choice.empty()) {
+        const std::string_view digits = choice.substr(1);
+        const std::string_view row = digits.substr(0, digits.size() / 2);
+        if (Lower(choice.substr(0, 1)) != "s" || digits.size() % 2 != 0 || row != digits.substr(digits.size() / 2)
+            || row.empty() || row.front() == '0' || std::from_chars(row.data(), row.data() + row.size(), port).ec != std::errc{})
+            throw MeasuredError(path, 0, "name a reflection Skk, such as " + path + ":S22");
+    }
     return Parser(path, port, systemOhms).Run();
+}
+
+TwoPort ReadTwoPort(const std::string& path, double)
+{
+    throw MeasuredError(path, 0, "two-port files are not read yet");
+}
+
+FileChoice SplitFileChoice(std::string_view text)
+{
+    const std::size_t colon = text.rfind(':');
+    if (colon != std::string_view::npos) {
+        const std::string_view suffix = text.substr(colon + 1);
+        const auto number = [](std::string_view digits) {
+            return !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        const std::string kind = Lower(suffix.substr(0, 1));
+        const std::string_view rest = suffix.substr(std::min<std::size_t>(1, suffix.size()));
+        const std::size_t comma = rest.find(',');
+        const bool single = kind == "s" && number(rest);
+        const bool pair = (kind == "d" || kind == "c") && comma != std::string_view::npos && number(rest.substr(0, comma))
+                          && number(rest.substr(comma + 1));
+        if (single || pair)
+            return {std::string(text.substr(0, colon)), std::string(suffix)};
+    }
+    return {std::string(text), {}};
 }
 
 }  // namespace corvalen::measured

@@ -7,6 +7,7 @@
 #include <complex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvalen::measured {
@@ -30,10 +31,30 @@ struct Reflection {
     std::vector<std::complex<double>> gamma;        // relative to the system impedance
 };
 
-// Reads reflection Skk (port 1-based; 0 for a one-port file, whose only reflection
-// is taken) and converts it from the port's reference impedance to systemOhms.
-// Throws MeasuredError naming `path` and the line at fault.
-Reflection ReadReflection(const std::string& path, int port, double systemOhms);
+// The S-parameters of a two-port across frequency, referred to systemOhms at
+// both ports: port 1 faces the source, port 2 the load.
+struct TwoPort {
+    std::vector<double> frequencyHz;  // strictly ascending
+    std::vector<std::complex<double>> s11, s21, s12, s22;
+};
+
+// Reads the reflection named by `choice` and refers it from its port's
+// reference impedance to systemOhms. `choice` is empty for a one-port file,
+// Skk by position in the file's matrix (S22), or, in a mixed-mode file, a
+// label of its order (D1,2, C1,2, S3). Throws MeasuredError naming `path` and
+// the line at fault.
+Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms);
+
+// Reads a two-port file; a file of any other number of ports is refused.
+TwoPort ReadTwoPort(const std::string& path, double systemOhms);
+
+// FILE:CHOICE split where the text after the last colon names a reflection
+// (S22, s3, D1,2, C1,2); otherwise the whole text is the path and choice is empty.
+struct FileChoice {
+    std::string path;
+    std::string choice;
+};
+FileChoice SplitFileChoice(std::string_view text);
 
 // Hertz as an integer where the frequency is one, else in the shortest decimal form.
 std::string FrequencyText(double frequencyHz);

@@ -16,6 +16,11 @@ struct CorvalenSweepPlot {
     const double* minusUncertaintyDb;
     const double* mismatchErrorDb;  // null when a side is a fixed VSWR
     const double* loadMismatchLossDb;
+    // With a two-port between source and load (all null without one):
+    const double* throughPlusUncertaintyDb;
+    const double* throughMinusUncertaintyDb;
+    const double* throughMismatchErrorDb;  // null unless every phase is measured
+    const char* throughName;               // null without a two-port
     const char* sourceName;
     const char* loadName;
     const char* path;  // ends in .svg or .png
@@ -25,7 +30,28 @@ struct CorvalenSweepPlot {
 // (cut to reasonSize - 1 bytes) and nothing left at `path`.
 int corvalen_plot_sweep(const CorvalenSweepPlot* plot, char* reason, std::size_t reasonSize);
 
+// One side on the Smith chart: a measured reflection across frequency, or a
+// fixed |G| with its phase unknown (points 0), drawn as a circle.
+struct CorvalenSmithTrace {
+    std::size_t points;
+    const double* frequencyHz;  // ascending
+    const double* real;
+    const double* imaginary;
+    double fixedGammaMagnitude;  // used when points is 0
+    const char* name;
+};
+
+struct CorvalenSmithChart {
+    CorvalenSmithTrace load;            // the load's reflection
+    CorvalenSmithTrace sourceConjugate;  // the conjugate of the source's reflection
+    const char* path;                    // ends in .svg or .png
+};
+
+int corvalen_plot_smith(const CorvalenSmithChart* chart, char* reason, std::size_t reasonSize);
+
 }  // extern "C"
 
 inline constexpr char kCorvalenPlotEntryPoint[] = "corvalen_plot_sweep";
 using CorvalenPlotSweep = int (*)(const CorvalenSweepPlot*, char*, std::size_t);
+inline constexpr char kCorvalenSmithEntryPoint[] = "corvalen_plot_smith";
+using CorvalenPlotSmith = int (*)(const CorvalenSmithChart*, char*, std::size_t);

@@ -24,7 +24,7 @@ QByteArray Describe(const ParseResult& result)
         return QStringLiteral("table %1:%2 %3:%4").arg(table->source.from).arg(table->source.to).arg(table->load.from).arg(table->load.to).toUtf8();
     if (const auto* sweep = std::get_if<SweepCommand>(&command)) {
         const auto side = [](const SweepSide& s) {
-            return s.fixedVswr ? QByteArray::number(*s.fixedVswr) : QByteArray::fromStdString(s.path) + ":S" + QByteArray::number(s.port);
+            return s.fixedVswr ? QByteArray::number(*s.fixedVswr) : QByteArray::fromStdString(s.path) + "|" + QByteArray::fromStdString(s.choice);
         };
         return "sweep " + side(sweep->source) + " " + side(sweep->load) + " z0=" + QByteArray::number(sweep->systemOhms)
             + (sweep->format == SweepFormat::Csv ? " csv" : " tsv") + (sweep->plotPath ? " plot=" + QByteArray::fromStdString(*sweep->plotPath) : "");
@@ -77,12 +77,12 @@ void TestCli::arguments_data()
     QTest::newRow("option twice") << QByteArrayList{"table", "--source", "1:2", "--source=1:2"} << "corvalen-cli: --source: given more than once"_ba;
     QTest::newRow("option without value") << QByteArrayList{"table", "--source"} << "corvalen-cli: --source: missing FROM:TO"_ba;
     QTest::newRow("unknown command") << QByteArrayList{"tabel"} << "corvalen-cli: command 'tabel': expected report, table, sweep, --help or --version"_ba;
-    QTest::newRow("sweep") << QByteArrayList{"sweep", "amp.s2p:S22", "filter.s1p"} << "sweep amp.s2p:S2 filter.s1p:S0 z0=50 tsv"_ba;
+    QTest::newRow("sweep") << QByteArrayList{"sweep", "amp.s2p:S22", "filter.s1p"} << "sweep amp.s2p|S22 filter.s1p| z0=50 tsv"_ba;
     QTest::newRow("sweep options") << QByteArrayList{"sweep", "1.5", "f.s3p:s33", "--z0=75", "--format", "csv", "--plot", "a.SVG"}
-        << "sweep 1.5 f.s3p:S3 z0=75 csv plot=a.SVG"_ba;
+        << "sweep 1.5 f.s3p|s33 z0=75 csv plot=a.SVG"_ba;
     QTest::newRow("sweep VSWR below 1") << QByteArrayList{"sweep", "0.9", "f.s1p"} << "corvalen-cli: SOURCE '0.9': a VSWR must be at least 1"_ba;
-    QTest::newRow("sweep transmission") << QByteArrayList{"sweep", "a.s2p:S21", "f.s1p"}
-        << "corvalen-cli: SOURCE 'a.s2p:S21': name a reflection Skk, such as amp.s2p:S22"_ba;
+    QTest::newRow("sweep mixed-mode label") << QByteArrayList{"sweep", "ch.s4p:D1,2", "f.s1p"} << "sweep ch.s4p|D1,2 f.s1p| z0=50 tsv"_ba;
+    QTest::newRow("sweep colon in a file name") << QByteArrayList{"sweep", "run:3.s1p", "2"} << "sweep run:3.s1p| 2 z0=50 tsv"_ba;
     QTest::newRow("sweep without a file") << QByteArrayList{"sweep", "1.5", "2"}
         << "corvalen-cli: sweep: at least one of SOURCE and LOAD must be a Touchstone file"_ba;
     QTest::newRow("sweep format") << QByteArrayList{"sweep", "a.s1p", "2", "--format", "xls"} << "corvalen-cli: --format 'xls': expected tsv or csv"_ba;
