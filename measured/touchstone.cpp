@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "touchstone.h"
 
+#include "ascii.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -77,13 +79,7 @@ std::size_t CountTokens(std::string_view rest)
     return count;
 }
 
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower;
-}
+
 
 // A finite decimal number as written in Touchstone files (a leading + allowed),
 // read the same way whatever the locale.
@@ -277,7 +273,7 @@ enum class Format { RealImaginary, MagnitudeAngle, DecibelAngle };
 
 std::optional<int> PortsFromName(const std::string& path)
 {
-    const std::string extension = Lower(std::filesystem::path(path).extension().string());
+    const std::string extension = AsciiLower(std::filesystem::path(path).extension().string());
     if (extension.size() < 4 || extension[1] != 's' || extension.back() != 'p')
         return std::nullopt;
     int ports = 0;
@@ -360,7 +356,7 @@ private:
             return;  // only the first option line counts
         optionsSeen_ = true;
         for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text)) {
-            const std::string option = Lower(token);
+            const std::string option = AsciiLower(token);
             if (option == "hz" || option == "khz" || option == "mhz" || option == "ghz")
                 unitExponent_ = option == "hz" ? 0 : option == "khz" ? 3 : option == "mhz" ? 6 : 9;
             else if (option == "ri")
@@ -372,7 +368,7 @@ private:
             else if (option == "s")
                 continue;
             else if (option == "y" || option == "z" || option == "h" || option == "g")
-                Fail("holds " + Lower(option) + "-parameters; only S-parameters are read");
+                Fail("holds " + AsciiLower(option) + "-parameters; only S-parameters are read");
             else if (option == "r") {
                 referenceOhms_ = Number(NextToken(text));
                 if (!(referenceOhms_ > 0.0))
@@ -387,7 +383,7 @@ private:
         const std::size_t close = line.find(']');
         if (close == std::string_view::npos)
             Fail("keyword without ']'");
-        const std::string name = Lower(line.substr(1, close - 1));
+        const std::string name = AsciiLower(line.substr(1, close - 1));
         std::string_view rest = Trimmed(line.substr(close + 1));
         if (skipping_ == Skip::Information) {
             if (name == "end information")
@@ -429,7 +425,7 @@ private:
             if (!rest.empty())
                 References(rest);
         } else if (name == "matrix format") {
-            if (Lower(rest) != "full")
+            if (AsciiLower(rest) != "full")
                 Fail("[Matrix Format] " + std::string(rest) + " is not read; save the full matrix");
         } else if (name == "mixed-mode order") {
             Fail("mixed-mode parameters are not read; save single-ended S-parameters");
@@ -634,7 +630,7 @@ Reflection ReadReflection(const std::string& path, std::string_view choice, doub
     if (!choice.empty()) {
         const std::string_view digits = choice.substr(1);
         const std::string_view row = digits.substr(0, digits.size() / 2);
-        if (Lower(choice.substr(0, 1)) != "s" || digits.size() % 2 != 0 || row != digits.substr(digits.size() / 2)
+        if (AsciiLower(choice.substr(0, 1)) != "s" || digits.size() % 2 != 0 || row != digits.substr(digits.size() / 2)
             || row.empty() || row.front() == '0' || std::from_chars(row.data(), row.data() + row.size(), port).ec != std::errc{})
             throw MeasuredError(path, 0, "name a reflection Skk, such as " + path + ":S22");
     }
@@ -654,7 +650,7 @@ FileChoice SplitFileChoice(std::string_view text)
         const auto number = [](std::string_view digits) {
             return !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
         };
-        const std::string kind = Lower(suffix.substr(0, 1));
+        const std::string kind = AsciiLower(suffix.substr(0, 1));
         const std::string_view rest = suffix.substr(std::min<std::size_t>(1, suffix.size()));
         const std::size_t comma = rest.find(',');
         const bool single = kind == "s" && number(rest);

@@ -4,6 +4,7 @@
 // What both windows share: the font face, the program icon, and how a control
 // is set up from its row of a layout table.
 
+#include "font_family.h"
 #include "layout_units.h"
 
 #include <QFont>
@@ -17,10 +18,6 @@ class QLabel;
 class QWidget;
 
 namespace corvalen {
-
-// Metric-compatible with Arial and installed by scripts/install-deps, so every
-// machine lays out the same text in the same width.
-inline constexpr char kFontFamily[] = "Liberation Sans";
 
 QFont ProgramFont(const layout::FontStyle& style);
 
