@@ -2,151 +2,19 @@
 #include "touchstone.h"
 
 #include "ascii.h"
+#include "line_source.h"
+#include "parameters.h"
+#include "tokens.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <numbers>
 #include <optional>
-#include <string_view>
 
 namespace corvalen::measured {
 namespace {
-
-constexpr std::size_t kChunkBytes = 1 << 20;
-// Longer lines are not Touchstone; the cap keeps a file without line ends from
-// being read whole into memory.
-constexpr std::size_t kLongestLine = 1 << 16;
-
-// Lines reach the parser only once they are known to hold no control bytes
-// other than blanks, so every byte up to the space is a blank.
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-// The first blank at or after `from`, or the end. Numbers are a dozen
-// characters or more, so eight bytes are looked at a time: a byte up to the
-// space sets its top bit in (word - 0x21...) & ~word, and the lowest such
-// byte is the first blank.
-std::size_t FindBlank(std::string_view text, std::size_t from)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t kEveryByte = 0x0101010101010101;
-        constexpr std::uint64_t kTopBits = 0x8080808080808080;
-        for (; from + sizeof(std::uint64_t) <= text.size(); from += sizeof(std::uint64_t)) {
-            std::uint64_t word;
-            std::memcpy(&word, text.data() + from, sizeof word);
-            if (const std::uint64_t blanks = (word - kEveryByte * 0x21) & ~word & kTopBits)
-                return from + static_cast<std::size_t>(std::countr_zero(blanks)) / 8;
-        }
-    }
-    while (from < text.size() && !IsBlank(text[from]))
-        ++from;
-    return from;
-}
-
-// The next blank-separated token of `rest`, removed from it; empty at the end.
-std::string_view NextToken(std::string_view& rest)
-{
-    std::size_t begin = 0;
-    while (begin < rest.size() && IsBlank(rest[begin]))
-        ++begin;
-    const std::size_t end = FindBlank(rest, begin);
-    const std::string_view token = rest.substr(begin, end - begin);
-    rest.remove_prefix(end);
-    return token;
-}
-
-std::size_t CountTokens(std::string_view rest)
-{
-    std::size_t count = 0;
-    while (!NextToken(rest).empty())
-        ++count;
-    return count;
-}
-
-
-
-// A finite decimal number as written in Touchstone files (a leading + allowed),
-// read the same way whatever the locale.
-std::optional<double> ParseNumber(std::string_view token)
-{
-    if (token.size() > 1 && token.front() == '+' && token[1] != '-')
-        token.remove_prefix(1);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (error != std::errc{} || end != token.data() + token.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-// Whether the token reads as a number, for the values that are checked but not
-// kept: a scan of the characters, much cheaper than converting them.
-bool LooksNumeric(std::string_view token)
-{
-    std::size_t i = 0;
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < token.size() && token[i] >= '0' && token[i] <= '9')
-            ++i;
-        return i - start;
-    };
-    if (i < token.size() && (token[i] == '+' || token[i] == '-'))
-        ++i;
-    std::size_t mantissa = digits();
-    if (i < token.size() && token[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return false;
-    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-        ++i;
-        if (i < token.size() && (token[i] == '+' || token[i] == '-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == token.size();
-}
-
-// The number times 10^decimalExponent, rounded once from the decimal text, so that
-// 1.1 GHz is exactly 1100000000 Hz rather than 1.1 * 1e9.
-std::optional<double> ParseScaled(std::string_view token, int decimalExponent)
-{
-    if (decimalExponent == 0)
-        return ParseNumber(token);
-    const std::size_t e = token.find_first_of("eE");
-    std::string_view mantissa = token.substr(0, e);
-    int exponent = 0;
-    if (e != std::string_view::npos) {
-        std::string_view digits = token.substr(e + 1);
-        if (digits.size() > 1 && digits.front() == '+' && digits[1] != '-')
-            digits.remove_prefix(1);
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
-        if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size())
-            return std::nullopt;
-    }
-    if (mantissa.empty() || mantissa.back() == '+' || mantissa.back() == '-')
-        return std::nullopt;
-    std::string text(mantissa);
-    text.append("e").append(std::to_string(exponent + decimalExponent));
-    return ParseNumber(text);
-}
 
 // 'token', built by appending: GCC 12 warns wrongly (-Wrestrict) on "'" + std::string(...).
 std::string Quoted(std::string_view token)
@@ -156,174 +24,141 @@ std::string Quoted(std::string_view token)
     return text.append("'").append(token).append("'");
 }
 
-// Hands out the lines of a file, reading it in large chunks.
-class LineSource {
-public:
-    explicit LineSource(const std::string& path)
-        : path_(path)
-        , file_(std::fopen(path.c_str(), "rb"), &std::fclose)
-        , chunk_(kChunkBytes)
-    {
-        std::error_code ignored;
-        if (std::filesystem::is_directory(path, ignored))
-            throw MeasuredError(path, 0, "is a directory, not a Touchstone file");
-        if (!file_)
-            throw MeasuredError(path, 0, std::string("cannot open: ") + std::strerror(errno));
-    }
+bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
-    long number() const { return number_; }
-
-    // The next line without its line end; false after the last one. The view
-    // lasts until the next call.
-    bool Next(std::string_view& line)
-    {
-        carry_.clear();
-        for (;;) {
-            if (begin_ < end_) {
-                const char* start = chunk_.data() + begin_;
-                const std::size_t available = end_ - begin_;
-                if (const void* newline = std::memchr(start, '\n', available)) {
-                    const auto length = static_cast<std::size_t>(static_cast<const char*>(newline) - start);
-                    const std::size_t lineBegin = begin_;
-                    begin_ += length + 1;
-                    ++number_;
-                    if (carry_.empty()) {
-                        if (firstBad_ >= lineBegin && firstBad_ < begin_)
-                            FailBinary();
-                        line = std::string_view(start, length);
-                        return true;
-                    }
-                    carry_.append(start, length);
-                    return HandCarry(line);
-                }
-                carry_.append(start, available);
-                begin_ = end_;
-                if (carry_.size() > kLongestLine) {
-                    ++number_;
-                    RequireText(carry_);
-                    throw MeasuredError(path_, number_, "line longer than " + std::to_string(kLongestLine) + " characters");
-                }
-            } else if (atEnd_) {
-                if (carry_.empty())
-                    return false;
-                ++number_;
-                return HandCarry(line);
-            } else {
-                begin_ = 0;
-                end_ = std::fread(chunk_.data(), 1, chunk_.size(), file_.get());
-                if (end_ < chunk_.size()) {
-                    if (std::ferror(file_.get()))
-                        throw MeasuredError(path_, 0, std::string("cannot read: ") + std::strerror(errno));
-                    atEnd_ = true;
-                }
-                firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_));
-            }
-        }
-    }
-
-private:
-    // Control characters other than blanks and line ends (tab to carriage
-    // return), which no text file holds; written as plain range tests so that
-    // the scan below compiles to vector instructions.
-    static bool IsBinary(char c)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        return (byte < '\t') | (static_cast<unsigned char>(byte - 0x0e) < 0x12) | (byte == 0x7f);
-    }
-
-    // The offset of the first byte that no text file holds, or npos. The loop
-    // without an early exit checks many bytes at a time; the search runs only on a hit.
-    static std::size_t FirstBinaryByte(std::string_view text)
-    {
-        unsigned char any = 0;
-        for (const char c : text)
-            any |= static_cast<unsigned char>(IsBinary(c));
-        if (!any)
-            return std::string_view::npos;
-        return static_cast<std::size_t>(std::find_if(text.begin(), text.end(), IsBinary) - text.begin());
-    }
-
-    bool HandCarry(std::string_view& line)
-    {
-        RequireText(carry_);
-        line = carry_;
-        return true;
-    }
-
-    [[noreturn]] void FailBinary() const { throw MeasuredError(path_, number_, "binary data, not a Touchstone file"); }
-
-    void RequireText(std::string_view text) const
-    {
-        if (FirstBinaryByte(text) != std::string_view::npos)
-            FailBinary();
-    }
-
-    std::string path_;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
-    std::vector<char> chunk_;
-    std::size_t begin_ = 0;
-    std::size_t end_ = 0;
-    bool atEnd_ = false;
-    std::size_t firstBad_ = std::string_view::npos;  // in the chunk
-    std::string carry_;
-    long number_ = 0;
-};
+int PortNumber(std::string_view digits)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc{} && end == digits.data() + digits.size() ? value : 0;
+}
 
 enum class Format { RealImaginary, MagnitudeAngle, DecibelAngle };
+
+// A port of the file's matrix: a single-ended port, or the differential or
+// common mode of a pair of ports ([Mixed-Mode Order]).
+struct MatrixPort {
+    char mode = 'S';  // 'S', 'D' or 'C'
+    int first = 0;    // 1-based ports
+    int second = 0;   // 0 for a single-ended port
+
+    std::string Label() const
+    {
+        std::string label(1, mode);
+        label += std::to_string(first);
+        if (mode != 'S')
+            label += "," + std::to_string(second);
+        return label;
+    }
+};
+
+std::optional<MatrixPort> ParseLabel(std::string_view text)
+{
+    if (text.size() < 2)
+        return std::nullopt;
+    MatrixPort port;
+    port.mode = AsciiLower(text.substr(0, 1))[0] == 's' ? 'S' : AsciiLower(text.substr(0, 1))[0] == 'd' ? 'D'
+                : AsciiLower(text.substr(0, 1))[0] == 'c'                                           ? 'C'
+                                                                                                    : '?';
+    const std::string_view numbers = text.substr(1);
+    const std::size_t comma = numbers.find(',');
+    if (port.mode == 'S' && AllDigits(numbers)) {
+        port.first = PortNumber(numbers);
+    } else if ((port.mode == 'D' || port.mode == 'C') && comma != std::string_view::npos
+               && AllDigits(numbers.substr(0, comma)) && AllDigits(numbers.substr(comma + 1))) {
+        port.first = PortNumber(numbers.substr(0, comma));
+        port.second = PortNumber(numbers.substr(comma + 1));
+    } else {
+        return std::nullopt;
+    }
+    return port;
+}
+
+// Whether two labels name the same mode of the same ports (D1,2 and D2,1 reflect alike).
+bool SameMode(const MatrixPort& a, const MatrixPort& b)
+{
+    return a.mode == b.mode
+           && ((a.first == b.first && a.second == b.second) || (a.first == b.second && a.second == b.first));
+}
 
 std::optional<int> PortsFromName(const std::string& path)
 {
     const std::string extension = AsciiLower(std::filesystem::path(path).extension().string());
     if (extension.size() < 4 || extension[1] != 's' || extension.back() != 'p')
         return std::nullopt;
-    int ports = 0;
-    const char* first = extension.data() + 2;
-    const char* last = extension.data() + extension.size() - 1;
-    const auto [end, error] = std::from_chars(first, last, ports);
-    if (error != std::errc{} || end != last || ports < 1)
-        return std::nullopt;
-    return ports;
+    const int ports = PortNumber(std::string_view(extension).substr(2, extension.size() - 3));
+    return ports >= 1 ? std::optional(ports) : std::nullopt;
 }
+
+const char* TypeName(ParameterType type)
+{
+    switch (type) {
+    case ParameterType::S:
+        return "s";
+    case ParameterType::Y:
+        return "y";
+    case ParameterType::Z:
+        return "z";
+    case ParameterType::H:
+        return "h";
+    case ParameterType::G:
+        return "g";
+    }
+    return "";
+}
+
+// Where a file is in its reading: every keyword is one rule of what it may
+// follow. Version 1 files have no keywords and go from the header to the data
+// at their first number, and from the data to the noise block where a two-port's
+// frequencies start again.
+enum class Section { Header, References, NetworkData, NoiseData, Information, Ended };
+
+enum class Wanted { Reflection, TwoPort };
 
 class Parser {
 public:
-    Parser(const std::string& path, int port, double systemOhms)
-        : path_(path), port_(port), systemOhms_(systemOhms), lines_(path)
+    Parser(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms)
+        : lines_(lines), path_(lines.name()), choice_(choice), wanted_(wanted), systemOhms_(systemOhms)
     {
-        if (const auto ports = PortsFromName(path))
-            SetPorts(*ports);
     }
 
-    Reflection Run()
+    void Run()
     {
         std::string_view line;
-        while (!ended_ && lines_.Next(line)) {
+        while (section_ != Section::Ended && lines_.Next(line)) {
             if (lines_.number() == 1 && line.starts_with("\xEF\xBB\xBF"))
                 line.remove_prefix(3);
             line = Trimmed(line.substr(0, line.find('!')));
             if (line.empty())
                 continue;
+            if (section_ == Section::Information) {
+                if (line.front() == '[' && KeywordName(line) == "end information")
+                    section_ = resume_;
+                continue;
+            }
             if (line.front() == '[')
                 Keyword(line);
-            else if (skipping_ != Skip::Nothing)
-                continue;
-            else if (referencesWanted_ > 0)
+            else if (section_ == Section::References)
                 References(line);
             else if (line.front() == '#')
                 Options(line.substr(1));
-            else if (noiseBlock_)
+            else if (section_ == Section::NoiseData)
                 NoiseLine(line);
             else
                 DataLine(line);
         }
         Finish();
-        return std::move(result_);
     }
 
-private:
-    enum class Skip { Nothing, Information, Noise };
+    Reflection reflection;
+    TwoPort twoPort;
 
+private:
     [[noreturn]] void Fail(const std::string& what) const { throw MeasuredError(path_, lines_.number(), what); }
+    [[noreturn]] void FailAt(long line, const std::string& what) const { throw MeasuredError(path_, line, what); }
 
     double Number(std::string_view token) const
     {
@@ -333,28 +168,28 @@ private:
         return *value;
     }
 
-    void SetPorts(int ports)
+    std::size_t WholeNumber(std::string_view text, std::string_view keyword, double least, double most) const
     {
-        ports_ = ports;
-        recordSize_ = 1 + 2 * static_cast<std::size_t>(ports) * static_cast<std::size_t>(ports);
-        const int k = port_ == 0 ? 1 : port_;
-        selectedValue_ = 1 + 2 * static_cast<std::size_t>((k - 1) * ports + (k - 1));
-        if ((port_ == 0 && ports > 1) || port_ > ports) {
-            std::string choices;
-            for (int p = 1; p <= ports; ++p) {
-                if (p > 1)
-                    choices += p == ports ? " or " : ", ";
-                choices += path_ + ":S" + std::to_string(p) + std::to_string(p);
-            }
-            throw MeasuredError(path_, 0, "choose a reflection: " + choices);
-        }
+        const auto value = ParseNumber(text);
+        if (!value || *value < least || *value > most || *value != std::floor(*value))
+            Fail("[" + std::string(keyword) + "] must be a whole number from " + std::to_string(static_cast<long>(least))
+                 + (most < 1e15 ? " to " + std::to_string(static_cast<long>(most)) : " up"));
+        return static_cast<std::size_t>(*value);
+    }
+
+    std::string KeywordName(std::string_view line) const
+    {
+        const std::size_t close = line.find(']');
+        if (close == std::string_view::npos)
+            Fail("keyword without ']'");
+        return AsciiLower(line.substr(1, close - 1));
     }
 
     void Options(std::string_view text)
     {
-        if (optionsSeen_)
-            return;  // only the first option line counts
-        optionsSeen_ = true;
+        if (optionsLine_ != 0)
+            return;  // the standard: only the first option line counts
+        optionsLine_ = lines_.number();
         for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text)) {
             const std::string option = AsciiLower(token);
             if (option == "hz" || option == "khz" || option == "mhz" || option == "ghz")
@@ -365,113 +200,329 @@ private:
                 format_ = Format::MagnitudeAngle;
             else if (option == "db")
                 format_ = Format::DecibelAngle;
-            else if (option == "s")
-                continue;
-            else if (option == "y" || option == "z" || option == "h" || option == "g")
-                Fail("holds " + AsciiLower(option) + "-parameters; only S-parameters are read");
-            else if (option == "r") {
-                referenceOhms_ = Number(NextToken(text));
-                if (!(referenceOhms_ > 0.0))
-                    Fail("the reference impedance must be above 0 ohms");
-            } else
+            else if (option.size() == 1 && std::string_view("syzhg").find(option[0]) != std::string_view::npos)
+                type_ = option == "s"   ? ParameterType::S
+                        : option == "y" ? ParameterType::Y
+                        : option == "z" ? ParameterType::Z
+                        : option == "h" ? ParameterType::H
+                                        : ParameterType::G;
+            else if (option == "r")
+                ReferencesOnOptionLine(text);
+            else
                 Fail("unknown option " + Quoted(token));
         }
     }
 
+    // R and its impedances: one for every port, or (version 2.1) one per port.
+    void ReferencesOnOptionLine(std::string_view& text)
+    {
+        optionOhms_.clear();
+        for (std::string_view rest = text;;) {
+            const std::string_view token = NextToken(rest);
+            if (token.empty() || (!optionOhms_.empty() && !LooksNumeric(token)))
+                break;
+            if (!optionOhms_.empty() && minorVersion_ < 1)
+                Fail("unknown option " + Quoted(token) + "; one reference impedance per port needs [Version] 2.1");
+            const double ohms = Number(token);
+            if (!(ohms > 0.0))
+                Fail("the reference impedance must be above 0 ohms");
+            optionOhms_.push_back(ohms);
+            text = rest;
+        }
+        if (optionOhms_.empty())
+            Fail("R without a reference impedance");
+    }
+
     void Keyword(std::string_view line)
     {
-        const std::size_t close = line.find(']');
-        if (close == std::string_view::npos)
-            Fail("keyword without ']'");
-        const std::string name = AsciiLower(line.substr(1, close - 1));
-        std::string_view rest = Trimmed(line.substr(close + 1));
-        if (skipping_ == Skip::Information) {
-            if (name == "end information")
-                skipping_ = Skip::Nothing;
-            return;
-        }
+        const std::string name = KeywordName(line);
+        const std::string shown(line.substr(1, line.find(']') - 1));
+        const std::string_view rest = Trimmed(line.substr(line.find(']') + 1));
+        if (section_ == Section::References)
+            Fail("[Reference] needs " + std::to_string(ports_) + " values");
         if (name == "end") {
-            ended_ = true;
+            EndNetworkData();
+            section_ = Section::Ended;
             return;
         }
-        if (skipping_ == Skip::Noise)
-            Fail("keyword [" + std::string(line.substr(1, close - 1)) + "] after [Noise Data]");
+        if (name == "begin information") {
+            resume_ = section_;
+            section_ = Section::Information;
+            return;
+        }
+        if (name == "end information")
+            Fail("[End Information] without [Begin Information]");
+        if (section_ == Section::NoiseData)
+            Fail("keyword [" + shown + "] after [Noise Data]");
+        if (name == "noise data") {
+            if (section_ != Section::NetworkData)
+                Fail("[Noise Data] before [Network Data]");
+            if (ports_ != 2)
+                Fail("noise parameters are for two-ports only; this file has " + std::to_string(ports_) + " ports");
+            EndNetworkData();
+            section_ = Section::NoiseData;
+            noiseLine_ = lines_.number();
+            return;
+        }
+        static constexpr std::string_view kHeaderKeywords[] = {
+            "version", "number of ports", "two-port data order", "number of frequencies",
+            "number of noise frequencies", "reference", "matrix format", "mixed-mode order", "network data"};
+        if (std::find(std::begin(kHeaderKeywords), std::end(kHeaderKeywords), name) == std::end(kHeaderKeywords))
+            Fail("unknown keyword [" + shown + "]");
+        if (section_ != Section::Header)
+            Fail("[" + shown + "] must come before the network data");
+
         if (name == "version") {
-            if (!rest.starts_with("2."))
+            if (rest.size() < 3 || !rest.starts_with("2.") || !AllDigits(rest.substr(2)))
                 Fail("unknown [Version] " + Quoted(rest));
             version2_ = true;
+            minorVersion_ = PortNumber(rest.substr(2));
         } else if (name == "number of ports") {
-            const double ports = Number(rest);
-            if (ports < 1 || ports > 999 || ports != std::floor(ports))
-                Fail("[Number of Ports] must be a whole number from 1 to 999");
-            SetPorts(static_cast<int>(ports));
+            ports_ = static_cast<int>(WholeNumber(rest, "Number of Ports", 1, 999));
+            portsLine_ = lines_.number();
         } else if (name == "two-port data order") {
             if (rest != "12_21" && rest != "21_12")
                 Fail("[Two-Port Data Order] must be 12_21 or 21_12");
+            twelveFirst_ = rest == "12_21";
+            twoPortOrderLine_ = lines_.number();
         } else if (name == "number of frequencies") {
-            const double count = Number(rest);
-            if (count < 1 || count != std::floor(count))
-                Fail("[Number of Frequencies] must be a whole number of at least 1");
-            declaredFrequencies_ = static_cast<std::size_t>(count);
-            const std::size_t reserved = std::min<std::size_t>(declaredFrequencies_, std::size_t{1} << 24);
-            result_.frequencyHz.reserve(reserved);
-            result_.gamma.reserve(reserved);
+            declaredFrequencies_ = WholeNumber(rest, "Number of Frequencies", 1, 1e18);
         } else if (name == "number of noise frequencies") {
-            Number(rest);
+            declaredNoiseFrequencies_ = WholeNumber(rest, "Number of Noise Frequencies", 1, 1e18);
         } else if (name == "reference") {
             if (ports_ == 0)
                 Fail("[Reference] before [Number of Ports]");
-            referencesWanted_ = ports_;
+            portOhms_.clear();
+            section_ = Section::References;
             if (!rest.empty())
                 References(rest);
         } else if (name == "matrix format") {
-            if (AsciiLower(rest) != "full")
-                Fail("[Matrix Format] " + std::string(rest) + " is not read; save the full matrix");
+            const std::string format = AsciiLower(rest);
+            if (format != "full" && format != "lower" && format != "upper")
+                Fail("[Matrix Format] must be Full, Lower or Upper");
+            matrixFormat_ = format[0];
         } else if (name == "mixed-mode order") {
-            Fail("mixed-mode parameters are not read; save single-ended S-parameters");
-        } else if (name == "begin information") {
-            skipping_ = Skip::Information;
-        } else if (name == "network data") {
-            networkData_ = true;
-        } else if (name == "noise data") {
-            skipping_ = Skip::Noise;
+            MixedModeOrder(rest);
         } else {
-            Fail("unknown keyword [" + std::string(line.substr(1, close - 1)) + "]");
+            BeginNetworkData();
         }
     }
 
-    // The reference impedances, one per port, possibly over several lines; only
-    // the selected port's one matters.
+    // The reference impedances, one per port, possibly over several lines.
     void References(std::string_view text)
     {
         for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text)) {
-            if (referencesWanted_ == 0)
+            if (portOhms_.size() == static_cast<std::size_t>(ports_))
                 Fail("more [Reference] values than ports");
             const double ohms = Number(token);
             if (!(ohms > 0.0))
                 Fail("a reference impedance must be above 0 ohms");
-            if (ports_ - referencesWanted_ + 1 == std::max(port_, 1))
-                portReferenceOhms_ = ohms;
-            --referencesWanted_;
+            portOhms_.push_back(ohms);
         }
+        if (portOhms_.size() == static_cast<std::size_t>(ports_))
+            section_ = Section::Header;
+    }
+
+    // The standard: every port once, alone (S) or in a pair whose differential
+    // (D) and common mode (C) both appear.
+    void MixedModeOrder(std::string_view text)
+    {
+        if (ports_ == 0)
+            Fail("[Mixed-Mode Order] before [Number of Ports]");
+        order_.clear();
+        std::vector<int> alone(static_cast<std::size_t>(ports_) + 1, 0);
+        for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text)) {
+            const auto port = ParseLabel(token);
+            if (!port || port->first < 1 || port->first > ports_ || (port->mode != 'S' && (port->second < 1 || port->second > ports_ || port->second == port->first)))
+                Fail("[Mixed-Mode Order]: " + Quoted(token) + " is not S, D or C of ports 1 to " + std::to_string(ports_));
+            for (const MatrixPort& seen : order_)
+                if (SameMode(seen, *port))
+                    Fail("[Mixed-Mode Order] names " + port->Label() + " twice");
+            order_.push_back(*port);
+        }
+        // Each port is covered once by S, or by one pair that has both modes.
+        std::vector<int> pairedWith(static_cast<std::size_t>(ports_) + 1, 0);
+        for (const MatrixPort& port : order_) {
+            for (const int p : {port.first, port.second}) {
+                if (p == 0)
+                    continue;
+                const int partner = port.mode == 'S' ? -1 : port.first + port.second - p;
+                int& seen = pairedWith[static_cast<std::size_t>(p)];
+                if (seen != 0 && (seen != partner || partner == -1))
+                    Fail("[Mixed-Mode Order] names port " + std::to_string(p) + " twice");
+                seen = partner;
+            }
+        }
+        for (int p = 1; p <= ports_; ++p)
+            if (pairedWith[static_cast<std::size_t>(p)] == 0)
+                Fail("[Mixed-Mode Order] leaves out port " + std::to_string(p));
+        for (const MatrixPort& port : order_) {
+            if (port.mode == 'S')
+                continue;
+            const MatrixPort other{port.mode == 'D' ? 'C' : 'D', port.first, port.second};
+            if (std::none_of(order_.begin(), order_.end(), [&](const MatrixPort& q) { return SameMode(q, other); }))
+                Fail("[Mixed-Mode Order] has " + port.Label() + " without " + other.Label());
+        }
+        (void)alone;
+    }
+
+    std::string Choices() const
+    {
+        std::vector<std::string> names;
+        if (order_.empty()) {
+            for (int p = 1; p <= ports_; ++p)
+                names.push_back(MatrixPort{'S', p * (p < 10 ? 11 : p < 100 ? 101 : 1001), 0}.Label());
+        } else {
+            for (const MatrixPort& port : order_)
+                names.push_back(port.Label());
+        }
+        if (names.size() > 6)
+            return path_ + ":" + names.front() + " to " + path_ + ":" + names.back();
+        std::string text;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (i > 0)
+                text += i + 1 == names.size() ? " or " : ", ";
+            text += path_ + ":" + names[i];
+        }
+        return text;
+    }
+
+    // The index in the file's matrix of the chosen reflection.
+    std::size_t ChosenPort() const
+    {
+        const std::size_t n = static_cast<std::size_t>(ports_);
+        if (choice_.empty()) {
+            if (n == 1 && order_.empty())
+                return 0;
+            FailAt(0, "choose a reflection: " + Choices());
+        }
+        // Skk by position, k written twice.
+        const std::string_view digits = std::string_view(choice_).substr(1);
+        const std::string_view half = digits.substr(0, digits.size() / 2);
+        if (AsciiLower(choice_.substr(0, 1)) == "s" && digits.size() % 2 == 0 && AllDigits(digits)
+            && half == digits.substr(half.size()) && half.front() != '0') {
+            const int k = PortNumber(half);
+            if (k >= 1 && k <= ports_)
+                return static_cast<std::size_t>(k - 1);
+            FailAt(0, "has no reflection " + choice_ + "; choose " + Choices());
+        }
+        if (const auto label = ParseLabel(choice_); label && !order_.empty()) {
+            for (std::size_t i = 0; i < order_.size(); ++i)
+                if (SameMode(order_[i], *label))
+                    return i;
+            FailAt(0, "has no " + choice_ + " in its [Mixed-Mode Order]; choose " + Choices());
+        }
+        FailAt(0, "name a reflection Skk" + std::string(order_.empty() ? "" : " or a label of the [Mixed-Mode Order]")
+                      + ": choose " + Choices());
+    }
+
+    // The references of the matrix's ports, and what each is referred to. The
+    // standard gives a pair's differential mode the sum of its ports'
+    // references and its common mode their parallel value, so equal references
+    // R give 2 R and R / 2, and the system's 2 Z0 and Z0 / 2.
+    void SetReferences()
+    {
+        std::vector<double> physical = portOhms_;
+        if (physical.empty()) {
+            if (optionOhms_.size() > 1 && optionOhms_.size() != static_cast<std::size_t>(ports_))
+                FailAt(optionsLine_, "the option line gives " + std::to_string(optionOhms_.size())
+                                         + " reference impedances for " + std::to_string(ports_) + " ports");
+            physical.assign(static_cast<std::size_t>(ports_), optionOhms_.empty() ? 50.0 : optionOhms_.front());
+            if (optionOhms_.size() > 1)
+                physical = optionOhms_;
+        }
+        referenceOhms_.clear();
+        targetOhms_.clear();
+        if (order_.empty()) {
+            referenceOhms_ = physical;
+            targetOhms_.assign(physical.size(), systemOhms_);
+            return;
+        }
+        for (const MatrixPort& port : order_) {
+            const double a = physical[static_cast<std::size_t>(port.first - 1)];
+            const double b = port.mode == 'S' ? 0.0 : physical[static_cast<std::size_t>(port.second - 1)];
+            referenceOhms_.push_back(port.mode == 'S' ? a : port.mode == 'D' ? a + b : a * b / (a + b));
+            targetOhms_.push_back(port.mode == 'S' ? systemOhms_ : port.mode == 'D' ? 2.0 * systemOhms_ : systemOhms_ / 2.0);
+        }
+    }
+
+    // Where each value of a record goes in the row-major matrix.
+    void SetLayout()
+    {
+        const std::size_t n = static_cast<std::size_t>(ports_);
+        cells_.clear();
+        for (std::size_t row = 0; row < n; ++row)
+            for (std::size_t column = matrixFormat_ == 'u' ? row : 0; column < (matrixFormat_ == 'l' ? row + 1 : n); ++column)
+                cells_.push_back(row * n + column);
+        // Version 1 and 21_12 write a two-port column by column: 11 21 12 22.
+        if (n == 2 && matrixFormat_ == 'f' && !twelveFirst_)
+            std::swap(cells_[1], cells_[2]);
+    }
+
+    void BeginNetworkData()
+    {
+        if (ports_ == 0) {
+            if (version2_)
+                Fail("[Number of Ports] is missing");
+            const auto fromName = PortsFromName(path_);
+            if (!fromName)
+                Fail("cannot tell the number of ports: name the file .s1p, .s2p, ... or give [Number of Ports]");
+            ports_ = *fromName;
+        }
+        if (version2_ && ports_ == 2 && twoPortOrderLine_ == 0)
+            Fail("a version 2 two-port file needs [Two-Port Data Order]");
+        if (version2_ && declaredFrequencies_ == 0)
+            Fail("[Number of Frequencies] is missing");
+        if ((type_ == ParameterType::H || type_ == ParameterType::G) && ports_ != 2)
+            FailAt(optionsLine_, std::string(TypeName(type_)) + "-parameters are for two-ports only; this file has "
+                                     + std::to_string(ports_) + " ports");
+        SetReferences();
+        if (wanted_ == Wanted::TwoPort) {
+            if (ports_ != 2)
+                FailAt(portsLine_ != 0 ? portsLine_ : lines_.number(),
+                       "a two-port is needed between source and load; this file has " + std::to_string(ports_) + " ports");
+            if (!order_.empty())
+                Fail("holds mixed-mode parameters; a two-port between source and load needs single-ended ones");
+        } else {
+            chosen_ = ChosenPort();
+        }
+        SetLayout();
+        recordSize_ = 1 + 2 * cells_.size();
+        // A reflection of S-parameters needs only its own two numbers of each record.
+        direct_ = wanted_ == Wanted::Reflection && type_ == ParameterType::S;
+        const std::size_t n = static_cast<std::size_t>(ports_);
+        selectedValue_ = 1 + 2 * static_cast<std::size_t>(std::find(cells_.begin(), cells_.end(), chosen_ * n + chosen_) - cells_.begin());
+        values_.assign(direct_ ? 0 : 2 * cells_.size(), 0.0);
+        const std::size_t reserved = std::min<std::size_t>(declaredFrequencies_, std::size_t{1} << 24);
+        (wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz).reserve(reserved);
+        if (wanted_ == Wanted::Reflection)
+            reflection.gamma.reserve(reserved);
+        section_ = Section::NetworkData;
     }
 
     std::string CountMessage(std::size_t found) const
     {
         return "expected " + std::to_string(recordSize_) + " numbers for a frequency (the frequency and "
-               + std::to_string(recordSize_ / 2) + " complex values), found " + std::to_string(found);
+               + std::to_string(recordSize_ / 2) + " complex " + (recordSize_ / 2 == 1 ? "value" : "values")
+               + "), found " + std::to_string(found);
+    }
+
+    const std::vector<double>& Frequencies() const
+    {
+        return wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz;
     }
 
     void DataLine(std::string_view text)
     {
-        if (version2_ && !networkData_)
-            Fail("numbers before [Network Data]");
-        if (ports_ == 0)
-            Fail("cannot tell the number of ports: name the file .s1p, .s2p, ... or give [Number of Ports]");
+        if (section_ == Section::Header) {
+            if (version2_)
+                Fail("numbers before [Network Data]");
+            BeginNetworkData();
+        }
         // One- and two-port data keep each frequency on one line; larger matrices
         // run over several lines, but every frequency starts on a line of its own.
         if (inRecord_ > 0 && ports_ <= 2)
-            throw MeasuredError(path_, recordLine_, CountMessage(inRecord_));
+            FailAt(recordLine_, CountMessage(inRecord_));
         bool lineStart = true;
         for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text), lineStart = false) {
             if (inRecord_ == 0) {
@@ -481,20 +532,23 @@ private:
                                            + " numbers for a frequency");
                 if (StartRecord(token, text))
                     return;
-            } else if (inRecord_ == selectedValue_) {
-                first_ = Number(token);
-            } else if (inRecord_ == selectedValue_ + 1) {
-                second_ = Number(token);
-            } else if (!LooksNumeric(token)) {
-                Number(token);  // says what is wrong
+            } else if (direct_) {
+                if (inRecord_ == selectedValue_)
+                    first_ = Number(token);
+                else if (inRecord_ == selectedValue_ + 1)
+                    second_ = Number(token);
+                else if (!LooksNumeric(token))
+                    Number(token);  // says what is wrong
+            } else {
+                values_[inRecord_ - 1] = Number(token);
             }
             if (++inRecord_ == recordSize_)
                 EndRecord();
         }
     }
 
-    // Reads the frequency that opens a record; true when it opens the noise
-    // block instead, which then takes the whole line.
+    // Reads the frequency that opens a record; true when the line opens the
+    // noise block instead.
     bool StartRecord(std::string_view token, std::string_view restOfLine)
     {
         const auto frequency = ParseScaled(token, unitExponent_);
@@ -502,40 +556,87 @@ private:
             Fail(Quoted(token) + " is not a frequency");
         if (*frequency < 0.0)
             Fail("negative frequency " + std::string(token));
-        if (!result_.frequencyHz.empty() && *frequency <= result_.frequencyHz.back()) {
-            // Version 1 puts a two-port's noise parameters, five numbers a line,
-            // straight after the network data, starting again at a lower frequency.
+        const auto& frequencies = Frequencies();
+        if (!frequencies.empty() && *frequency <= frequencies.back()) {
+            // The standard: version 1 puts a two-port's noise parameters, five
+            // numbers a line, straight after the network data, starting again
+            // at a lower frequency.
             if (!version2_ && ports_ == 2 && CountTokens(restOfLine) == 4) {
-                noiseBlock_ = true;
+                section_ = Section::NoiseData;
+                std::string line(token);
+                NoiseLine(line.append(" ").append(restOfLine));
                 return true;
             }
             Fail("frequency " + FrequencyText(*frequency) + " Hz is not above the one before, "
-                 + FrequencyText(result_.frequencyHz.back()) + " Hz");
+                 + FrequencyText(frequencies.back()) + " Hz");
         }
         frequencyHz_ = *frequency;
         recordLine_ = lines_.number();
         return false;
     }
 
+    Complex Value(double first, double second) const
+    {
+        switch (format_) {
+        case Format::RealImaginary:
+            return {first, second};
+        case Format::MagnitudeAngle:
+        case Format::DecibelAngle:
+            break;
+        }
+        const double magnitude = format_ == Format::MagnitudeAngle ? first : std::pow(10.0, first / 20.0);
+        const double radians = second * (std::numbers::pi / 180.0);
+        return {magnitude * std::cos(radians), magnitude * std::sin(radians)};
+    }
+
+    // The record's S-matrix column `column`, converted from the file's parameters.
+    std::vector<Complex> ScatteringOf(const std::vector<Complex>& matrix, std::size_t column) const
+    {
+        auto s = ScatteringColumn(type_, matrix, column);
+        if (!s)
+            FailAt(recordLine_, std::string("the ") + TypeName(type_) + "-parameters at " + FrequencyText(frequencyHz_)
+                                    + " Hz have no S-parameters (their matrix with the references added is singular)");
+        return *s;
+    }
+
     void EndRecord()
     {
         inRecord_ = 0;
-        std::complex<double> s;
-        switch (format_) {
-        case Format::RealImaginary:
-            s = {first_, second_};
-            break;
-        case Format::MagnitudeAngle:
-        case Format::DecibelAngle: {
-            const double magnitude = format_ == Format::MagnitudeAngle ? first_ : std::pow(10.0, first_ / 20.0);
-            const double radians = second_ * (std::numbers::pi / 180.0);
-            s = {magnitude * std::cos(radians), magnitude * std::sin(radians)};
-            break;
+        if (direct_) {
+            reflection.frequencyHz.push_back(frequencyHz_);
+            reflection.gamma.push_back(Renormalized(Value(first_, second_), referenceOhms_[chosen_], targetOhms_[chosen_]));
+            return;
         }
+        const std::size_t n = static_cast<std::size_t>(ports_);
+        std::vector<Complex>& matrix = matrix_;
+        matrix.assign(n * n, Complex{});
+        for (std::size_t i = 0; i < cells_.size(); ++i) {
+            const Complex value = Value(values_[2 * i], values_[2 * i + 1]);
+            matrix[cells_[i]] = value;
+            matrix[(cells_[i] % n) * n + cells_[i] / n] = matrixFormat_ == 'f' ? matrix[(cells_[i] % n) * n + cells_[i] / n] : value;
         }
-        const double referenceOhms = portReferenceOhms_.value_or(referenceOhms_);
-        result_.frequencyHz.push_back(frequencyHz_);
-        result_.gamma.push_back(Renormalized(s, referenceOhms, systemOhms_));
+        // The standard: version 1 holds Z, Y, H and G divided by R; version 2 as they are.
+        if (version2_)
+            Normalize(type_, matrix, referenceOhms_);
+        if (wanted_ == Wanted::Reflection) {
+            const Complex s = ScatteringOf(matrix, chosen_)[chosen_];
+            reflection.frequencyHz.push_back(frequencyHz_);
+            reflection.gamma.push_back(Renormalized(s, referenceOhms_[chosen_], targetOhms_[chosen_]));
+            return;
+        }
+        const std::vector<Complex> first = ScatteringOf(matrix, 0);
+        const std::vector<Complex> second = ScatteringOf(matrix, 1);
+        const std::array<Complex, 4> s{first[0], second[0], first[1], second[1]};
+        const std::array<double, 2> from{referenceOhms_[0], referenceOhms_[1]};
+        const auto referred = RenormalizedTwoPort(s, from, systemOhms_);
+        if (!referred)
+            FailAt(recordLine_, "the two-port at " + FrequencyText(frequencyHz_) + " Hz cannot be referred to "
+                                    + FrequencyText(systemOhms_) + " ohms");
+        twoPort.frequencyHz.push_back(frequencyHz_);
+        twoPort.s11.push_back((*referred)[0]);
+        twoPort.s12.push_back((*referred)[1]);
+        twoPort.s21.push_back((*referred)[2]);
+        twoPort.s22.push_back((*referred)[3]);
     }
 
     void NoiseLine(std::string_view text)
@@ -545,48 +646,78 @@ private:
             Fail("noise parameters take 5 numbers a line, found " + std::to_string(count));
         for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text))
             Number(token);
+        ++noiseFrequencies_;
+    }
+
+    void EndNetworkData() const
+    {
+        if (inRecord_ > 0)
+            FailAt(recordLine_, CountMessage(inRecord_));
     }
 
     void Finish()
     {
-        if (inRecord_ > 0)
-            throw MeasuredError(path_, recordLine_, CountMessage(inRecord_));
-        if (referencesWanted_ > 0)
+        if (section_ == Section::References)
             Fail("[Reference] needs " + std::to_string(ports_) + " values");
-        if (result_.frequencyHz.empty())
+        if (section_ == Section::Header && !version2_)
+            BeginNetworkData();  // says which reflection to choose before that there is no data
+        EndNetworkData();
+        if (version2_ && section_ != Section::Ended)
+            Fail("[End] is missing");
+        if (Frequencies().empty())
             Fail("no network data");
-        if (declaredFrequencies_ != 0 && declaredFrequencies_ != result_.frequencyHz.size())
+        if (declaredFrequencies_ != 0 && declaredFrequencies_ != Frequencies().size())
             Fail("[Number of Frequencies] says " + std::to_string(declaredFrequencies_) + ", the data holds "
-                 + std::to_string(result_.frequencyHz.size()));
+                 + std::to_string(Frequencies().size()));
+        if (version2_ && (noiseLine_ != 0 || declaredNoiseFrequencies_ != 0) && declaredNoiseFrequencies_ != noiseFrequencies_)
+            Fail(noiseLine_ == 0 ? "[Number of Noise Frequencies] without [Noise Data]"
+                                 : "[Number of Noise Frequencies] says " + std::to_string(declaredNoiseFrequencies_)
+                                       + ", [Noise Data] holds " + std::to_string(noiseFrequencies_));
     }
 
-    std::string path_;
-    int port_;
+    LineSource& lines_;
+    const std::string& path_;
+    std::string choice_;
+    Wanted wanted_;
     double systemOhms_;
-    LineSource lines_;
 
-    int ports_ = 0;
-    std::size_t recordSize_ = 0;
-    std::size_t selectedValue_ = 0;  // index of the selected reflection's first number in a record
-    int unitExponent_ = 9;           // GHz unless the option line says otherwise
-    Format format_ = Format::MagnitudeAngle;
-    double referenceOhms_ = 50.0;
-    std::optional<double> portReferenceOhms_;  // from [Reference], which overrides R
-    bool optionsSeen_ = false;
+    Section section_ = Section::Header;
+    Section resume_ = Section::Header;  // where [End Information] returns to
     bool version2_ = false;
-    bool networkData_ = false;
-    bool noiseBlock_ = false;
-    bool ended_ = false;
-    Skip skipping_ = Skip::Nothing;
-    int referencesWanted_ = 0;
+    int minorVersion_ = 0;
+    int ports_ = 0;
+    long portsLine_ = 0;
+    long optionsLine_ = 0;
+    long twoPortOrderLine_ = 0;
+    bool twelveFirst_ = false;
+    char matrixFormat_ = 'f';  // full, lower or upper
+    int unitExponent_ = 9;     // GHz unless the option line says otherwise
+    Format format_ = Format::MagnitudeAngle;
+    ParameterType type_ = ParameterType::S;
+    std::vector<double> optionOhms_;  // R on the option line
+    std::vector<double> portOhms_;    // [Reference], which overrides R
+    std::vector<MatrixPort> order_;   // [Mixed-Mode Order]
     std::size_t declaredFrequencies_ = 0;
+    std::size_t declaredNoiseFrequencies_ = 0;
+    std::size_t noiseFrequencies_ = 0;
+    long noiseLine_ = 0;
+
+    // Set when the network data begins.
+    std::vector<double> referenceOhms_;  // of each port of the file's matrix
+    std::vector<double> targetOhms_;     // what each is referred to
+    std::vector<std::size_t> cells_;     // matrix cell of each value of a record
+    std::size_t chosen_ = 0;
+    bool direct_ = false;
+    std::size_t recordSize_ = 0;
+    std::size_t selectedValue_ = 0;  // index of the chosen reflection's first number in a record
 
     std::size_t inRecord_ = 0;  // numbers of the current frequency read so far
     long recordLine_ = 0;
     double frequencyHz_ = 0.0;
     double first_ = 0.0;
     double second_ = 0.0;
-    Reflection result_;
+    std::vector<double> values_;
+    std::vector<Complex> matrix_;
 };
 
 }  // namespace
@@ -626,39 +757,33 @@ std::string FrequencyText(double frequencyHz)
 
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms)
 {
-    int port = 0;
-    if (!choice.empty()) {
-        const std::string_view digits = choice.substr(1);
-        const std::string_view row = digits.substr(0, digits.size() / 2);
-        if (AsciiLower(choice.substr(0, 1)) != "s" || digits.size() % 2 != 0 || row != digits.substr(digits.size() / 2)
-            || row.empty() || row.front() == '0' || std::from_chars(row.data(), row.data() + row.size(), port).ec != std::errc{})
-            throw MeasuredError(path, 0, "name a reflection Skk, such as " + path + ":S22");
-    }
-    return Parser(path, port, systemOhms).Run();
+    LineSource lines(path);
+    Parser parser(lines, choice, Wanted::Reflection, systemOhms);
+    parser.Run();
+    return std::move(parser.reflection);
 }
 
-TwoPort ReadTwoPort(const std::string& path, double)
+Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms)
 {
-    throw MeasuredError(path, 0, "two-port files are not read yet");
+    LineSource lines(stream, name);
+    Parser parser(lines, choice, Wanted::Reflection, systemOhms);
+    parser.Run();
+    return std::move(parser.reflection);
+}
+
+TwoPort ReadTwoPort(const std::string& path, double systemOhms)
+{
+    LineSource lines(path);
+    Parser parser(lines, {}, Wanted::TwoPort, systemOhms);
+    parser.Run();
+    return std::move(parser.twoPort);
 }
 
 FileChoice SplitFileChoice(std::string_view text)
 {
     const std::size_t colon = text.rfind(':');
-    if (colon != std::string_view::npos) {
-        const std::string_view suffix = text.substr(colon + 1);
-        const auto number = [](std::string_view digits) {
-            return !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-        };
-        const std::string kind = AsciiLower(suffix.substr(0, 1));
-        const std::string_view rest = suffix.substr(std::min<std::size_t>(1, suffix.size()));
-        const std::size_t comma = rest.find(',');
-        const bool single = kind == "s" && number(rest);
-        const bool pair = (kind == "d" || kind == "c") && comma != std::string_view::npos && number(rest.substr(0, comma))
-                          && number(rest.substr(comma + 1));
-        if (single || pair)
-            return {std::string(text.substr(0, colon)), std::string(suffix)};
-    }
+    if (colon != std::string_view::npos && ParseLabel(text.substr(colon + 1)))
+        return {std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
     return {std::string(text), {}};
 }
 

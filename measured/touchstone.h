@@ -5,6 +5,7 @@
 // that value per frequency so memory grows with the points, not with the text.
 
 #include <complex>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,6 +45,10 @@ struct TwoPort {
 // label of its order (D1,2, C1,2, S3). Throws MeasuredError naming `path` and
 // the line at fault.
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms);
+
+// The same from an open stream, which `name` (ending in .s1p, .s2p, ... for a
+// version 1 file) stands for in messages.
+Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms);
 
 // Reads a two-port file; a file of any other number of ports is refused.
 TwoPort ReadTwoPort(const std::string& path, double systemOhms);

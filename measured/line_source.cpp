@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+#include "line_source.h"
+
+#include "touchstone.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace corvalen::measured {
+namespace {
+
+// Control characters other than tab to carriage return, written as plain
+// range tests so that the scan below compiles to vector instructions.
+bool IsBinary(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < '\t') | (static_cast<unsigned char>(byte - 0x0e) < 0x12) | (byte == 0x7f);
+}
+
+// The offset of the first byte that no text file holds, or npos. The loop
+// without an early exit checks many bytes at a time; the search runs only on a hit.
+std::size_t FirstBinaryByte(std::string_view text)
+{
+    unsigned char any = 0;
+    for (const char c : text)
+        any |= static_cast<unsigned char>(IsBinary(c));
+    if (!any)
+        return std::string_view::npos;
+    return static_cast<std::size_t>(std::find_if(text.begin(), text.end(), IsBinary) - text.begin());
+}
+
+std::FILE* Open(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    const int openError = errno;  // before anything else can change it
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        if (file)
+            std::fclose(file);
+        throw MeasuredError(path, 0, "is a directory, not a Touchstone file");
+    }
+    if (!file)
+        throw MeasuredError(path, 0, std::string("cannot open: ") + std::strerror(openError));
+    return file;
+}
+
+int KeepOpen(std::FILE*) { return 0; }
+
+}  // namespace
+
+LineSource::LineSource(const std::string& path)
+    : name_(path), owned_(Open(path), &std::fclose), stream_(owned_.get()), chunk_(kChunkBytes)
+{
+}
+
+LineSource::LineSource(std::FILE* stream, std::string name)
+    : name_(std::move(name)), owned_(nullptr, &KeepOpen), stream_(stream), chunk_(kChunkBytes)
+{
+}
+
+bool LineSource::Next(std::string_view& line)
+{
+    carry_.clear();
+    for (;;) {
+        if (begin_ < end_) {
+            if (skipLineFeed_) {
+                skipLineFeed_ = false;
+                if (chunk_[begin_] == '\n') {
+                    ++begin_;
+                    continue;
+                }
+            }
+            const char* start = chunk_.data() + begin_;
+            if (!newlineKnown_ || newline_ < begin_) {
+                const void* lf = std::memchr(start, '\n', end_ - begin_);
+                newline_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - chunk_.data()) : end_;
+                newlineKnown_ = true;
+            }
+            // A CR before the LF ends the line: alone, or as the first half of CR LF.
+            const void* cr = std::memchr(start, '\r', newline_ - begin_);
+            std::size_t lineEnd = newline_;
+            std::size_t next = newline_ + 1;
+            if (cr) {
+                lineEnd = static_cast<std::size_t>(static_cast<const char*>(cr) - chunk_.data());
+                next = lineEnd + 1 < end_ && chunk_[lineEnd + 1] == '\n' ? lineEnd + 2 : lineEnd + 1;
+                skipLineFeed_ = lineEnd + 1 == end_;
+            }
+            if (lineEnd < end_) {
+                const std::size_t lineBegin = begin_;
+                begin_ = next;
+                ++number_;
+                if (carry_.size() + (lineEnd - lineBegin) > kLongestLine)
+                    FailTooLong(std::string_view(start, lineEnd - lineBegin));
+                if (carry_.empty()) {
+                    if (firstBad_ >= lineBegin && firstBad_ < lineEnd)
+                        FailBinary();
+                    line = std::string_view(start, lineEnd - lineBegin);
+                    return true;
+                }
+                carry_.append(start, lineEnd - lineBegin);
+                return HandCarry(line);
+            }
+            carry_.append(start, end_ - begin_);
+            begin_ = end_;
+            if (carry_.size() > kLongestLine) {
+                ++number_;
+                FailTooLong(carry_);
+            }
+        } else if (atEnd_) {
+            if (carry_.empty())
+                return false;
+            ++number_;
+            return HandCarry(line);
+        } else {
+            begin_ = 0;
+            newlineKnown_ = false;
+            end_ = std::fread(chunk_.data(), 1, chunk_.size(), stream_);
+            if (end_ < chunk_.size()) {
+                if (std::ferror(stream_))
+                    throw MeasuredError(name_, 0, std::string("cannot read: ") + std::strerror(errno));
+                atEnd_ = true;
+            }
+            firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_));
+        }
+    }
+}
+
+bool LineSource::HandCarry(std::string_view& line)
+{
+    RequireText(carry_);
+    line = carry_;
+    return true;
+}
+
+void LineSource::FailBinary() const { throw MeasuredError(name_, number_, "binary data, not a Touchstone file"); }
+
+void LineSource::FailTooLong(std::string_view text) const
+{
+    RequireText(text);  // a binary file is named as such, not as one long line
+    throw MeasuredError(name_, number_, "line longer than " + std::to_string(kLongestLine) + " characters");
+}
+
+void LineSource::RequireText(std::string_view text) const
+{
+    if (FirstBinaryByte(text) != std::string_view::npos)
+        FailBinary();
+}
+
+}  // namespace corvalen::measured

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The lines of a text file, read in large chunks so that a file of any size
+// costs one buffer. Line ends may be LF, CR LF or CR alone.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvalen::measured {
+
+class LineSource {
+public:
+    // Opens `path`; throws MeasuredError when it cannot be read.
+    explicit LineSource(const std::string& path);
+    // Reads an open stream, which stays the caller's; `name` stands for it in messages.
+    LineSource(std::FILE* stream, std::string name);
+
+    const std::string& name() const { return name_; }
+    // The number of the line last handed out, from 1.
+    long number() const { return number_; }
+
+    // The next line without its line end; false after the last one. The view
+    // lasts until the next call. Every line handed out holds no control byte
+    // other than tab to carriage return, which no text file holds: the
+    // tokenizer relies on that (every byte up to the space is a blank). A line
+    // longer than the longest a Touchstone file needs is refused, so a file
+    // without line ends is never read whole into memory.
+    bool Next(std::string_view& line);
+
+    static constexpr std::size_t kChunkBytes = 1 << 20;
+    static constexpr std::size_t kLongestLine = 1 << 16;
+
+private:
+    bool HandCarry(std::string_view& line);
+    [[noreturn]] void FailBinary() const;
+    void RequireText(std::string_view text) const;
+    [[noreturn]] void FailTooLong(std::string_view text) const;
+
+    std::string name_;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_;
+    std::FILE* stream_;
+    std::vector<char> chunk_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    std::size_t newline_ = 0;   // the next LF at or after begin_, or end_ if the chunk has none
+    bool newlineKnown_ = false;
+    bool atEnd_ = false;
+    bool skipLineFeed_ = false;  // a CR ended the chunk: an LF opening the next one belongs to it
+    std::size_t firstBad_ = std::string_view::npos;  // in the chunk
+    std::string carry_;
+    long number_ = 0;
+};
+
+}  // namespace corvalen::measured

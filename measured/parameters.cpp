@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: MIT
+#include "parameters.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvalen::measured {
+namespace {
+
+// Each port's parameters relate one of its quantities to the other: Z gives
+// voltages from currents at every port, Y currents from voltages, H the
+// voltage at port 1 and the current at port 2 from the current at port 1 and
+// the voltage at port 2, G the other way round. +1 where the port's given
+// quantity is its voltage, -1 where it is its current.
+double Driven(ParameterType type, std::size_t port)
+{
+    switch (type) {
+    case ParameterType::Y:
+        return 1.0;
+    case ParameterType::Z:
+        return -1.0;
+    case ParameterType::H:
+        return port == 0 ? -1.0 : 1.0;
+    case ParameterType::G:
+        return port == 0 ? 1.0 : -1.0;
+    case ParameterType::S:
+        break;
+    }
+    return 0.0;
+}
+
+// Solves a x = b in place by Gaussian elimination with partial pivoting;
+// false where a is singular to working precision.
+bool Solve(std::vector<Complex>& a, std::vector<Complex>& b, std::size_t n)
+{
+    double scale = 0.0;
+    for (const Complex& value : a)
+        scale = std::max(scale, std::abs(value));
+    const double tiny = scale * 1e-12;
+    for (std::size_t k = 0; k < n; ++k) {
+        std::size_t pivot = k;
+        for (std::size_t r = k + 1; r < n; ++r)
+            if (std::abs(a[r * n + k]) > std::abs(a[pivot * n + k]))
+                pivot = r;
+        if (!(std::abs(a[pivot * n + k]) > tiny))
+            return false;
+        if (pivot != k) {
+            for (std::size_t c = 0; c < n; ++c)
+                std::swap(a[k * n + c], a[pivot * n + c]);
+            std::swap(b[k], b[pivot]);
+        }
+        for (std::size_t r = k + 1; r < n; ++r) {
+            const Complex factor = a[r * n + k] / a[k * n + k];
+            for (std::size_t c = k; c < n; ++c)
+                a[r * n + c] -= factor * a[k * n + c];
+            b[r] -= factor * b[k];
+        }
+    }
+    for (std::size_t k = n; k-- > 0;) {
+        for (std::size_t c = k + 1; c < n; ++c)
+            b[k] -= a[k * n + c] * b[c];
+        b[k] /= a[k * n + k];
+    }
+    for (const Complex& value : b)
+        if (!std::isfinite(value.real()) || !std::isfinite(value.imag()))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+void Normalize(ParameterType type, std::span<Complex> matrix, std::span<const double> referenceOhms)
+{
+    if (type == ParameterType::S)
+        return;
+    const std::size_t n = referenceOhms.size();
+    // With v = V / sqrt(R) and i = I sqrt(R) at each port, a parameter from the
+    // quantity of port k to that of port j scales by R_k^(d_k / 2) R_j^(d_j / 2).
+    std::vector<double> factor(n);
+    for (std::size_t k = 0; k < n; ++k)
+        factor[k] = std::pow(referenceOhms[k], Driven(type, k) / 2.0);
+    for (std::size_t j = 0; j < n; ++j)
+        for (std::size_t k = 0; k < n; ++k)
+            matrix[j * n + k] *= factor[j] * factor[k];
+}
+
+std::optional<std::vector<Complex>> ScatteringColumn(ParameterType type, std::span<const Complex> matrix,
+                                                     std::size_t column)
+{
+    const auto n = static_cast<std::size_t>(std::lround(std::sqrt(static_cast<double>(matrix.size()))));
+    if (type == ParameterType::S) {
+        std::vector<Complex> s(n);
+        for (std::size_t r = 0; r < n; ++r)
+            s[r] = matrix[r * n + column];
+        return s;
+    }
+    // With a = (v + i) / 2 and b = (v - i) / 2, a port's given quantity is
+    // a + d b and its other one a - d b; from P x = y it follows that
+    // S = D (P + I)^-1 (I - P), with D = diag(d).
+    std::vector<Complex> a(matrix.begin(), matrix.end());
+    std::vector<Complex> b(n);
+    for (std::size_t r = 0; r < n; ++r) {
+        a[r * n + r] += 1.0;
+        b[r] = (r == column ? 1.0 : 0.0) - matrix[r * n + column];
+    }
+    if (!Solve(a, b, n))
+        return std::nullopt;
+    for (std::size_t r = 0; r < n; ++r)
+        b[r] *= Driven(type, r);
+    return b;
+}
+
+std::optional<std::array<Complex, 4>> RenormalizedTwoPort(std::span<const Complex, 4> s,
+                                                          std::span<const double, 2> fromOhms, double toOhms)
+{
+    // New waves from old at each port: a' = p a + q b, b' = q a + p b, with
+    // p, q = (R +- R') / (2 sqrt(R R')). So S' = P (rho + S) (I + rho S)^-1 P^-1,
+    // rho = q / p, which needs no impedance matrix (an ideal through has none).
+    std::array<double, 2> rho{};
+    std::array<double, 2> p{};
+    for (std::size_t k = 0; k < 2; ++k) {
+        rho[k] = (fromOhms[k] - toOhms) / (fromOhms[k] + toOhms);
+        p[k] = (fromOhms[k] + toOhms) / (2.0 * std::sqrt(fromOhms[k] * toOhms));
+    }
+    const Complex m11 = 1.0 + rho[0] * s[0], m12 = rho[0] * s[1];
+    const Complex m21 = rho[1] * s[2], m22 = 1.0 + rho[1] * s[3];
+    const Complex determinant = m11 * m22 - m12 * m21;
+    if (std::abs(determinant) <= 1e-12 * std::max({std::abs(m11 * m22), std::abs(m12 * m21), 1e-300}))
+        return std::nullopt;
+    const Complex n11 = rho[0] + s[0], n12 = s[1], n21 = s[2], n22 = rho[1] + s[3];
+    // N M^-1 with M^-1 = [m22 -m12; -m21 m11] / determinant.
+    std::array<Complex, 4> out{(n11 * m22 - n12 * m21) / determinant, (-n11 * m12 + n12 * m11) / determinant,
+                               (n21 * m22 - n22 * m21) / determinant, (-n21 * m12 + n22 * m11) / determinant};
+    out[1] *= p[0] / p[1];
+    out[2] *= p[1] / p[0];
+    return out;
+}
+
+}  // namespace corvalen::measured

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The lexical pieces of a Touchstone line: blanks, tokens and numbers, read the
+// same way whatever the locale.
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+namespace corvalen::measured {
+
+// Lines reach the tokenizer only after LineSource has refused every control
+// byte other than tab to carriage return, so every byte up to the space is a blank.
+inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// The first blank at or after `from`, or the end. Numbers are a dozen
+// characters or more, so eight bytes are looked at a time: a byte up to the
+// space sets its top bit in (word - 0x21...) & ~word, and the lowest such
+// byte is the first blank. Bytes of 0x80 and above never set it (~word clears it).
+inline std::size_t FindBlank(std::string_view text, std::size_t from)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+        constexpr std::uint64_t kTopBits = 0x8080808080808080;
+        for (; from + sizeof(std::uint64_t) <= text.size(); from += sizeof(std::uint64_t)) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + from, sizeof word);
+            if (const std::uint64_t blanks = (word - kEveryByte * 0x21) & ~word & kTopBits)
+                return from + static_cast<std::size_t>(std::countr_zero(blanks)) / 8;
+        }
+    }
+    while (from < text.size() && !IsBlank(text[from]))
+        ++from;
+    return from;
+}
+
+std::string_view Trimmed(std::string_view text);
+
+// The next blank-separated token of `rest`, removed from it; empty at the end.
+std::string_view NextToken(std::string_view& rest);
+std::size_t CountTokens(std::string_view rest);
+
+// A finite decimal number as Touchstone writes it (sign, point and exponent allowed).
+std::optional<double> ParseNumber(std::string_view token);
+
+// Whether ParseNumber would read the token, for values that are checked but not
+// kept: a scan of the characters, much cheaper than converting them.
+bool LooksNumeric(std::string_view token);
+
+// The number times 10^decimalExponent, rounded once from the decimal text, so that
+// 1.1 GHz is exactly 1100000000 Hz rather than 1.1 * 1e9.
+std::optional<double> ParseScaled(std::string_view token, int decimalExponent);
+
+}  // namespace corvalen::measured

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+// The Touchstone reader in process: the small files under touchstone/, each
+// saying in its comments what reading it must give, and files too large to keep.
+
+#include "measured/line_source.h"
+#include "measured/tokens.h"
+#include "measured/touchstone.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <random>
+
+using namespace corvalen::measured;
+
+namespace {
+
+// What a reading gave, one line per frequency ("HZ RE IM ..."), or its refusal.
+QByteArray Describe(const std::string& path, const QString& choice, double z0)
+{
+    QByteArray text;
+    const auto number = [](double v) { return QByteArray::number(std::abs(v) < 5e-16 ? 0.0 : v, 'g', 15); };
+    try {
+        if (choice == u"two-port") {
+            const TwoPort t = ReadTwoPort(path, z0);
+            for (std::size_t i = 0; i < t.frequencyHz.size(); ++i) {
+                text += number(t.frequencyHz[i]);
+                for (const auto& s : {t.s11[i], t.s21[i], t.s12[i], t.s22[i]})
+                    text += ' ' + number(s.real()) + ' ' + number(s.imag());
+                text += '\n';
+            }
+        } else {
+            const Reflection r = ReadReflection(path, choice == u"none" ? "" : choice.toStdString(), z0);
+            for (std::size_t i = 0; i < r.frequencyHz.size(); ++i)
+                text += number(r.frequencyHz[i]) + ' ' + number(r.gamma[i].real()) + ' ' + number(r.gamma[i].imag()) + '\n';
+        }
+    } catch (const MeasuredError& error) {
+        text = "refused " + QByteArray::number(error.line()) + ": " + QByteArray::fromStdString(error.what()) + '\n';
+    }
+    return text;
+}
+
+QByteArray Written(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
+{
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName().toUtf8();
+}
+
+}  // namespace
+
+class TestTouchstone : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filesReadAsTheySay_data();
+    void filesReadAsTheySay();
+    void largeFiles_data();
+    void largeFiles();
+    void blankFinderMatchesPlainLoop();
+};
+
+// Each file's comments hold its readings: "!> CHOICE [z0=OHMS]" opens one (a
+// reflection such as S22 or D1,2, "none", or "two-port"), then "!= HZ RE IM ..."
+// for each frequency it holds, or "!x LINE: MESSAGE" for its refusal.
+void TestTouchstone::filesReadAsTheySay_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<double>("z0");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QDir dir(QStringLiteral(CORVALEN_TOUCHSTONE_DIR));
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString path = file.fileName();
+        QString choice;
+        double z0 = 50.0;
+        QByteArray expected;
+        const auto add = [&] {
+            if (!choice.isEmpty())
+                QTest::addRow("%s %s", qPrintable(name), qPrintable(choice)) << path << choice << z0 << expected;
+        };
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+            if (line.startsWith(u"!> ")) {
+                add();
+                const QStringList words = line.mid(3).split(u' ');
+                choice = words[0];
+                z0 = words.size() > 1 ? words[1].mid(3).toDouble() : 50.0;
+                expected.clear();
+            } else if (line.startsWith(u"!= ")) {
+                expected += line.mid(3).toUtf8() + '\n';
+            } else if (line.startsWith(u"!x ")) {
+                expected += "refused " + line.mid(3).replace(u"%f"_qs, path).toUtf8() + '\n';
+            }
+        }
+        add();
+    }
+}
+
+void TestTouchstone::filesReadAsTheySay()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, choice);
+    QFETCH(double, z0);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(Describe(path.toStdString(), choice, z0), expected);
+}
+
+// Files too large to keep: lines across the read buffer's edge, a CR LF split
+// between two reads, the longest line; a refusal after them must name its true line.
+void TestTouchstone::largeFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("expected");  // the last frequency read, or the refusal
+
+    const auto lines = [](const char* end) {
+        // "1 0.5 0" lines up to the buffer's edge, then a line across it
+        QByteArray text = QByteArray("# Hz S RI R 50") + end;
+        for (int i = 1; text.size() < static_cast<qsizetype>(LineSource::kChunkBytes) - 40; ++i)
+            text += QByteArray::number(i) + " 0.5 0" + end;
+        return text;
+    };
+    QByteArray crlf = lines("\r\n");
+    crlf += QByteArray(static_cast<qsizetype>(LineSource::kChunkBytes) - crlf.size() - 19, ' ') + "99999990 0.25 0.5\r\n";
+    QTest::newRow("CR LF split between reads") << crlf + "99999991 x 0\r\n" << QByteArray("refused ") + QByteArray::number(crlf.count('\n') + 1) + ": 'x' is not a number\n";
+    QByteArray across = lines("\n");
+    across += QByteArray(static_cast<qsizetype>(LineSource::kChunkBytes) - across.size() - 5, ' ') + "99999990 0.25 0.5\n";
+    QTest::newRow("line across the buffer's edge") << across << QByteArray("99999990 0.25 0.5\n");
+    QByteArray cr = lines("\r");
+    QTest::newRow("CR alone, after a full buffer") << cr + "99999990 0.25 0.5" << QByteArray("99999990 0.25 0.5\n");
+    const QByteArray longLine = "# Hz S RI R 50\n1 0.5 0" + QByteArray(70000, ' ') + "\n";
+    QTest::newRow("longest line") << longLine << QByteArray("refused 2: line longer than 65536 characters\n");
+    QTest::newRow("longest line across reads") << across + longLine.mid(15) << QByteArray("refused ") + QByteArray::number(across.count('\n') + 1) + ": line longer than 65536 characters\n";
+}
+
+void TestTouchstone::largeFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    const QByteArray path = Written(dir, QStringLiteral("large.s1p"), content);
+    const QByteArray read = Describe(path.toStdString(), QStringLiteral("none"), 50.0);
+    QCOMPARE(read.mid(read.lastIndexOf('\n', read.size() - 2) + 1), expected);
+}
+
+void TestTouchstone::blankFinderMatchesPlainLoop()
+{
+    std::mt19937 random(7);
+    const std::string alphabet("0123456789.e+- \t\r\x0b\x0c" "\x80\xa0\xff", 23);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(random() % 40, ' ');
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
+        for (std::size_t from = 0; from <= text.size(); ++from) {
+            std::size_t plain = from;
+            while (plain < text.size() && static_cast<unsigned char>(text[plain]) > ' ')
+                ++plain;
+            QCOMPARE(FindBlank(text, from), plain);
+        }
+    }
+}
+
+QTEST_APPLESS_MAIN(TestTouchstone)
+#include "tst_touchstone.moc"
