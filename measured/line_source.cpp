@@ -19,13 +19,19 @@ bool IsBinary(char c)
     return (byte < '\t') | (static_cast<unsigned char>(byte - 0x0e) < 0x12) | (byte == 0x7f);
 }
 
-// The offset of the first byte that no text file holds, or npos. The loop
-// without an early exit checks many bytes at a time; the search runs only on a hit.
-std::size_t FirstBinaryByte(std::string_view text)
+// The offset of the first byte that no text file holds, or npos, and whether
+// the text holds a carriage return. The loop without an early exit checks many
+// bytes at a time; the search runs only on a hit.
+std::size_t FirstBinaryByte(std::string_view text, bool* carriageReturn = nullptr)
 {
     unsigned char any = 0;
-    for (const char c : text)
+    unsigned char cr = 0;
+    for (const char c : text) {
         any |= static_cast<unsigned char>(IsBinary(c));
+        cr |= static_cast<unsigned char>(c == '\r');
+    }
+    if (carriageReturn)
+        *carriageReturn = cr != 0;
     if (!any)
         return std::string_view::npos;
     return static_cast<std::size_t>(std::find_if(text.begin(), text.end(), IsBinary) - text.begin());
@@ -55,8 +61,8 @@ LineSource::LineSource(const std::string& path)
 {
 }
 
-LineSource::LineSource(std::FILE* stream, std::string name)
-    : name_(std::move(name)), owned_(nullptr, &KeepOpen), stream_(stream), chunk_(kChunkBytes)
+LineSource::LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes)
+    : name_(std::move(name)), owned_(nullptr, &KeepOpen), stream_(stream), chunk_(std::max<std::size_t>(chunkBytes, 1))
 {
 }
 
@@ -79,7 +85,7 @@ bool LineSource::Next(std::string_view& line)
                 newlineKnown_ = true;
             }
             // A CR before the LF ends the line: alone, or as the first half of CR LF.
-            const void* cr = std::memchr(start, '\r', newline_ - begin_);
+            const void* cr = chunkHasCr_ ? std::memchr(start, '\r', newline_ - begin_) : nullptr;
             std::size_t lineEnd = newline_;
             std::size_t next = newline_ + 1;
             if (cr) {
@@ -122,7 +128,7 @@ bool LineSource::Next(std::string_view& line)
                     throw MeasuredError(name_, 0, std::string("cannot read: ") + std::strerror(errno));
                 atEnd_ = true;
             }
-            firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_));
+            firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_), &chunkHasCr_);
         }
     }
 }

@@ -16,8 +16,9 @@ class LineSource {
 public:
     // Opens `path`; throws MeasuredError when it cannot be read.
     explicit LineSource(const std::string& path);
-    // Reads an open stream, which stays the caller's; `name` stands for it in messages.
-    LineSource(std::FILE* stream, std::string name);
+    // Reads an open stream, which stays the caller's; `name` stands for it in
+    // messages. Reads of a few bytes make every line cross their edges, for tests.
+    LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes = kChunkBytes);
 
     const std::string& name() const { return name_; }
     // The number of the line last handed out, from 1.
@@ -49,6 +50,7 @@ private:
     std::size_t newline_ = 0;   // the next LF at or after begin_, or end_ if the chunk has none
     bool newlineKnown_ = false;
     bool atEnd_ = false;
+    bool chunkHasCr_ = false;
     bool skipLineFeed_ = false;  // a CR ended the chunk: an LF opening the next one belongs to it
     std::size_t firstBad_ = std::string_view::npos;  // in the chunk
     std::string carry_;

@@ -7,8 +7,11 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <charconv>
+#include <cmath>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 namespace corvalen::measured {
 
@@ -37,18 +40,77 @@ inline std::size_t FindBlank(std::string_view text, std::size_t from)
     return from;
 }
 
-std::string_view Trimmed(std::string_view text);
+inline std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 // The next blank-separated token of `rest`, removed from it; empty at the end.
-std::string_view NextToken(std::string_view& rest);
-std::size_t CountTokens(std::string_view rest);
+inline std::string_view NextToken(std::string_view& rest)
+{
+    std::size_t begin = 0;
+    while (begin < rest.size() && IsBlank(rest[begin]))
+        ++begin;
+    const std::size_t end = FindBlank(rest, begin);
+    const std::string_view token = rest.substr(begin, end - begin);
+    rest.remove_prefix(end);
+    return token;
+}
+inline std::size_t CountTokens(std::string_view rest)
+{
+    std::size_t count = 0;
+    while (!NextToken(rest).empty())
+        ++count;
+    return count;
+}
 
-// A finite decimal number as Touchstone writes it (sign, point and exponent allowed).
-std::optional<double> ParseNumber(std::string_view token);
+// A finite decimal number as Touchstone writes it (sign, point and exponent
+// allowed); infinities and NaN, which from_chars reads, are refused.
+inline std::optional<double> ParseNumber(std::string_view token)
+{
+    if (token.size() > 1 && token.front() == '+' && token[1] != '-')
+        token.remove_prefix(1);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (error != std::errc{} || end != token.data() + token.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
 
 // Whether ParseNumber would read the token, for values that are checked but not
 // kept: a scan of the characters, much cheaper than converting them.
-bool LooksNumeric(std::string_view token);
+inline bool LooksNumeric(std::string_view token)
+{
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < token.size() && token[i] >= '0' && token[i] <= '9')
+            ++i;
+        return i - start;
+    };
+    if (i < token.size() && (token[i] == '+' || token[i] == '-'))
+        ++i;
+    std::size_t mantissa = digits();
+    if (i < token.size() && token[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+        ++i;
+        if (i < token.size() && (token[i] == '+' || token[i] == '-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == token.size();
+}
+
 
 // The number times 10^decimalExponent, rounded once from the decimal text, so that
 // 1.1 GHz is exactly 1100000000 Hz rather than 1.1 * 1e9.

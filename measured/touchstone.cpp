@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <numbers>
 #include <optional>
+#include <type_traits>
 
 namespace corvalen::measured {
 namespace {
@@ -755,28 +756,44 @@ std::string FrequencyText(double frequencyHz)
     return {buffer, result.ptr};
 }
 
+namespace {
+
+template <typename Result>
+Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms)
+{
+    Parser parser(lines, choice, wanted, systemOhms);
+    parser.Run();
+    if constexpr (std::is_same_v<Result, Reflection>)
+        return std::move(parser.reflection);
+    else
+        return std::move(parser.twoPort);
+}
+
+}  // namespace
+
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms)
 {
     LineSource lines(path);
-    Parser parser(lines, choice, Wanted::Reflection, systemOhms);
-    parser.Run();
-    return std::move(parser.reflection);
+    return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
 }
 
-Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms)
+Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms,
+                          std::size_t chunkBytes)
 {
-    LineSource lines(stream, name);
-    Parser parser(lines, choice, Wanted::Reflection, systemOhms);
-    parser.Run();
-    return std::move(parser.reflection);
+    LineSource lines(stream, name, chunkBytes);
+    return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
 }
 
 TwoPort ReadTwoPort(const std::string& path, double systemOhms)
 {
     LineSource lines(path);
-    Parser parser(lines, {}, Wanted::TwoPort, systemOhms);
-    parser.Run();
-    return std::move(parser.twoPort);
+    return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms);
+}
+
+TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms, std::size_t chunkBytes)
+{
+    LineSource lines(stream, name, chunkBytes);
+    return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms);
 }
 
 FileChoice SplitFileChoice(std::string_view text)

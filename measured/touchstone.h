@@ -47,11 +47,15 @@ struct TwoPort {
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms);
 
 // The same from an open stream, which `name` (ending in .s1p, .s2p, ... for a
-// version 1 file) stands for in messages.
-Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms);
+// version 1 file) stands for in messages, read `chunkBytes` at a time (a few
+// bytes make every line cross the reads' edges, for tests).
+Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms,
+                          std::size_t chunkBytes = std::size_t{1} << 20);
 
 // Reads a two-port file; a file of any other number of ports is refused.
 TwoPort ReadTwoPort(const std::string& path, double systemOhms);
+TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms,
+                    std::size_t chunkBytes = std::size_t{1} << 20);
 
 // FILE:CHOICE split where the text after the last colon names a reflection
 // (S22, s3, D1,2, C1,2); otherwise the whole text is the path and choice is empty.
