@@ -153,6 +153,69 @@ check("|G| above 1", p6, "1.9", reflection(p6, 1, 50), 1.9,
       stderr_has=[f"{p6}: |G| above 1 at 2 frequencies, the first at 4000000 Hz"])
 check("|G| above 1 on both sides", p6, p6, reflection(p6, 1, 50), reflection(p6, 1, 50))
 
+# Z, Y, H and G parameters, against scikit-rf's own conversions to S: version 1
+# divides them by R, version 2 keeps them in ohms and siemens against each
+# port's [Reference], whole or as the lower half of a symmetric matrix.
+def to_s(kind, p, refs):
+    refs = np.asarray(refs, dtype=float)
+    if kind == "g":
+        return skrf.network.h2s(np.linalg.inv(p), refs)
+    return {"z": skrf.network.z2s, "y": skrf.network.y2s, "h": skrf.network.h2s}[kind](p, refs)
+
+
+def normalised(kind, p, r):
+    scale = {"z": [[1 / r, 1 / r], [1 / r, 1 / r]], "y": [[r, r], [r, r]], "h": [[1 / r, 1], [1, r]], "g": [[r, 1], [1, 1 / r]]}
+    return p * np.array(scale[kind]) if kind in "hg" or p.shape[1] == 2 else p * (1 / r if kind == "z" else r)
+
+
+def parameter_file(name, kind, ports, version, refs, lower=False):
+    f = np.linspace(1e8, 2e9, 9)
+    size = (len(f), ports, ports)
+    base = {"z": 50.0, "y": 0.02, "h": 1.0, "g": 1.0}[kind]
+    p = base * (rng.uniform(0.2, 2, size) * np.exp(1j * rng.uniform(-1.2, 1.2, size)))
+    if kind in "zy":
+        p += np.eye(ports) * base * 2  # passive enough to keep every |S| moderate
+    if kind in "hg":
+        p *= np.array([[50, 0.1], [3, 0.02]]) if kind == "h" else np.array([[0.02, 0.1], [3, 50]])
+    if lower:
+        p = (p + p.transpose(0, 2, 1)) / 2
+    lines = []
+    if version == 1:
+        lines.append(f"# GHz {kind.upper()} RI R {refs[0]!r}")
+        values = [normalised(kind, m, refs[0]) for m in p]
+    else:
+        lines += ["[Version] 2.0", f"# GHz {kind} MA", f"[Number of Ports] {ports}"]
+        lines += ["[Two-Port Data Order] 12_21"] if ports == 2 else []
+        lines += [f"[Number of Frequencies] {len(f)}", "[Reference] " + " ".join(map(repr, refs))]
+        lines += ["[Matrix Format] Lower"] if lower else []
+        lines.append("[Network Data]")
+        values = list(p)
+    for freq, m in zip(f, values):
+        order = m.T.ravel() if version == 1 and ports == 2 else m.ravel()
+        if lower:
+            order = [m[i, j] for i in range(ports) for j in range(i + 1)]
+        cells = " ".join(pair(v, "ri" if version == 1 else "ma") for v in order)
+        lines.append(f"{freq / 1e9!r} {cells}")
+    lines += ["[End]"] if version == 2 else []
+    path = os.path.join(WORK, name)
+    open(path, "w").write("\n".join(lines) + "\n")
+    s = to_s(kind, p, refs)
+    return path, f, s
+
+
+source_f = np.linspace(5e7, 2.5e9, 31)
+source = touchstone("near.s1p", "# Hz S RI R 50", 1, source_f, random_s(31, 1), "ri")
+for name, kind, ports, version, refs, lower in (
+        ("z1.s3p", "z", 3, 1, [50.0] * 3, False), ("z2.ts", "z", 3, 2, [50.0, 75.0, 30.0], True),
+        ("y1.s2p", "y", 2, 1, [75.0] * 2, False), ("y2.sp", "y", 2, 2, [40.0, 60.0], False),
+        ("h1.s2p", "h", 2, 1, [50.0] * 2, False), ("h2.ts", "h", 2, 2, [50.0, 75.0], False),
+        ("g1.s2p", "g", 2, 1, [50.0] * 2, False), ("g2.ts", "g", 2, 2, [30.0, 50.0], False)):
+    path, f, s = parameter_file(name, kind, ports, version, refs, lower)
+    for k in range(1, ports + 1):
+        load = skrf.Network(frequency=skrf.Frequency.from_f(f, unit="hz"), s=s[:, k - 1, k - 1], z0=refs[k - 1])
+        load.renormalize(50)
+        check(f"{name} S{k}{k}", source, f"{path}:S{k}{k}", reflection(source, 1, 50), load)
+
 shutil.rmtree(WORK)
 for failure in failures[:40]:
     print("FAIL:", failure)
