@@ -97,6 +97,20 @@ print(f"  scikit-rf {skrf.__version__}, work only:         {python * 1000:8.1f} 
       "interpreter start and imports not counted)")
 print("  target: corvalen-cli at least 20 times faster")
 
+# The same two-port saved as Z-parameters: each frequency's matrix is read whole
+# and converted to S, where an S file keeps only its one reflection.
+s2p_z = os.path.join(work, "amp-z.s2p")
+smatrix = np.stack([np.stack([s[0], s[2]], -1), np.stack([s[1], s[3]], -1)], -2)  # 11 21 12 22 in file order
+z = skrf.network.s2z(smatrix, 50)
+write_touchstone(s2p_z, "# Hz Z RI R 50", f, [c for i, j in ((0, 0), (1, 0), (0, 1), (1, 1))
+                                               for c in ((z[:, i, j] / 50).real, (z[:, i, j] / 50).imag)])
+s_only = best_of(lambda: cli_run(s2p + ":S22", s1p))
+z_file = best_of(lambda: cli_run(s2p_z + ":S22", s1p, out=os.path.join(work, "corvalen-z.tsv")))
+same = open(os.path.join(work, "corvalen.tsv")).read() == open(os.path.join(work, "corvalen-z.tsv")).read()
+print(f"the source as a {points:,}-point Z file instead of S, end to end, best of {RUNS}:")
+print(f"  S file {s_only * 1000:8.1f} ms, Z file {z_file * 1000:8.1f} ms (ratio {z_file / s_only:.2f}; target at most 2); "
+      f"same rows: {'yes' if same else 'NO'}")
+
 # Memory follows the points: the same million points with short and with long text.
 million = 1_000_001
 fm = np.arange(million) * 1e3 + 1e6
