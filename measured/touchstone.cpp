@@ -494,7 +494,8 @@ private:
         const std::size_t n = static_cast<std::size_t>(ports_);
         selectedValue_ = 1 + 2 * static_cast<std::size_t>(std::find(cells_.begin(), cells_.end(), chosen_ * n + chosen_) - cells_.begin());
         values_.assign(direct_ ? 0 : 2 * cells_.size(), 0.0);
-        const std::size_t reserved = std::min<std::size_t>(declaredFrequencies_, std::size_t{1} << 24);
+        // A few lines may claim any count: reserve no more than a large file's points up front.
+        const std::size_t reserved = std::min<std::size_t>(declaredFrequencies_, std::size_t{1} << 20);
         (wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz).reserve(reserved);
         if (wanted_ == Wanted::Reflection)
             reflection.gamma.reserve(reserved);
