@@ -61,9 +61,7 @@ std::optional<MatrixPort> ParseLabel(std::string_view text)
     if (text.size() < 2)
         return std::nullopt;
     MatrixPort port;
-    port.mode = AsciiLower(text.substr(0, 1))[0] == 's' ? 'S' : AsciiLower(text.substr(0, 1))[0] == 'd' ? 'D'
-                : AsciiLower(text.substr(0, 1))[0] == 'c'                                           ? 'C'
-                                                                                                    : '?';
+    port.mode = static_cast<char>(text.front() & ~0x20);  // ASCII upper case
     const std::string_view numbers = text.substr(1);
     const std::size_t comma = numbers.find(',');
     if (port.mode == 'S' && AllDigits(numbers)) {
@@ -173,8 +171,9 @@ private:
     {
         const auto value = ParseNumber(text);
         if (!value || *value < least || *value > most || *value != std::floor(*value))
-            Fail("[" + std::string(keyword) + "] must be a whole number from " + std::to_string(static_cast<long>(least))
-                 + (most < 1e15 ? " to " + std::to_string(static_cast<long>(most)) : " up"));
+            Fail("[" + std::string(keyword) + "] must be a whole number "
+                 + (most < 1e15 ? "from " + std::to_string(static_cast<long>(least)) + " to " + std::to_string(static_cast<long>(most))
+                                : "of at least " + std::to_string(static_cast<long>(least))));
         return static_cast<std::size_t>(*value);
     }
 
@@ -331,7 +330,6 @@ private:
         if (ports_ == 0)
             Fail("[Mixed-Mode Order] before [Number of Ports]");
         order_.clear();
-        std::vector<int> alone(static_cast<std::size_t>(ports_) + 1, 0);
         for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text)) {
             const auto port = ParseLabel(token);
             if (!port || port->first < 1 || port->first > ports_ || (port->mode != 'S' && (port->second < 1 || port->second > ports_ || port->second == port->first)))
@@ -364,7 +362,6 @@ private:
             if (std::none_of(order_.begin(), order_.end(), [&](const MatrixPort& q) { return SameMode(q, other); }))
                 Fail("[Mixed-Mode Order] has " + port.Label() + " without " + other.Label());
         }
-        (void)alone;
     }
 
     std::string Choices() const
@@ -372,7 +369,7 @@ private:
         std::vector<std::string> names;
         if (order_.empty()) {
             for (int p = 1; p <= ports_; ++p)
-                names.push_back(MatrixPort{'S', p * (p < 10 ? 11 : p < 100 ? 101 : 1001), 0}.Label());
+                names.push_back(std::string("S").append(std::to_string(p)).append(std::to_string(p)));
         } else {
             for (const MatrixPort& port : order_)
                 names.push_back(port.Label());
@@ -615,7 +612,8 @@ private:
         for (std::size_t i = 0; i < cells_.size(); ++i) {
             const Complex value = Value(values_[2 * i], values_[2 * i + 1]);
             matrix[cells_[i]] = value;
-            matrix[(cells_[i] % n) * n + cells_[i] / n] = matrixFormat_ == 'f' ? matrix[(cells_[i] % n) * n + cells_[i] / n] : value;
+            if (matrixFormat_ != 'f')  // the missing half mirrors the given one
+                matrix[(cells_[i] % n) * n + cells_[i] / n] = value;
         }
         // The standard: version 1 holds Z, Y, H and G divided by R; version 2 as they are.
         if (version2_)
