@@ -467,6 +467,8 @@ private:
                 Fail("cannot tell the number of ports: name the file .s1p, .s2p, ... or give [Number of Ports]");
             ports_ = *fromName;
         }
+        if (version2_ && optionsLine_ == 0)
+            Fail("the option line (such as # GHz S MA R 50) is missing");
         if (version2_ && ports_ == 2 && twoPortOrderLine_ == 0)
             Fail("a version 2 two-port file needs [Two-Port Data Order]");
         if (version2_ && declaredFrequencies_ == 0)
