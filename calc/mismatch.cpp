@@ -34,13 +34,13 @@ float Log10(float x) noexcept
 float BarToVswr(BarValue bar)
 {
     RequireBar(bar);
-    return Single(bar / 100.0);
+    return Single(bar / kPositionsPerVswr);
 }
 
 float BarToGamma(BarValue bar)
 {
     RequireBar(bar);
-    const double q = bar / 100.0;
+    const double q = bar / kPositionsPerVswr;
     return Single((q - 1.0) / (q + 1.0));
 }
 
@@ -67,8 +67,8 @@ CombinedResults::CombinedResults(BarValue bar1, BarValue bar2)
     RequireBar(bar1);
     RequireBar(bar2);
 
-    const double v1 = Single(bar1 / 100.0);
-    const double v2 = Single(bar2 / 100.0);
+    const double v1 = Single(bar1 / kPositionsPerVswr);
+    const double v2 = Single(bar2 / kPositionsPerVswr);
     gamma1 = Single((v1 - 1.0) / (v1 + 1.0));
     gamma2 = Single((v2 - 1.0) / (v2 + 1.0));
 

@@ -14,6 +14,8 @@ namespace corvalen {
 // Position of a VSWR bar: the VSWR times 100.
 using BarValue = std::int16_t;
 
+// A bar position p stands for VSWR p / kPositionsPerVswr.
+inline constexpr double kPositionsPerVswr = 100.0;
 inline constexpr BarValue kBarMin = 100;  // VSWR 1.00
 inline constexpr BarValue kBarMax = 500;  // VSWR 5.00
 

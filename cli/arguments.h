@@ -2,9 +2,10 @@
 #pragma once
 
 // Command-line parsing for corvalen-cli. Parsing never depends on the locale:
-// a VSWR is ASCII digits with an optional point and one or two decimals.
+// a number is ASCII digits with an optional point and decimals.
 
 #include "calc/mismatch.h"
+#include "measured/sweep.h"
 
 #include <optional>
 #include <string>
@@ -19,7 +20,10 @@ struct BarRange {
     BarValue to = kBarMax;
 };
 
-struct HelpCommand {};
+// The usage of every subcommand, or of the one named.
+struct HelpCommand {
+    std::string subcommand;
+};
 struct VersionCommand {};
 struct ReportCommand {
     BarValue source;
@@ -31,12 +35,12 @@ struct TableCommand {
 };
 
 // SOURCE or LOAD of a sweep: a Touchstone file, with the reflection to take for
-// files of more than one port, or a fixed VSWR of at least 1.
+// files of more than one port, or a fixed value with its phase unknown.
 struct SweepSide {
     std::string name;  // as given, for messages and the plot title
     std::string path;
     std::string choice;  // the reflection to take (S22, D1,2); empty when none was named
-    std::optional<double> fixedVswr;
+    std::optional<measured::SideValues> fixed;
 };
 enum class SweepFormat { Tsv, Csv };
 struct SweepCommand {
@@ -55,6 +59,10 @@ struct UsageError {
 using Command = std::variant<HelpCommand, VersionCommand, ReportCommand, TableCommand, SweepCommand>;
 using ParseResult = std::variant<Command, UsageError>;
 
+// A plain decimal such as 1.5, 75 or 001.50, read the same in every locale, or
+// nothing for any other text (signs, exponents, commas, a bare point).
+std::optional<double> ParseDecimal(std::string_view text);
+
 // The bar position of a VSWR written like 1.5, 2 or 4.99, or nothing if the
 // text is not such a number or lies outside 1.00..5.00.
 std::optional<BarValue> ParseVswr(std::string_view text);
@@ -65,7 +73,8 @@ std::optional<BarRange> ParseBarRange(std::string_view text);
 // The arguments after the program name.
 ParseResult ParseArguments(const std::vector<std::string_view>& arguments);
 
-std::string UsageText();
+// The usage of every subcommand, or of the one named.
+std::string UsageText(std::string_view subcommand = {});
 
 // The text with control characters escaped (\n, \t, \x1b, ...), so that it
 // shows as one line and never reaches the terminal as a command.

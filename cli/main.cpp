@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// corvalen-cli: prints the texts of the Corvalen window for scripts and test benches.
+// corvalen-cli: the window's texts and the mismatch of measured data, for scripts and test benches.
 
 #include "arguments.h"
 #include "calc/report.h"
@@ -34,7 +34,7 @@ int Run(const Command& command)
         [&status](const auto& c) {
             using C = std::decay_t<decltype(c)>;
             if constexpr (std::is_same_v<C, HelpCommand>) {
-                Write(UsageText());
+                Write(UsageText(c.subcommand));
             } else if constexpr (std::is_same_v<C, VersionCommand>) {
                 Write("corvalen-cli " CORVALEN_VERSION_STRING "\n");
             } else if constexpr (std::is_same_v<C, ReportCommand>) {

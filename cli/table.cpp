@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "table.h"
 
+#include "row_text.h"
+
 #include "calc/result_texts.h"
 
 #include <vector>
@@ -28,12 +30,12 @@ void WriteTable(const TableCommand& table, const std::function<void(std::string_
     const auto sources = TextsForRange(table.source, SourceSideTexts);
     const auto loads = TextsForRange(table.load, LoadSideTexts);
 
-    std::string buffer;
-    buffer.reserve(kChunkBytes + 1024);
     // The columns are named after the labels that show them.
+    std::vector<std::string_view> columns;
     for (const OutputLabel& label : kOutputLabels)
-        buffer.append(label.name).push_back('\t');
-    buffer.back() = '\n';
+        columns.push_back(label.name);
+    std::string buffer = HeaderLine(columns, '\t');
+    buffer.reserve(kChunkBytes + 1024);
 
     for (int bar1 = table.source.from; bar1 <= table.source.to; ++bar1) {
         const OutputTexts& source = sources[static_cast<std::size_t>(bar1 - table.source.from)];

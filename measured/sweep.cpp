@@ -10,33 +10,18 @@ namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-struct Range {
-    std::size_t first = 0;
-    std::size_t end = 0;
-};
-
-// The grid that gives the rows, and which of its points lie inside the other
-// side's frequency range.
-const Side& GridSide(const Side& source, const Side& load)
-{
-    return load.fixedVswr ? source : load;
-}
-
-Range RowRange(const Side& source, const Side& load)
-{
-    const auto& grid = GridSide(source, load).measured.frequencyHz;
-    if (source.fixedVswr || load.fixedVswr)
-        return {0, grid.size()};
-    const auto& from = source.measured.frequencyHz;
-    const auto first = std::lower_bound(grid.begin(), grid.end(), from.front());
-    const auto end = std::upper_bound(first, grid.end(), from.back());
-    return {static_cast<std::size_t>(first - grid.begin()), static_cast<std::size_t>(end - grid.begin())};
-}
-
 void Count(ActivePoints& points, double gammaMagnitude, double frequencyHz)
 {
     if (gammaMagnitude > 1.0 && points.count++ == 0)
         points.firstFrequencyHz = frequencyHz;
+}
+
+// Counts a later block's points into the sweep's, keeping the first frequency.
+void Add(ActivePoints& sweep, const ActivePoints& block)
+{
+    if (sweep.count == 0)
+        sweep.firstFrequencyHz = block.firstFrequencyHz;
+    sweep.count += block.count;
 }
 
 }  // namespace
@@ -77,70 +62,88 @@ RowValues ComputeRow(double frequencyHz, const SideValues& source, const SideVal
     return row;
 }
 
-SweepSummary PlanSweep(const Side& source, const Side& load)
+Sweep::Sweep(const Side& source, const Side& load)
+    : source_(source)
+    , load_(load)
 {
-    if (source.fixedVswr && load.fixedVswr)
+    const Reflection* from = source.Measured();
+    const Reflection* grid = Grid().Measured();
+    if (!grid)
         throw MeasuredError(load.name, 0, "at least one side must be a Touchstone file");
-    const Range range = RowRange(source, load);
-    if (range.first == range.end) {
-        const auto& from = source.measured.frequencyHz;
-        throw MeasuredError(load.name, 0,
-                            "no frequency inside the range of " + source.name + " (" + FrequencyText(from.front())
-                                + " Hz to " + FrequencyText(from.back()) + " Hz)");
+    end_ = grid->frequencyHz.size();
+    if (from && load.Measured()) {
+        const auto& at = grid->frequencyHz;
+        const auto first = std::lower_bound(at.begin(), at.end(), from->frequencyHz.front());
+        first_ = static_cast<std::size_t>(first - at.begin());
+        end_ = static_cast<std::size_t>(std::upper_bound(first, at.end(), from->frequencyHz.back()) - at.begin());
+        if (first_ == end_)
+            throw MeasuredError(load.name, 0,
+                                "no frequency inside the range of " + source.name + " ("
+                                    + FrequencyText(from->frequencyHz.front()) + " Hz to "
+                                    + FrequencyText(from->frequencyHz.back()) + " Hz)");
     }
-    SweepSummary summary;
-    summary.rows = range.end - range.first;
-    summary.loadPointsOutside = GridSide(source, load).measured.frequencyHz.size() - summary.rows;
-    return summary;
 }
 
-void NoteActivePoints(SweepSummary& summary, const RowValues& row)
+const Side& Sweep::Grid() const
 {
-    Count(summary.source, row.source.gammaMagnitude, row.frequencyHz);
-    Count(summary.load, row.load.gammaMagnitude, row.frequencyHz);
+    return load_.Measured() ? load_ : source_;
 }
 
-void RunSweep(const Side& source, const Side& load, std::size_t firstRow, std::size_t endRow,
-              const std::function<void(const RowValues&)>& row)
+std::size_t Sweep::GridPointsOutside() const
 {
-    const Range all = RowRange(source, load);
-    const Range range{all.first + firstRow, all.first + std::min(endRow, all.end - all.first)};
-    const auto& grid = GridSide(source, load).measured;
-    const std::optional<SideValues> fixedSource =
-        source.fixedVswr ? std::optional(FixedSideValues(*source.fixedVswr)) : std::nullopt;
-    const std::optional<SideValues> fixedLoad =
-        load.fixedVswr ? std::optional(FixedSideValues(*load.fixedVswr)) : std::nullopt;
+    return Grid().Measured()->frequencyHz.size() - Rows();
+}
 
-    const auto& from = source.measured;
+void Sweep::Merge(const Counts& block)
+{
+    Add(sourceActive_, block.source);
+    Add(loadActive_, block.load);
+}
+
+void Sweep::ForRows(std::size_t firstRow, std::size_t endRow, Counts& counts,
+                    const std::function<void(const RowValues&)>& row) const
+{
+    const std::size_t first = first_ + firstRow;
+    const std::size_t end = first_ + std::min(endRow, Rows());
+    const Reflection& grid = *Grid().Measured();
+    const auto* fixedSource = std::get_if<SideValues>(&source_.value);
+    const auto* fixedLoad = std::get_if<SideValues>(&load_.value);
+    const Reflection* from = source_.Measured();
+    const Reflection* to = load_.Measured();
+
     // The first source point at or above the current frequency.
-    std::size_t upper = range.first < range.end && !source.fixedVswr && !load.fixedVswr
-                            ? static_cast<std::size_t>(std::lower_bound(from.frequencyHz.begin(), from.frequencyHz.end(),
-                                                                        grid.frequencyHz[range.first])
-                                                       - from.frequencyHz.begin())
+    std::size_t upper = first < end && from && to
+                            ? static_cast<std::size_t>(std::lower_bound(from->frequencyHz.begin(),
+                                                                        from->frequencyHz.end(), grid.frequencyHz[first])
+                                                       - from->frequencyHz.begin())
                             : 0;
-    for (std::size_t i = range.first; i < range.end; ++i) {
+    for (std::size_t i = first; i < end; ++i) {
         const double frequencyHz = grid.frequencyHz[i];
         std::optional<std::complex<double>> sourceGamma;
         std::optional<std::complex<double>> loadGamma;
-        if (!load.fixedVswr)
-            loadGamma = load.measured.gamma[i];
-        if (!source.fixedVswr) {
-            if (load.fixedVswr) {
-                sourceGamma = from.gamma[i];
+        if (to)
+            loadGamma = to->gamma[i];
+        if (from) {
+            if (!to) {
+                sourceGamma = from->gamma[i];
             } else {
-                while (from.frequencyHz[upper] < frequencyHz)
+                while (from->frequencyHz[upper] < frequencyHz)
                     ++upper;
-                if (from.frequencyHz[upper] == frequencyHz) {
-                    sourceGamma = from.gamma[upper];
+                if (from->frequencyHz[upper] == frequencyHz) {
+                    sourceGamma = from->gamma[upper];
                 } else {
-                    const double t = (frequencyHz - from.frequencyHz[upper - 1])
-                                     / (from.frequencyHz[upper] - from.frequencyHz[upper - 1]);
-                    sourceGamma = from.gamma[upper - 1] + t * (from.gamma[upper] - from.gamma[upper - 1]);
+                    const double t = (frequencyHz - from->frequencyHz[upper - 1])
+                                     / (from->frequencyHz[upper] - from->frequencyHz[upper - 1]);
+                    sourceGamma = from->gamma[upper - 1] + t * (from->gamma[upper] - from->gamma[upper - 1]);
                 }
             }
         }
-        row(ComputeRow(frequencyHz, fixedSource ? *fixedSource : MeasuredSideValues(*sourceGamma),
-                       fixedLoad ? *fixedLoad : MeasuredSideValues(*loadGamma), sourceGamma, loadGamma));
+        const RowValues values = ComputeRow(frequencyHz, fixedSource ? *fixedSource : MeasuredSideValues(*sourceGamma),
+                                            fixedLoad ? *fixedLoad : MeasuredSideValues(*loadGamma), sourceGamma,
+                                            loadGamma);
+        Count(counts.source, values.source.gammaMagnitude, frequencyHz);
+        Count(counts.load, values.load.gammaMagnitude, frequencyHz);
+        row(values);
     }
 }
 

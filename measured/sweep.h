@@ -1,30 +1,42 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// A source and a load, each measured across frequency or a fixed VSWR, and the
+// A source and a load, each measured across frequency or a fixed value, and the
 // mismatch quantities of the pair at every frequency, in double precision.
 
 #include "touchstone.h"
 
+#include <algorithm>
 #include <complex>
 #include <cstddef>
 #include <functional>
+#include <future>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 
 namespace corvalen::measured {
-
-struct Side {
-    std::string name;               // as the user gave it, for messages and titles
-    std::optional<double> fixedVswr;  // phase unknown; otherwise `measured` holds the data
-    Reflection measured;
-};
 
 // One side at one frequency.
 struct SideValues {
     double vswr;
     double returnLossDb;
     double gammaMagnitude;
+};
+
+// A side with a phase: |G| is taken from it. VSWR and mismatch loss are infinite
+// from |G| = 1 on; they are printed as such rather than as negative numbers.
+SideValues MeasuredSideValues(std::complex<double> gamma);
+SideValues FixedSideValues(double vswr);
+
+// A source or a load: a fixed value with its phase unknown, or a reflection
+// measured across frequency.
+struct Side {
+    std::string name;  // as the user gave it, for messages and titles
+    std::variant<SideValues, Reflection> value;
+
+    const Reflection* Measured() const { return std::get_if<Reflection>(&value); }
 };
 
 struct RowValues {
@@ -39,39 +51,79 @@ struct RowValues {
     std::optional<double> mismatchErrorDb;  // only when both phases are known
 };
 
+RowValues ComputeRow(double frequencyHz, const SideValues& source, const SideValues& load,
+                     std::optional<std::complex<double>> sourceGamma, std::optional<std::complex<double>> loadGamma);
+
 // Points where a side's |G| exceeds 1 (measurement noise on a near-total reflection).
 struct ActivePoints {
     std::size_t count = 0;
     double firstFrequencyHz = 0.0;
 };
 
-struct SweepSummary {
-    std::size_t rows = 0;
-    std::size_t loadPointsOutside = 0;  // load frequencies outside the source's range
-    ActivePoints source;
-    ActivePoints load;
+// The rows of a source paired with a load, one per frequency, ascending: the
+// load's frequencies inside the source's range, the source interpolated
+// linearly in its real and imaginary parts; where one side is fixed, the other
+// side's frequencies.
+class Sweep {
+public:
+    // Throws MeasuredError when no row can be made: both sides fixed, or no
+    // frequency in common. The sides must outlive the sweep.
+    Sweep(const Side& source, const Side& load);
+
+    std::size_t Rows() const { return end_ - first_; }
+    // The side whose frequencies give the rows, and how many of them are left out.
+    const Side& Grid() const;
+    std::size_t GridPointsOutside() const;
+
+    // Hands every row to `addRow` with the block it belongs to, then each block
+    // to `take`, in row order. Blocks are filled two at a time side by side.
+    template <typename Block>
+    void Run(const std::function<void(Block&, const RowValues&)>& addRow, const std::function<void(Block&)>& take);
+
+    // Where |G| exceeds 1, counted by Run.
+    const ActivePoints& SourceActive() const { return sourceActive_; }
+    const ActivePoints& LoadActive() const { return loadActive_; }
+
+    static constexpr std::size_t kBlockRows = 8192;
+
+private:
+    struct Counts {
+        ActivePoints source;
+        ActivePoints load;
+    };
+    // Rows first to end - 1 of the sweep, counting where |G| exceeds 1.
+    void ForRows(std::size_t first, std::size_t end, Counts& counts,
+                 const std::function<void(const RowValues&)>& row) const;
+    void Merge(const Counts& block);
+
+    const Side& source_;
+    const Side& load_;
+    std::size_t first_ = 0;  // the rows' indices in the grid
+    std::size_t end_ = 0;
+    ActivePoints sourceActive_;
+    ActivePoints loadActive_;
 };
 
-// A side with a phase: |G| is taken from it. VSWR and mismatch loss are infinite
-// from |G| = 1 on; they are printed as such rather than as negative numbers.
-SideValues MeasuredSideValues(std::complex<double> gamma);
-SideValues FixedSideValues(double vswr);
-
-RowValues ComputeRow(double frequencyHz, const SideValues& source, const SideValues& load,
-                     std::optional<std::complex<double>> sourceGamma, std::optional<std::complex<double>> loadGamma);
-
-// Checks that the two sides can be paired (at least one measured, frequency
-// ranges overlapping) and counts the rows RunSweep will hand out. Throws MeasuredError.
-SweepSummary PlanSweep(const Side& source, const Side& load);
-
-// Counts the row into summary.source / summary.load where a |G| exceeds 1.
-void NoteActivePoints(SweepSummary& summary, const RowValues& row);
-
-// Hands rows firstRow to endRow - 1 of the sweep to `row`, one per frequency,
-// ascending: the load's frequencies inside the source's range, the source
-// interpolated linearly in its real and imaginary parts; where one side is
-// fixed, the other side's frequencies. Parts of a sweep may run side by side.
-void RunSweep(const Side& source, const Side& load, std::size_t firstRow, std::size_t endRow,
-              const std::function<void(const RowValues&)>& row);
+template <typename Block>
+void Sweep::Run(const std::function<void(Block&, const RowValues&)>& addRow, const std::function<void(Block&)>& take)
+{
+    const auto fill = [&](std::size_t first, std::size_t end) {
+        std::pair<Block, Counts> block;
+        ForRows(first, end, block.second, [&](const RowValues& row) { addRow(block.first, row); });
+        return block;
+    };
+    const auto hand = [&](std::pair<Block, Counts>&& block) {
+        Merge(block.second);
+        take(block.first);
+    };
+    const std::size_t rows = Rows();
+    for (std::size_t first = 0; first < rows; first += 2 * kBlockRows) {
+        const std::size_t middle = std::min(first + kBlockRows, rows);
+        const std::size_t end = std::min(middle + kBlockRows, rows);
+        auto later = std::async(std::launch::async, fill, middle, end);
+        hand(fill(first, middle));
+        hand(later.get());
+    }
+}
 
 }  // namespace corvalen::measured

@@ -16,8 +16,8 @@
 
 namespace {
 
-// Position p stands for VSWR p / 100; assistive technology works in VSWR.
-constexpr double kPositionsPerVswr = 100.0;
+// Assistive technology works in VSWR, the bar in positions.
+using corvalen::kPositionsPerVswr;
 
 class VswrScrollBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:

@@ -2,15 +2,23 @@
 // corvalen-cli: what its arguments mean, and what a script sees of a run.
 
 #include "cli/arguments.h"
+#include "cli/row_text.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
 #include <QTest>
 
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <random>
+
 using namespace corvalen::cli;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+constexpr double kHuge = 1e300;
 
 // The parse result as one line: the command and its bar positions, or the error.
 QByteArray Describe(const ParseResult& result)
@@ -24,12 +32,14 @@ QByteArray Describe(const ParseResult& result)
         return QStringLiteral("table %1:%2 %3:%4").arg(table->source.from).arg(table->source.to).arg(table->load.from).arg(table->load.to).toUtf8();
     if (const auto* sweep = std::get_if<SweepCommand>(&command)) {
         const auto side = [](const SweepSide& s) {
-            return s.fixedVswr ? QByteArray::number(*s.fixedVswr) : QByteArray::fromStdString(s.path) + "|" + QByteArray::fromStdString(s.choice);
+            return s.fixed ? QByteArray::number(s.fixed->vswr) : QByteArray::fromStdString(s.path) + "|" + QByteArray::fromStdString(s.choice);
         };
         return "sweep " + side(sweep->source) + " " + side(sweep->load) + " z0=" + QByteArray::number(sweep->systemOhms)
             + (sweep->format == SweepFormat::Csv ? " csv" : " tsv") + (sweep->plotPath ? " plot=" + QByteArray::fromStdString(*sweep->plotPath) : "");
     }
-    return std::holds_alternative<HelpCommand>(command) ? "help" : "version";
+    if (const auto* help = std::get_if<HelpCommand>(&command))
+        return ("help " + help->subcommand).c_str();
+    return "version";
 }
 
 }  // namespace
@@ -42,6 +52,9 @@ private slots:
     void arguments();
     void run_data();
     void run();
+    void fourDecimals_data();
+    void fourDecimals();
+    void fourDecimalsAsToChars();
 };
 
 void TestCli::arguments_data()
@@ -55,7 +68,10 @@ void TestCli::arguments_data()
     QTest::newRow("leading zeros") << QByteArrayList{"report", "001.50", "0002"} << "report 150 200"_ba;
     QTest::newRow("table defaults") << QByteArrayList{"table"} << "table 100:500 100:500"_ba;
     QTest::newRow("table ranges") << QByteArrayList{"table", "--source=1.5:2", "--load", "1:1.2"} << "table 150:200 100:120"_ba;
-    QTest::newRow("help") << QByteArrayList{"--help"} << "help"_ba;
+    QTest::newRow("help") << QByteArrayList{"--help"} << "help "_ba;
+    QTest::newRow("report help") << QByteArrayList{"report", "--help"} << "help report"_ba;
+    QTest::newRow("table help") << QByteArrayList{"table", "-h"} << "help table"_ba;
+    QTest::newRow("sweep help after a side") << QByteArrayList{"sweep", "a.s1p", "--help"} << "help sweep"_ba;
     QTest::newRow("version") << QByteArrayList{"--version"} << "version"_ba;
     QTest::newRow("below 1.00") << QByteArrayList{"report", "0.99", "2"} << "corvalen-cli: SOURCE '0.99'" + vswr;
     QTest::newRow("above 5.00") << QByteArrayList{"report", "1", "5.01"} << "corvalen-cli: LOAD '5.01'" + vswr;
@@ -119,6 +135,7 @@ void TestCli::run_data()
     QTest::newRow("file name with control characters") << QByteArrayList{"sweep", "no\x1b[2Jsuch\n.s1p", "2"} << ""_ba << 2
         << QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex()
         << "corvalen-cli: no\\x1b[2Jsuch\\n.s1p: cannot open: No such file or directory\n"_ba;
+    QTest::newRow("subcommand help") << QByteArrayList{"report", "--help"} << ""_ba << 0 << QByteArray() << QByteArray();
     QTest::newRow("full disk") << QByteArrayList{"table"} << "/dev/full"_ba << 1 << QByteArray()
         << QByteArray("corvalen-cli: cannot write the output\n");
 }
@@ -143,6 +160,70 @@ void TestCli::run()
     QCOMPARE(cli.readAllStandardError(), stderr);
     if (!stdoutSha256.isEmpty())
         QCOMPARE(QCryptographicHash::hash(cli.readAllStandardOutput(), QCryptographicHash::Sha256).toHex(), stdoutSha256);
+}
+
+// Expected texts from Python's correctly rounded format(value, '.4f'), which
+// rounds the exact binary value, ties to even.
+void TestCli::fourDecimals_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QByteArray>("expected");
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    QTest::newRow("0.44 of the last digit rounds down") << 1.51444 << "1.5144"_ba;
+    QTest::newRow("four decimals stay") << 1.5144 << "1.5144"_ba;
+    QTest::newRow("exact tie to even, down") << 0.03125 << "0.0312"_ba;
+    QTest::newRow("exact tie to even, up") << 0.09375 << "0.0938"_ba;
+    QTest::newRow("negative exact tie") << -0.03125 << "-0.0312"_ba;
+    QTest::newRow("binary just over a half") << 1.23455 << "1.2346"_ba;
+    QTest::newRow("just under a half") << 2.00004999 << "2.0000"_ba;
+    QTest::newRow("just over a half") << 2.00005001 << "2.0001"_ba;
+    QTest::newRow("negative that prints as zero") << -0.00004 << "0.0000"_ba;
+    QTest::newRow("negative just over a half") << -0.00005 << "-0.0001"_ba;
+    QTest::newRow("a quarter of the last digit") << 2.5e-5 << "0.0000"_ba;
+    QTest::newRow("carry into a new digit") << 9.99995 << "10.0000"_ba;
+    QTest::newRow("negative carry") << -9.99995 << "-10.0000"_ba;
+    QTest::newRow("nine digits before the point") << 123456789.12345 << "123456789.1234"_ba;
+    QTest::newRow("where the fast path ends") << 109951162.77765 << "109951162.7776"_ba;
+    QTest::newRow("2^40") << 1099511627776.0 << "1099511627776.0000"_ba;
+    QTest::newRow("2^40 and a half") << 1099511627776.5 << "1099511627776.5000"_ba;
+    QTest::newRow("1e20") << 1e20 << "100000000000000000000.0000"_ba;
+    QTest::newRow("inf") << kInfinity << "inf"_ba;
+    QTest::newRow("-inf") << -kInfinity << "-inf"_ba;
+}
+
+void TestCli::fourDecimals()
+{
+    QFETCH(double, value);
+    QFETCH(QByteArray, expected);
+    std::string text;
+    AppendFourDecimals(text, value);
+    QCOMPARE(QByteArray::fromStdString(text), expected);
+}
+
+// Millions of values of every size a sweep prints, half of them within a few
+// ulps of a tie, against the standard library's exact rounding.
+void TestCli::fourDecimalsAsToChars()
+{
+    std::mt19937_64 random(20261207);
+    std::uniform_real_distribution<double> exponent(-6.0, 12.0);
+    std::uniform_int_distribution<int> ulps(-4, 4);
+    char buffer[400];
+    for (int i = 0; i < 3'000'000; ++i) {
+        double value = std::pow(10.0, exponent(random)) * (i % 4 < 2 ? 1 : -1);
+        if (i % 2 == 0) {  // near the tie of the nearest four decimals
+            value = (std::floor(value * 1e4) + 0.5) / 1e4;
+            for (int step = ulps(random); step != 0; step += step > 0 ? -1 : 1)
+                value = std::nextafter(value, step > 0 ? kHuge : -kHuge);
+        }
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4).ptr;
+        std::string_view expected(buffer, static_cast<std::size_t>(end - buffer));
+        if (expected == "-0.0000")
+            expected.remove_prefix(1);
+        std::string text;
+        AppendFourDecimals(text, value);
+        if (text != expected)
+            QFAIL(qPrintable(QStringLiteral("%1: %2 instead of %3").arg(value, 0, 'g', 17).arg(QString::fromStdString(text), QString::fromUtf8(expected.data(), qsizetype(expected.size())))));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestCli)
