@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The Touchstone reader in process: the small files under touchstone/, each
-// saying in its comments what reading it must give, and files too large to keep.
+// The measured-data library in process: the Touchstone reader on the small
+// files under touchstone/, each saying in its comments what reading it must
+// give, and on files too large to keep; the sweep's blocks of rows.
 
 #include "measured/line_source.h"
+#include "measured/sweep.h"
 #include "measured/tokens.h"
 #include "measured/touchstone.h"
 
@@ -52,7 +54,7 @@ QByteArray Written(const QTemporaryDir& dir, const QString& name, const QByteArr
 
 }  // namespace
 
-class TestTouchstone : public QObject {
+class TestMeasured : public QObject {
     Q_OBJECT
 
 private slots:
@@ -61,12 +63,13 @@ private slots:
     void largeFiles_data();
     void largeFiles();
     void blankFinderMatchesPlainLoop();
+    void sweepBlocksInOrderAndCounted();
 };
 
 // Each file's comments hold its readings: "!> CHOICE [z0=OHMS]" opens one (a
 // reflection such as S22 or D1,2, "none", or "two-port"), then "!= HZ RE IM ..."
 // for each frequency it holds, or "!x LINE: MESSAGE" for its refusal.
-void TestTouchstone::filesReadAsTheySay_data()
+void TestMeasured::filesReadAsTheySay_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("choice");
@@ -102,7 +105,7 @@ void TestTouchstone::filesReadAsTheySay_data()
     }
 }
 
-void TestTouchstone::filesReadAsTheySay()
+void TestMeasured::filesReadAsTheySay()
 {
     QFETCH(QString, path);
     QFETCH(QString, choice);
@@ -113,7 +116,7 @@ void TestTouchstone::filesReadAsTheySay()
 
 // Files too large to keep: lines across the read buffer's edge, a CR LF split
 // between two reads, the longest line; a refusal after them must name its true line.
-void TestTouchstone::largeFiles_data()
+void TestMeasured::largeFiles_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QByteArray>("expected");  // the last frequency read, or the refusal
@@ -138,7 +141,7 @@ void TestTouchstone::largeFiles_data()
     QTest::newRow("longest line across reads") << across + longLine.mid(15) << QByteArray("refused ") + QByteArray::number(across.count('\n') + 1) + ": line longer than 65536 characters\n";
 }
 
-void TestTouchstone::largeFiles()
+void TestMeasured::largeFiles()
 {
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, expected);
@@ -148,7 +151,7 @@ void TestTouchstone::largeFiles()
     QCOMPARE(read.mid(read.lastIndexOf('\n', read.size() - 2) + 1), expected);
 }
 
-void TestTouchstone::blankFinderMatchesPlainLoop()
+void TestMeasured::blankFinderMatchesPlainLoop()
 {
     std::mt19937 random(7);
     const std::string alphabet("0123456789.e+- \t\r\x0b\x0c" "\x80\xa0\xff", 23);
@@ -165,5 +168,27 @@ void TestTouchstone::blankFinderMatchesPlainLoop()
     }
 }
 
-QTEST_APPLESS_MAIN(TestTouchstone)
-#include "tst_touchstone.moc"
+// Rows come back in order from blocks filled side by side, and |G| above 1 is
+// counted over all of them, the first such frequency kept though it lies in a
+// later block than the first.
+void TestMeasured::sweepBlocksInOrderAndCounted()
+{
+    Reflection measured;
+    for (int i = 0; i < 20000; ++i) {
+        measured.frequencyHz.push_back(1e6 + i);
+        measured.gamma.emplace_back(i == 9000 || i == 19000 ? 1.01 : 0.5, 0.0);
+    }
+    const Side source{"1.5", FixedSideValues(1.5)};
+    const Side load{"load.s1p", measured};
+    Sweep sweep(source, load);
+    std::vector<double> frequencies;
+    sweep.Run<std::vector<double>>([](std::vector<double>& block, const RowValues& row) { block.push_back(row.frequencyHz); },
+                                   [&](std::vector<double>& block) { frequencies.insert(frequencies.end(), block.begin(), block.end()); });
+    QCOMPARE(frequencies, measured.frequencyHz);
+    QCOMPARE(sweep.LoadActive().count, std::size_t{2});
+    QCOMPARE(sweep.LoadActive().firstFrequencyHz, 1009000.0);
+    QCOMPARE(sweep.SourceActive().count, std::size_t{0});
+}
+
+QTEST_APPLESS_MAIN(TestMeasured)
+#include "tst_measured.moc"
