@@ -98,6 +98,7 @@ void TestCli::arguments_data()
     QTest::newRow("help") << QByteArrayList{"--help"} << "help "_ba;
     QTest::newRow("report help") << QByteArrayList{"report", "--help"} << "help report"_ba;
     QTest::newRow("table help") << QByteArrayList{"table", "-h"} << "help table"_ba;
+    QTest::newRow("mismatch help") << QByteArrayList{"mismatch", "1.5", "--help"} << "help mismatch"_ba;
     QTest::newRow("sweep help after a side") << QByteArrayList{"sweep", "a.s1p", "--help"} << "help sweep"_ba;
     QTest::newRow("version") << QByteArrayList{"--version"} << "version"_ba;
     QTest::newRow("below 1.00") << QByteArrayList{"report", "0.99", "2"} << "corvalen-cli: SOURCE '0.99'" + vswr;
@@ -160,6 +161,9 @@ void TestCli::run_data()
     QTest::newRow("file name with control characters") << QByteArrayList{"sweep", "no\x1b[2Jsuch\n.s1p", "2"} << ""_ba << 2
         << QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex()
         << "corvalen-cli: no\\x1b[2Jsuch\\n.s1p: cannot open: No such file or directory\n"_ba;
+    QTest::newRow("bad fixed value") << QByteArrayList{"mismatch", "1.5", "vswr=0.5"} << ""_ba << 2
+        << QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex()
+        << "corvalen-cli: LOAD 'vswr=0.5': a VSWR must be at least 1\n"_ba;
     QTest::newRow("subcommand help") << QByteArrayList{"report", "--help"} << ""_ba << 0 << QByteArray() << QByteArray();
     QTest::newRow("full disk") << QByteArrayList{"table"} << "/dev/full"_ba << 1 << QByteArray()
         << QByteArray("corvalen-cli: cannot write the output\n");
