@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <span>
+#include <tuple>
 
 namespace corvalen::cli {
 namespace {
@@ -33,16 +34,33 @@ constexpr Subcommand kSubcommands[] = {
      "  table    one tab-separated row of the eleven output texts per pair,\n"
      "           source in the outer loop and load in the inner loop, both\n"
      "           ascending; each range defaults to 1.00:5.00\n"},
-    {"sweep", "corvalen-cli sweep SOURCE LOAD [--z0 OHMS] [--format tsv|csv] [--plot FILE]",
+    {"mismatch", "corvalen-cli mismatch SOURCE LOAD [--through TWO-PORT] [--z0 OHMS] [--format text|json]",
+     "  mismatch one-off values, double precision: each side's VSWR, return loss\n"
+     "           and |G|, the load's mismatch loss, the maximum VSWR, combined\n"
+     "           return loss, the uncertainty limits 20 log10(1 +- |Gs||GL|) and\n"
+     "           the standard uncertainty; with --through, the limits and the\n"
+     "           standard uncertainty through the two-port too (for a file, at\n"
+     "           the frequency where its limits are widest)\n"},
+    {"sweep",
+     "corvalen-cli sweep SOURCE LOAD [--through TWO-PORT] [--z0 OHMS] [--format tsv|csv]\n"
+     "                     [--plot FILE] [--smith FILE]",
      "  sweep    one row per frequency for a measured source and load: each\n"
      "           side's VSWR and return loss, the load's mismatch loss, the\n"
-     "           maximum VSWR, combined return loss, uncertainty limits and\n"
-     "           the mismatch error from the measured phases. SOURCE and LOAD\n"
+     "           maximum VSWR, combined return loss, uncertainty limits, the\n"
+     "           mismatch error from the measured phases and the standard\n"
+     "           uncertainty; with --through, the limits, error and standard\n"
+     "           uncertainty through the two-port beside them. SOURCE and LOAD\n"
      "           are Touchstone files (amp.s1p), a reflection of a multi-port\n"
-     "           file (amp.s2p:S22) or a fixed VSWR of at least 1 (1.5).\n"
-     "           --z0 sets the system impedance (50 ohms), --plot also draws\n"
-     "           the limits and the error into an .svg or .png file\n"},
+     "           file (amp.s2p:S22) or fixed values. --z0 sets the system\n"
+     "           impedance (50 ohms); --plot draws the limits and the error,\n"
+     "           --smith the two reflections on a Smith chart (.svg or .png)\n"},
 };
+
+constexpr std::string_view kFixedValues =
+    "A fixed SOURCE or LOAD is 1.5 or vswr=1.5 (VSWR, at least 1), rl=23 (return\n"
+    "loss in dB, at least 0) or gamma=0.07 (|G|, 0 to 1), its phase unknown.\n"
+    "TWO-PORT is a two-port Touchstone file (port 1 faces the source) or\n"
+    "loss=DB,vswr=V, a pad or cable of DB dB loss with both ports at VSWR V.\n";
 
 constexpr std::string_view kBarVswrs =
     "For report and table, a VSWR is a plain decimal from 1.00 to 5.00 with at\n"
@@ -159,66 +177,149 @@ ParseResult ParseTable(const std::vector<std::string_view>& arguments)
 std::variant<SweepSide, UsageError> ParseSweepSide(std::string_view role, std::string_view text)
 {
     SweepSide side{std::string(text), std::string(text), {}, std::nullopt};
-    if (const auto vswr = ParseDecimal(text)) {
-        if (*vswr < 1.0)
-            return Error(Quoted(role, text), "a VSWR must be at least 1");
-        side.fixed = measured::FixedSideValues(*vswr);
+    if (auto fixed = ParseFixedValue(role, text)) {
+        if (auto* error = std::get_if<UsageError>(&*fixed))
+            return *error;
+        side.fixed = std::get<measured::SideValues>(*fixed);
         return side;
     }
     auto [path, choice] = measured::SplitFileChoice(text);
     side.path = std::move(path);
     side.choice = std::move(choice);
     if (side.path.empty())
-        return Error(Quoted(role, text), "expected a Touchstone file, FILE:Skk or a VSWR of at least 1");
+        return Error(Quoted(role, text), "expected a Touchstone file, FILE:Skk or a fixed value such as 1.5 or rl=20");
     return side;
 }
 
-ParseResult ParseSweep(const std::vector<std::string_view>& arguments)
+// A file, or loss=DB,vswr=V in either order.
+std::variant<ThroughArgument, UsageError> ParseThrough(std::string_view text)
 {
-    constexpr std::string_view kOptions[] = {"--z0", "--format", "--plot"};
-    SweepCommand sweep;
-    std::vector<std::string_view> sides;
-    const Found error = ScanArguments(
-        arguments, kOptions, "missing its value",
-        [&](std::string_view argument) -> Found {
-            if (sides.size() == 2)
-                return Error(Quoted("sweep", argument), "unexpected extra argument; " + Usage("sweep"));
-            sides.push_back(argument);
-            return std::nullopt;
-        },
-        [&](std::string_view option, std::string_view value) -> Found {
-            if (option == "--z0") {
-                const auto ohms = ParseDecimal(value);
-                if (!ohms || !(*ohms > 0.0))
-                    return Error(Quoted(option, value), "expected an impedance in ohms above 0, such as 50 or 75");
-                sweep.systemOhms = *ohms;
-            } else if (option == "--format") {
-                if (value != "tsv" && value != "csv")
-                    return Error(Quoted(option, value), "expected tsv or csv");
-                sweep.format = value == "csv" ? SweepFormat::Csv : SweepFormat::Tsv;
-            } else {
-                const std::string lower = AsciiLower(value);
-                if (!lower.ends_with(".svg") && !lower.ends_with(".png"))
-                    return Error(Quoted(option, value), "expected a file name ending in .svg or .png");
-                sweep.plotPath = std::string(value);
-            }
-            return std::nullopt;
-        });
-    if (error)
-        return *error;
-    if (sides.size() < 2)
-        return Error("sweep", std::string(sides.empty() ? "missing SOURCE; " : "missing LOAD; ") + Usage("sweep"));
+    ThroughArgument through{std::string(text), std::nullopt};
+    const std::string lower = AsciiLower(text);
+    if (!lower.starts_with("loss=") && !lower.starts_with("vswr="))
+        return through;
+    const std::size_t comma = lower.find(',');
+    std::optional<double> lossDb;
+    std::optional<double> vswr;
+    const std::string_view both(lower);
+    for (const std::string_view part :
+         {both.substr(0, comma), comma == std::string::npos ? std::string_view() : both.substr(comma + 1)}) {
+        const auto equals = part.find('=');
+        const std::string_view key = part.substr(0, equals);
+        auto& value = key == "loss" ? lossDb : vswr;
+        if ((key == "loss" || key == "vswr") && equals != std::string_view::npos && !value)
+            value = ParseDecimal(part.substr(equals + 1));
+    }
+    if (!lossDb || !vswr || *vswr < 1.0)
+        return Error(Quoted("--through", text),
+                     "expected a two-port Touchstone file or loss=DB,vswr=V with DB at least 0 and V at least 1, "
+                     "such as loss=10,vswr=1.1");
+    through.pad = measured::Pad{*lossDb, *vswr};
+    return through;
+}
 
+// The options that mismatch and sweep share.
+Found ParseSharedOption(std::string_view option, std::string_view value, double& systemOhms,
+                        std::optional<ThroughArgument>& through)
+{
+    if (option == "--z0") {
+        const auto ohms = ParseDecimal(value);
+        if (!ohms || !(*ohms > 0.0))
+            return Error(Quoted(option, value), "expected an impedance in ohms above 0, such as 50 or 75");
+        systemOhms = *ohms;
+        return std::nullopt;
+    }
+    auto parsed = ParseThrough(value);
+    if (auto* error = std::get_if<UsageError>(&parsed))
+        return *error;
+    through = std::get<ThroughArgument>(parsed);
+    return std::nullopt;
+}
+
+// SOURCE and LOAD, the two arguments that are not options.
+using Sides = std::variant<std::pair<SweepSide, SweepSide>, UsageError>;
+Sides ParseSides(std::string_view subcommand, const std::vector<std::string_view>& sides)
+{
+    if (sides.size() < 2)
+        return Error(subcommand, std::string(sides.empty() ? "missing SOURCE; " : "missing LOAD; ") + Usage(subcommand));
     auto source = ParseSweepSide("SOURCE", sides[0]);
     if (auto* bad = std::get_if<UsageError>(&source))
         return *bad;
     auto load = ParseSweepSide("LOAD", sides[1]);
     if (auto* bad = std::get_if<UsageError>(&load))
         return *bad;
-    sweep.source = std::get<SweepSide>(source);
-    sweep.load = std::get<SweepSide>(load);
-    if (sweep.source.fixed && sweep.load.fixed)
-        return Error("sweep", "at least one of SOURCE and LOAD must be a Touchstone file");
+    return std::pair(std::get<SweepSide>(source), std::get<SweepSide>(load));
+}
+
+std::function<Found(std::string_view)> CollectSides(std::string_view subcommand, std::vector<std::string_view>& sides)
+{
+    return [subcommand, &sides](std::string_view argument) -> Found {
+        if (sides.size() == 2)
+            return Error(Quoted(subcommand, argument), "unexpected extra argument; " + Usage(subcommand));
+        sides.push_back(argument);
+        return std::nullopt;
+    };
+}
+
+ParseResult ParseMismatch(const std::vector<std::string_view>& arguments)
+{
+    constexpr std::string_view kOptions[] = {"--through", "--z0", "--format"};
+    MismatchCommand mismatch;
+    std::vector<std::string_view> sides;
+    const Found error = ScanArguments(
+        arguments, kOptions, "missing its value", CollectSides("mismatch", sides),
+        [&](std::string_view option, std::string_view value) -> Found {
+            if (option != "--format")
+                return ParseSharedOption(option, value, mismatch.systemOhms, mismatch.through);
+            if (value != "text" && value != "json")
+                return Error(Quoted(option, value), "expected text or json");
+            mismatch.format = value == "json" ? MismatchFormat::Json : MismatchFormat::Text;
+            return std::nullopt;
+        });
+    if (error)
+        return *error;
+    auto parsed = ParseSides("mismatch", sides);
+    if (auto* bad = std::get_if<UsageError>(&parsed))
+        return *bad;
+    std::tie(mismatch.source, mismatch.load) = std::get<0>(parsed);
+    for (const SweepSide* side : {&mismatch.source, &mismatch.load})
+        if (!side->fixed)
+            return Error(Quoted(side == &mismatch.source ? "SOURCE" : "LOAD", side->name),
+                         "expected a fixed value such as 1.5, vswr=1.5, rl=23 or gamma=0.07; for files use sweep");
+    return Command{mismatch};
+}
+
+ParseResult ParseSweep(const std::vector<std::string_view>& arguments)
+{
+    constexpr std::string_view kOptions[] = {"--z0", "--format", "--plot", "--through", "--smith"};
+    SweepCommand sweep;
+    std::vector<std::string_view> sides;
+    const Found error = ScanArguments(
+        arguments, kOptions, "missing its value", CollectSides("sweep", sides),
+        [&](std::string_view option, std::string_view value) -> Found {
+            if (option == "--z0" || option == "--through")
+                return ParseSharedOption(option, value, sweep.systemOhms, sweep.through);
+            if (option == "--format") {
+                if (value != "tsv" && value != "csv")
+                    return Error(Quoted(option, value), "expected tsv or csv");
+                sweep.format = value == "csv" ? SweepFormat::Csv : SweepFormat::Tsv;
+                return std::nullopt;
+            }
+            const std::string lower = AsciiLower(value);
+            if (!lower.ends_with(".svg") && !lower.ends_with(".png"))
+                return Error(Quoted(option, value), "expected a file name ending in .svg or .png");
+            (option == "--plot" ? sweep.plotPath : sweep.smithPath) = std::string(value);
+            return std::nullopt;
+        });
+    if (error)
+        return *error;
+    auto parsed = ParseSides("sweep", sides);
+    if (auto* bad = std::get_if<UsageError>(&parsed))
+        return *bad;
+    std::tie(sweep.source, sweep.load) = std::get<0>(parsed);
+    if (sweep.source.fixed && sweep.load.fixed && (!sweep.through || sweep.through->pad))
+        return Error("sweep", "nothing measured: SOURCE, LOAD or a --through file must be a Touchstone file; "
+                              "for one-off values use corvalen-cli mismatch");
     return Command{sweep};
 }
 
@@ -260,6 +361,29 @@ std::optional<double> ParseDecimal(std::string_view text)
     if (error != std::errc() || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::optional<std::variant<measured::SideValues, UsageError>> ParseFixedValue(std::string_view role,
+                                                                              std::string_view text)
+{
+    const std::string lower = AsciiLower(text);
+    const std::size_t equals = lower.find('=');
+    const std::string_view form = equals == std::string::npos ? "vswr" : std::string_view(lower).substr(0, equals);
+    if (form != "vswr" && form != "rl" && form != "gamma")
+        return std::nullopt;
+    const auto value = ParseDecimal(equals == std::string::npos ? text : text.substr(equals + 1));
+    if (!value && equals == std::string::npos)
+        return std::nullopt;  // not a number: a file
+    if (form == "vswr" && value && *value >= 1.0)
+        return measured::FixedSideValues(*value);
+    if (form == "rl" && value)
+        return measured::ReturnLossSideValues(*value);
+    if (form == "gamma" && value && *value <= 1.0)
+        return measured::GammaSideValues(*value);
+    const std::string_view accepted = form == "vswr" ? "a VSWR must be at least 1"
+                                      : form == "rl" ? "expected a return loss in dB of at least 0, such as rl=23"
+                                                     : "expected a |G| from 0 to 1, such as gamma=0.07";
+    return Error(Quoted(role, text), accepted);
 }
 
 std::optional<BarValue> ParseVswr(std::string_view text)
@@ -304,7 +428,7 @@ ParseResult ParseArguments(const std::vector<std::string_view>& arguments)
     const auto subcommand = std::find_if(std::begin(kSubcommands), std::end(kSubcommands),
                                          [&](const Subcommand& s) { return s.name == command; });
     if (subcommand == std::end(kSubcommands))
-        return Error(Quoted("command", command), "expected report, table, sweep, --help or --version");
+        return Error(Quoted("command", command), "expected report, table, mismatch, sweep, --help or --version");
     const auto asksHelp = [](std::string_view argument) { return argument == "--help" || argument == "-h"; };
     if (std::any_of(arguments.begin() + 1, arguments.end(), asksHelp))
         return Command{HelpCommand{std::string(command)}};
@@ -312,6 +436,8 @@ ParseResult ParseArguments(const std::vector<std::string_view>& arguments)
         return ParseReport(arguments);
     if (command == "table")
         return ParseTable(arguments);
+    if (command == "mismatch")
+        return ParseMismatch(arguments);
     return ParseSweep(arguments);
 }
 
@@ -325,13 +451,16 @@ std::string UsageText(std::string_view subcommand)
         text.append("  corvalen-cli --help | --version\n"
                     "  corvalen-cli SUBCOMMAND --help\n\n"
                     "Prints the texts of the Corvalen window for a source and a load VSWR\n"
-                    "(report, table) and the mismatch of measured data across frequency (sweep).\n");
+                    "(report, table), the mismatch of one-off values in any form (mismatch) and\n"
+                    "of measured data across frequency (sweep).\n");
     for (const Subcommand& s : kSubcommands)
         if (subcommand.empty() || s.name == subcommand)
             text.append("\n").append(s.description);
     text.append("\n");
     if (subcommand.empty() || subcommand == "report" || subcommand == "table")
         text.append(kBarVswrs);
+    if (subcommand.empty() || subcommand == "mismatch" || subcommand == "sweep")
+        text.append(kFixedValues);
     text.append("Exit status: 0 on success, 1 if the output or plot cannot be written,\n"
                 "2 on bad arguments or a file that cannot be read.\n");
     return text;

@@ -42,6 +42,11 @@ struct SweepSide {
     std::string choice;  // the reflection to take (S22, D1,2); empty when none was named
     std::optional<measured::SideValues> fixed;
 };
+// --through: a two-port Touchstone file, or a pad given as loss=DB,vswr=V.
+struct ThroughArgument {
+    std::string name;  // as given
+    std::optional<measured::Pad> pad;  // otherwise name is the file
+};
 enum class SweepFormat { Tsv, Csv };
 struct SweepCommand {
     SweepSide source;
@@ -49,6 +54,16 @@ struct SweepCommand {
     double systemOhms = 50.0;
     SweepFormat format = SweepFormat::Tsv;
     std::optional<std::string> plotPath;
+    std::optional<ThroughArgument> through;
+    std::optional<std::string> smithPath;
+};
+enum class MismatchFormat { Text, Json };
+struct MismatchCommand {
+    SweepSide source;  // both fixed
+    SweepSide load;
+    std::optional<ThroughArgument> through;
+    double systemOhms = 50.0;
+    MismatchFormat format = MismatchFormat::Text;
 };
 
 // One line for stderr, naming the argument and what is accepted.
@@ -56,7 +71,7 @@ struct UsageError {
     std::string message;
 };
 
-using Command = std::variant<HelpCommand, VersionCommand, ReportCommand, TableCommand, SweepCommand>;
+using Command = std::variant<HelpCommand, VersionCommand, ReportCommand, TableCommand, SweepCommand, MismatchCommand>;
 using ParseResult = std::variant<Command, UsageError>;
 
 // A plain decimal such as 1.5, 75 or 001.50, read the same in every locale, or
@@ -66,6 +81,12 @@ std::optional<double> ParseDecimal(std::string_view text);
 // The bar position of a VSWR written like 1.5, 2 or 4.99, or nothing if the
 // text is not such a number or lies outside 1.00..5.00.
 std::optional<BarValue> ParseVswr(std::string_view text);
+
+// A value with its phase unknown: 1.5 or vswr=1.5 (at least 1), rl=23 (return
+// loss in dB, at least 0) or gamma=0.07 (|G| from 0 to 1). Nothing when the
+// text has none of these forms (it may be a file); an error for a bad value.
+std::optional<std::variant<measured::SideValues, UsageError>> ParseFixedValue(std::string_view role,
+                                                                              std::string_view text);
 
 // FROM:TO with FROM not above TO.
 std::optional<BarRange> ParseBarRange(std::string_view text);

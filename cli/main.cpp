@@ -3,6 +3,7 @@
 
 #include "arguments.h"
 #include "calc/report.h"
+#include "mismatch_command.h"
 #include "sweep_command.h"
 #include "table.h"
 #include "corvalen_version.h"
@@ -41,6 +42,8 @@ int Run(const Command& command)
                 Write(BuildReport(ComputeOutputTexts(c.source, c.load)));
             } else if constexpr (std::is_same_v<C, SweepCommand>) {
                 status = RunSweepCommand(c, Write);
+            } else if constexpr (std::is_same_v<C, MismatchCommand>) {
+                status = RunMismatchCommand(c, Write);
             } else {
                 WriteTable(c, Write);
             }

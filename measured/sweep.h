@@ -4,6 +4,7 @@
 // A source and a load, each measured across frequency or a fixed value, and the
 // mismatch quantities of the pair at every frequency, in double precision.
 
+#include "through.h"
 #include "touchstone.h"
 
 #include <algorithm>
@@ -29,6 +30,8 @@ struct SideValues {
 // from |G| = 1 on; they are printed as such rather than as negative numbers.
 SideValues MeasuredSideValues(std::complex<double> gamma);
 SideValues FixedSideValues(double vswr);
+SideValues GammaSideValues(double gammaMagnitude);       // |G| from 0 to 1
+SideValues ReturnLossSideValues(double returnLossDb);    // at least 0 dB
 
 // A source or a load: a fixed value with its phase unknown, or a reflection
 // measured across frequency.
@@ -49,6 +52,8 @@ struct RowValues {
     double plusUncertaintyDb;
     double minusUncertaintyDb;
     std::optional<double> mismatchErrorDb;  // only when both phases are known
+    double standardUncertaintyDb;
+    std::optional<ThroughValues> through;   // with a two-port between
 };
 
 RowValues ComputeRow(double frequencyHz, const SideValues& source, const SideValues& load,
@@ -60,20 +65,24 @@ struct ActivePoints {
     double firstFrequencyHz = 0.0;
 };
 
-// The rows of a source paired with a load, one per frequency, ascending: the
-// load's frequencies inside the source's range, the source interpolated
-// linearly in its real and imaginary parts; where one side is fixed, the other
-// side's frequencies.
+// The rows of a source paired with a load, through a two-port if one is
+// given, one per frequency, ascending: the load's frequencies (else the
+// source's, else the two-port's) inside the ranges of the others measured,
+// which are interpolated linearly in their real and imaginary parts.
 class Sweep {
 public:
-    // Throws MeasuredError when no row can be made: both sides fixed, or no
-    // frequency in common. The sides must outlive the sweep.
-    Sweep(const Side& source, const Side& load);
+    // Throws MeasuredError when no row can be made: nothing measured, or no
+    // frequency in common. The sides and the two-port must outlive the sweep.
+    Sweep(const Side& source, const Side& load, const Through* through = nullptr);
 
     std::size_t Rows() const { return end_ - first_; }
-    // The side whose frequencies give the rows, and how many of them are left out.
-    const Side& Grid() const;
-    std::size_t GridPointsOutside() const;
+    // The name of what gives the rows, how many frequencies it has, and how
+    // many of them are left out.
+    const std::string& GridName() const { return *gridName_; }
+    std::size_t GridPoints() const { return grid_->size(); }
+    std::size_t GridPointsOutside() const { return grid_->size() - Rows(); }
+    // What the grid's points left out lie outside of ("a.s1p and pad.s2p").
+    const std::string& OutsideOf() const { return outsideOf_; }
 
     // Hands every row to `addRow` with the block it belongs to, then each block
     // to `take`, in row order. Blocks are filled two at a time side by side.
@@ -98,6 +107,10 @@ private:
 
     const Side& source_;
     const Side& load_;
+    const Through* through_;
+    const std::vector<double>* grid_ = nullptr;
+    const std::string* gridName_ = nullptr;
+    std::string outsideOf_;
     std::size_t first_ = 0;  // the rows' indices in the grid
     std::size_t end_ = 0;
     ActivePoints sourceActive_;

@@ -2,9 +2,15 @@
 // corvalen-cli: what its arguments mean, and what a script sees of a run.
 
 #include "cli/arguments.h"
+#include "cli/mismatch_command.h"
 #include "cli/row_text.h"
+#include "cli/sweep_command.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QTest>
 
@@ -42,6 +48,23 @@ QByteArray Describe(const ParseResult& result)
     return "version";
 }
 
+// What mismatch or sweep writes, run in process.
+QByteArray Output(const QByteArrayList& arguments)
+{
+    const std::vector<std::string_view> views(arguments.begin(), arguments.end());
+    const ParseResult parsed = ParseArguments(views);
+    if (const auto* error = std::get_if<UsageError>(&parsed))
+        return QByteArray::fromStdString(error->message);
+    QByteArray out;
+    const auto sink = [&out](std::string_view text) { out.append(text.data(), qsizetype(text.size())); };
+    const Command& command = std::get<Command>(parsed);
+    if (const auto* mismatch = std::get_if<MismatchCommand>(&command))
+        RunMismatchCommand(*mismatch, sink);
+    else
+        RunSweepCommand(std::get<SweepCommand>(command), sink);
+    return out;
+}
+
 }  // namespace
 
 class TestCli : public QObject {
@@ -55,6 +78,10 @@ private slots:
     void fourDecimals_data();
     void fourDecimals();
     void fourDecimalsAsToChars();
+    void oneOff_data();
+    void oneOff();
+    void sweepThrough_data();
+    void sweepThrough();
 };
 
 void TestCli::arguments_data()
@@ -71,6 +98,7 @@ void TestCli::arguments_data()
     QTest::newRow("help") << QByteArrayList{"--help"} << "help "_ba;
     QTest::newRow("report help") << QByteArrayList{"report", "--help"} << "help report"_ba;
     QTest::newRow("table help") << QByteArrayList{"table", "-h"} << "help table"_ba;
+    QTest::newRow("mismatch help") << QByteArrayList{"mismatch", "1.5", "--help"} << "help mismatch"_ba;
     QTest::newRow("sweep help after a side") << QByteArrayList{"sweep", "a.s1p", "--help"} << "help sweep"_ba;
     QTest::newRow("version") << QByteArrayList{"--version"} << "version"_ba;
     QTest::newRow("below 1.00") << QByteArrayList{"report", "0.99", "2"} << "corvalen-cli: SOURCE '0.99'" + vswr;
@@ -92,15 +120,13 @@ void TestCli::arguments_data()
         << "corvalen-cli: --load '2:1.5': expected FROM:TO, two VSWRs from 1.00 to 5.00 with at most two decimals and FROM not above TO, such as 1.5:2.5"_ba;
     QTest::newRow("option twice") << QByteArrayList{"table", "--source", "1:2", "--source=1:2"} << "corvalen-cli: --source: given more than once"_ba;
     QTest::newRow("option without value") << QByteArrayList{"table", "--source"} << "corvalen-cli: --source: missing FROM:TO"_ba;
-    QTest::newRow("unknown command") << QByteArrayList{"tabel"} << "corvalen-cli: command 'tabel': expected report, table, sweep, --help or --version"_ba;
+    QTest::newRow("unknown command") << QByteArrayList{"tabel"} << "corvalen-cli: command 'tabel': expected report, table, mismatch, sweep, --help or --version"_ba;
     QTest::newRow("sweep") << QByteArrayList{"sweep", "amp.s2p:S22", "filter.s1p"} << "sweep amp.s2p|S22 filter.s1p| z0=50 tsv"_ba;
     QTest::newRow("sweep options") << QByteArrayList{"sweep", "1.5", "f.s3p:s33", "--z0=75", "--format", "csv", "--plot", "a.SVG"}
         << "sweep 1.5 f.s3p|s33 z0=75 csv plot=a.SVG"_ba;
     QTest::newRow("sweep VSWR below 1") << QByteArrayList{"sweep", "0.9", "f.s1p"} << "corvalen-cli: SOURCE '0.9': a VSWR must be at least 1"_ba;
     QTest::newRow("sweep mixed-mode label") << QByteArrayList{"sweep", "ch.s4p:D1,2", "f.s1p"} << "sweep ch.s4p|D1,2 f.s1p| z0=50 tsv"_ba;
     QTest::newRow("sweep colon in a file name") << QByteArrayList{"sweep", "run:3.s1p", "2"} << "sweep run:3.s1p| 2 z0=50 tsv"_ba;
-    QTest::newRow("sweep without a file") << QByteArrayList{"sweep", "1.5", "2"}
-        << "corvalen-cli: sweep: at least one of SOURCE and LOAD must be a Touchstone file"_ba;
     QTest::newRow("sweep format") << QByteArrayList{"sweep", "a.s1p", "2", "--format", "xls"} << "corvalen-cli: --format 'xls': expected tsv or csv"_ba;
     QTest::newRow("sweep plot type") << QByteArrayList{"sweep", "a.s1p", "2", "--plot=a.pdf"}
         << "corvalen-cli: --plot 'a.pdf': expected a file name ending in .svg or .png"_ba;
@@ -135,6 +161,9 @@ void TestCli::run_data()
     QTest::newRow("file name with control characters") << QByteArrayList{"sweep", "no\x1b[2Jsuch\n.s1p", "2"} << ""_ba << 2
         << QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex()
         << "corvalen-cli: no\\x1b[2Jsuch\\n.s1p: cannot open: No such file or directory\n"_ba;
+    QTest::newRow("bad fixed value") << QByteArrayList{"mismatch", "1.5", "vswr=0.5"} << ""_ba << 2
+        << QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex()
+        << "corvalen-cli: LOAD 'vswr=0.5': a VSWR must be at least 1\n"_ba;
     QTest::newRow("subcommand help") << QByteArrayList{"report", "--help"} << ""_ba << 0 << QByteArray() << QByteArray();
     QTest::newRow("full disk") << QByteArrayList{"table"} << "/dev/full"_ba << 1 << QByteArray()
         << QByteArray("corvalen-cli: cannot write the output\n");
@@ -224,6 +253,83 @@ void TestCli::fourDecimalsAsToChars()
         if (text != expected)
             QFAIL(qPrintable(QStringLiteral("%1: %2 instead of %3").arg(value, 0, 'g', 17).arg(QString::fromStdString(text), QString::fromUtf8(expected.data(), qsizetype(expected.size())))));
     }
+}
+
+// Worked values: 1.2 with 1.5 and 1.5 with 2.0 from published tables of
+// mismatch limits, the pad by hand from the two-port's limits.
+void TestCli::oneOff_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<double>("expected");  // within half its last digit
+    QTest::addColumn<double>("within");
+
+    const QByteArrayList pad{"mismatch", "1.5", "2.0", "--through", "loss=10,vswr=1.1", "--format=json"};
+    QTest::newRow("1.2 with 1.5, plus") << QByteArrayList{"mismatch", "1.2", "1.5", "--format", "json"} << "plus_uncertainty_db" << 0.157 << 5e-4;
+    QTest::newRow("1.2 with 1.5, minus") << QByteArrayList{"mismatch", "1.2", "1.5", "--format", "json"} << "minus_uncertainty_db" << -0.159 << 5e-4;
+    QTest::newRow("1.5 with 2.0, plus") << pad << "plus_uncertainty_db" << 0.5606 << 5e-5;
+    QTest::newRow("1.5 with 2.0, minus") << pad << "minus_uncertainty_db" << -0.5993 << 5e-5;
+    QTest::newRow("1.5 with 2.0, standard") << pad << "standard_uncertainty_db" << 0.4095 << 5e-5;
+    QTest::newRow("through a 10 dB pad, plus") << pad << "through_plus_uncertainty_db" << 0.2754 << 5e-5;
+    QTest::newRow("through a 10 dB pad, minus") << pad << "through_minus_uncertainty_db" << -0.2817 << 5e-5;
+    QTest::newRow("rl=20 is |G| 0.1") << QByteArrayList{"mismatch", "rl=20", "1", "--format=json"} << "source_gamma" << 0.1 << 1e-12;
+    QTest::newRow("rl=20 is VSWR 1.2222") << QByteArrayList{"mismatch", "rl=20", "1", "--format=json"} << "source_vswr" << 1.2222 << 5e-5;
+    QTest::newRow("gamma=0.2 is VSWR 1.5") << QByteArrayList{"mismatch", "1", "GAMMA=0.2", "--format=json"} << "load_vswr" << 1.5 << 1e-12;
+    QTest::newRow("vswr=3 is 6.0206 dB") << QByteArrayList{"mismatch", "1", "vswr=3", "--format=json"} << "load_return_loss_db" << 6.0206 << 5e-5;
+    QTest::newRow("1 with 1 has no combined return loss") << QByteArrayList{"mismatch", "1", "1", "--format=json"} << "combined_return_loss_db" << qInf() << 0.0;
+}
+
+void TestCli::oneOff()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QString, key);
+    QFETCH(double, expected);
+    QFETCH(double, within);
+    const QByteArray out = Output(arguments);
+    QVERIFY2(out.endsWith("}\n") && out.count('\n') == 1, out.constData());
+    const QJsonValue value = QJsonDocument::fromJson(out).object().value(key);
+    if (qIsInf(expected))
+        QVERIFY2(value.isNull(), out.constData());
+    else
+        QVERIFY2(std::abs(value.toDouble(qQNaN()) - expected) <= within, out.constData());
+}
+
+// Measured sides in small files: 1.5 with 2.0 in phase at 1 GHz, so the error
+// equals the lower limit, and in quadrature at 2 GHz.
+void TestCli::sweepThrough_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("through a pad, phases of the pad unknown") << QByteArrayList{"sweep", "source.s1p", "load.s1p", "--through", "loss=10,vswr=1.1"}
+        << "1000000000\t2.0000\t9.5424\t1.5000\t13.9794\t0.1773\t3.0000\t6.0206\t0.5606\t-0.5993\t-0.5993\t0.4095\t0.2754\t-0.2817\t\t0.1208\n"
+           "2000000000\t2.0000\t9.5424\t1.5000\t13.9794\t0.1773\t3.0000\t6.0206\t0.5606\t-0.5993\t0.0193\t0.4095\t0.2754\t-0.2817\t\t0.1208\n"_ba;
+    QTest::newRow("fixed source in any form") << QByteArrayList{"sweep", "gamma=0.2", "load.s1p", "--format=csv"}
+        << "1000000000,1.5000,13.9794,1.5000,13.9794,0.1773,2.2500,8.2995,0.3407,-0.3546,,0.2457\n"
+           "2000000000,1.5000,13.9794,1.5000,13.9794,0.1773,2.2500,8.2995,0.3407,-0.3546,,0.2457\n"_ba;
+    QTest::newRow("nothing measured") << QByteArrayList{"sweep", "1.5", "2", "--through", "loss=3,vswr=1.2"}
+        << "corvalen-cli: sweep: nothing measured: SOURCE, LOAD or a --through file must be a Touchstone file; for one-off values use corvalen-cli mismatch"_ba;
+    QTest::newRow("pad without its VSWR") << QByteArrayList{"mismatch", "1.5", "2", "--through", "loss=3"}
+        << "corvalen-cli: --through 'loss=3': expected a two-port Touchstone file or loss=DB,vswr=V with DB at least 0 and V at least 1, such as loss=10,vswr=1.1"_ba;
+    QTest::newRow("gamma above 1") << QByteArrayList{"mismatch", "gamma=1.5", "2"} << "corvalen-cli: SOURCE 'gamma=1.5': expected a |G| from 0 to 1, such as gamma=0.07"_ba;
+    QTest::newRow("negative return loss") << QByteArrayList{"mismatch", "1", "rl=-3"} << "corvalen-cli: LOAD 'rl=-3': expected a return loss in dB of at least 0, such as rl=23"_ba;
+    QTest::newRow("a file for mismatch") << QByteArrayList{"mismatch", "source.s1p", "2"}
+        << "corvalen-cli: SOURCE 'source.s1p': expected a fixed value such as 1.5, vswr=1.5, rl=23 or gamma=0.07; for files use sweep"_ba;
+}
+
+void TestCli::sweepThrough()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    QVERIFY(QDir::setCurrent(dir.path()));
+    for (const auto& [name, text] : {std::pair("source.s1p", "# GHz S MA R 50\n1 0.33333333333333333 0\n2 0.33333333333333333 0\n"),
+                                     std::pair("load.s1p", "# GHz S RI R 50\n1 0.2 0\n2 0 0.2\n")}) {
+        QFile file(QString::fromLatin1(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+    }
+    const QByteArray out = Output(arguments);
+    QCOMPARE(out.mid(out.indexOf('\n') + 1), expected);
 }
 
 QTEST_APPLESS_MAIN(TestCli)
