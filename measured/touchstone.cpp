@@ -496,8 +496,9 @@ private:
         // A few lines may claim any count: reserve no more than a large file's points up front.
         const std::size_t reserved = std::min<std::size_t>(declaredFrequencies_, std::size_t{1} << 20);
         (wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz).reserve(reserved);
-        if (wanted_ == Wanted::Reflection)
-            reflection.gamma.reserve(reserved);
+        for (auto* values : {&reflection.gamma, &twoPort.s11, &twoPort.s21, &twoPort.s12, &twoPort.s22})
+            if (wanted_ == Wanted::TwoPort || values == &reflection.gamma)
+                values->reserve(reserved);
         section_ = Section::NetworkData;
     }
 
@@ -626,19 +627,25 @@ private:
             reflection.gamma.push_back(Renormalized(s, referenceOhms_[chosen_], targetOhms_[chosen_]));
             return;
         }
-        const std::vector<Complex> first = ScatteringOf(matrix, 0);
-        const std::vector<Complex> second = ScatteringOf(matrix, 1);
-        const std::array<Complex, 4> s{first[0], second[0], first[1], second[1]};
-        const std::array<double, 2> from{referenceOhms_[0], referenceOhms_[1]};
-        const auto referred = RenormalizedTwoPort(s, from, systemOhms_);
-        if (!referred)
-            FailAt(recordLine_, "the two-port at " + FrequencyText(frequencyHz_) + " Hz cannot be referred to "
-                                    + FrequencyText(systemOhms_) + " ohms");
+        std::array<Complex, 4> s{matrix[0], matrix[1], matrix[2], matrix[3]};
+        if (type_ != ParameterType::S) {
+            const std::vector<Complex> first = ScatteringOf(matrix, 0);
+            const std::vector<Complex> second = ScatteringOf(matrix, 1);
+            s = {first[0], second[0], first[1], second[1]};
+        }
+        if (referenceOhms_[0] != systemOhms_ || referenceOhms_[1] != systemOhms_) {
+            const std::array<double, 2> from{referenceOhms_[0], referenceOhms_[1]};
+            const auto referred = RenormalizedTwoPort(s, from, systemOhms_);
+            if (!referred)
+                FailAt(recordLine_, "the two-port at " + FrequencyText(frequencyHz_) + " Hz cannot be referred to "
+                                        + FrequencyText(systemOhms_) + " ohms");
+            s = *referred;
+        }
         twoPort.frequencyHz.push_back(frequencyHz_);
-        twoPort.s11.push_back((*referred)[0]);
-        twoPort.s12.push_back((*referred)[1]);
-        twoPort.s21.push_back((*referred)[2]);
-        twoPort.s22.push_back((*referred)[3]);
+        twoPort.s11.push_back(s[0]);
+        twoPort.s12.push_back(s[1]);
+        twoPort.s21.push_back(s[2]);
+        twoPort.s22.push_back(s[3]);
     }
 
     void NoiseLine(std::string_view text)
