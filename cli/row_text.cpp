@@ -1,13 +1,25 @@
 // SPDX-License-Identifier: MIT
 #include "row_text.h"
 
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
 
 namespace corvalen::cli {
 namespace {
+
+// "00" to "99", for writing two digits at once.
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
 
 // Four decimals as std::to_chars writes them, but with no minus sign on a zero.
 [[gnu::noinline]] void AppendExactly(std::string& out, double value)
@@ -50,16 +62,24 @@ void AppendFourDecimals(std::string& out, double value)
         return;
     }
     const std::uint64_t rounded = whole + (fraction > 0.5 ? 1 : 0);
-    std::uint64_t magnitude = rounded;
-    // Written backwards from the last decimal.
+    // Written backwards from the last decimal, two digits at a time.
     char text[24];
     char* first = std::end(text);
-    for (int place = 0; place < 5 || magnitude > 0; ++place) {  // four decimals and at least one digit before
-        if (place == 4)
-            *--first = '.';
-        *--first = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    }
+    const auto pair = [&first](std::uint64_t twoDigits) {
+        first -= 2;
+        std::memcpy(first, kDigitPairs.data() + 2 * twoDigits, 2);
+    };
+    const std::uint64_t decimals = rounded % 10000;
+    pair(decimals % 100);
+    pair(decimals / 100);
+    *--first = '.';
+    std::uint64_t units = rounded / 10000;
+    for (; units >= 100; units /= 100)
+        pair(units % 100);
+    if (units >= 10)
+        pair(units);
+    else
+        *--first = static_cast<char>('0' + units);
     if (value < 0 && rounded > 0)
         *--first = '-';
     out.append(first, std::end(text));
