@@ -193,15 +193,19 @@ std::pair<std::size_t, std::size_t> Ends(const CorvalenSmithTrace& trace)
 }
 
 void DrawTrace(QPainter& painter, const CorvalenSmithTrace& trace, const Chart& chart, const QColor& color,
-               double labelDegrees, std::vector<QRectF>& taken)
+               double labelDegrees, qreal dashOffset, std::vector<QRectF>& taken)
 {
     painter.setFont(Font(13));
     if (trace.points == 0) {
         // A fixed |G| with its phase unknown: every point of this circle is possible.
+        // The two sides' dashes are offset, so equal circles show both colours in turn.
         const qreal radius = chart.radius * trace.fixedGammaMagnitude;
-        painter.setPen(QPen(color, 2.0, Qt::DashLine, Qt::FlatCap));
+        QPen dashed(color, 2.0, Qt::DashLine, Qt::FlatCap);
+        dashed.setDashOffset(dashOffset);
+        painter.setPen(dashed);
+        painter.setBrush(radius < 2 ? QBrush(color) : QBrush(Qt::NoBrush));
+        painter.drawEllipse(chart.centre, std::max<qreal>(radius, 2), std::max<qreal>(radius, 2));
         painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(chart.centre, radius, radius);
         const double angle = labelDegrees * std::numbers::pi / 180;
         const QPointF anchor(chart.centre.x() + radius * std::cos(angle), chart.centre.y() - radius * std::sin(angle));
         PlaceLabel(painter, anchor, chart.centre,
@@ -263,8 +267,8 @@ void Draw(QPainter& painter, const CorvalenSmithChart& chart)
     DrawGrid(painter, plane, taken);
     painter.save();
     painter.setClipRect(QRect(0, kTitleBottom, kWidth, legendTop - kTitleBottom));
-    DrawTrace(painter, chart.load, plane, kLoadColor, 60, taken);
-    DrawTrace(painter, chart.sourceConjugate, plane, kSourceColor, 120, taken);
+    DrawTrace(painter, chart.load, plane, kLoadColor, 60, 0, taken);
+    DrawTrace(painter, chart.sourceConjugate, plane, kSourceColor, 120, 3, taken);
     painter.restore();
 
     DrawLegend(painter, legend, rows, kWidth / 2, legendTop + kLegendRowHeight / 2, legendWidth);
