@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The entry point of corvalen-plot, the module that draws a sweep. corvalen-cli
-// loads it only for --plot, so the table itself needs no Qt; hence a plain C
-// interface with nothing to free across it.
+// The entry points of corvalen-plot, the module that draws a sweep and a Smith
+// chart. corvalen-cli loads it only for --plot and --smith, so the table itself
+// needs no Qt; hence a plain C interface with nothing to free across it.
 
 #include <cstddef>
 
@@ -41,12 +41,15 @@ struct CorvalenSmithTrace {
     const char* name;
 };
 
+// Pixels are not data: a trace of any length is thinned to about one point per
+// half pixel it travels, so the picture stays small.
 struct CorvalenSmithChart {
     CorvalenSmithTrace load;            // the load's reflection
     CorvalenSmithTrace sourceConjugate;  // the conjugate of the source's reflection
     const char* path;                    // ends in .svg or .png
 };
 
+// Returns as corvalen_plot_sweep does.
 int corvalen_plot_smith(const CorvalenSmithChart* chart, char* reason, std::size_t reasonSize);
 
 }  // extern "C"

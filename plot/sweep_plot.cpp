@@ -3,33 +3,30 @@
 
 #include "plot/plot_module.h"
 
-#include <QGuiApplication>
-#include <QImage>
+#include "plot/drawing.h"
+
 #include <QPainter>
-#include <QPainterPath>
-#include <QSaveFile>
-#include <QSvgGenerator>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <exception>
 #include <limits>
 #include <span>
 #include <vector>
 
 namespace {
 
+using namespace corvalen::plot;
+
 constexpr int kWidth = 1100;
 constexpr int kHeight = 640;
-const QMargins kMargins(84, 64, 32, 118);  // room for the title, tick labels, axis names and legend
+// Room for the title, tick labels and axis names; the legend's rows come below.
+const QMargins kMargins(84, 64, 32, 94);
 
 struct Series {
     const double* values;
     QString name;
-    QColor color;
-    Qt::PenStyle style;
-    qreal width;
+    QPen pen;
 };
 
 struct Axis {
@@ -55,55 +52,25 @@ Axis NiceAxis(double low, double high)
             std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)))};
 }
 
-struct FrequencyUnit {
-    double hertz;
-    QString name;
-};
-
-FrequencyUnit UnitFor(double highestHz)
-{
-    if (highestHz >= 1e9)
-        return {1e9, QStringLiteral("GHz")};
-    if (highestHz >= 1e6)
-        return {1e6, QStringLiteral("MHz")};
-    if (highestHz >= 1e3)
-        return {1e3, QStringLiteral("kHz")};
-    return {1.0, QStringLiteral("Hz")};
-}
-
-QFont Font(int pixels, bool bold = false)
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 // One path per series; a point with no finite value breaks the line. Points that
 // fall into one pixel column keep only their first, lowest, highest and last
 // value, so a hundred thousand frequencies draw as fast and as small as a thousand.
 QPainterPath Trace(std::span<const double> x, const double* y, const QTransform& toPixels)
 {
-    QPainterPath path;
-    bool open = false;
+    Polyline line;
     long column = std::numeric_limits<long>::min();
     QPointF first, low, high, last;
     const auto flush = [&] {
         if (column == std::numeric_limits<long>::min())
             return;
-        for (const QPointF& point : {first, low, high, last}) {
-            if (open)
-                path.lineTo(point);
-            else
-                path.moveTo(point);
-            open = true;
-        }
+        for (const QPointF& point : {first, low, high, last})
+            line.Add(point);
         column = std::numeric_limits<long>::min();
     };
     for (std::size_t i = 0; i < x.size(); ++i) {
         if (!std::isfinite(y[i])) {
             flush();
-            open = false;
+            line.Break();
             continue;
         }
         const QPointF point = toPixels.map(QPointF(x[i], y[i]));
@@ -120,25 +87,49 @@ QPainterPath Trace(std::span<const double> x, const double* y, const QTransform&
         last = point;
     }
     flush();
-    return path;
+    return line.Path();
 }
 
 void Draw(QPainter& painter, const CorvalenSweepPlot& plot)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(QRect(0, 0, kWidth, kHeight), Qt::white);
-    const QRect area = QRect(0, 0, kWidth, kHeight).marginsRemoved(kMargins);
 
     const QString source = QString::fromUtf8(plot.sourceName);
     const QString load = QString::fromUtf8(plot.loadName);
+    const auto pen = [](QColor color, qreal width, Qt::PenStyle style) {
+        return QPen(color, width, style, Qt::FlatCap, Qt::RoundJoin);
+    };
     std::vector<Series> series{
-        {plot.plusUncertaintyDb, QStringLiteral("plus limit"), QColor(0xc0, 0x39, 0x2b), Qt::DashLine, 1.6},
-        {plot.minusUncertaintyDb, QStringLiteral("minus limit"), QColor(0x21, 0x61, 0xa8), Qt::DashLine, 1.6},
-        {plot.loadMismatchLossDb, QStringLiteral("load mismatch loss"), QColor(0x2e, 0x8b, 0x57), Qt::DotLine, 2.0},
+        {plot.plusUncertaintyDb, QStringLiteral("plus limit"), pen(QColor(0xc0, 0x39, 0x2b), 1.6, Qt::DashLine)},
+        {plot.minusUncertaintyDb, QStringLiteral("minus limit"), pen(QColor(0x21, 0x61, 0xa8), 1.6, Qt::DashLine)},
+        {plot.loadMismatchLossDb, QStringLiteral("load mismatch loss"), pen(QColor(0x2e, 0x8b, 0x57), 2.0, Qt::DotLine)},
     };
     if (plot.mismatchErrorDb)
-        series.push_back({plot.mismatchErrorDb, QStringLiteral("mismatch error (measured phases)"), Qt::black,
-                          Qt::SolidLine, 1.8});
+        series.push_back({plot.mismatchErrorDb, QStringLiteral("mismatch error (measured phases)"),
+                          pen(Qt::black, 1.8, Qt::SolidLine)});
+    // Through the two-port: warmer and paler hues of the same roles, dash-dot, so
+    // each direct limit has its through partner beside it in the legend.
+    const QString through = plot.throughName ? QString::fromUtf8(plot.throughName) : QString();
+    if (plot.throughName && plot.throughPlusUncertaintyDb && plot.throughMinusUncertaintyDb) {
+        series.push_back({plot.throughPlusUncertaintyDb, QStringLiteral("plus limit through %1").arg(through),
+                          pen(QColor(0xe6, 0x7e, 0x22), 1.8, Qt::DashDotLine)});
+        series.push_back({plot.throughMinusUncertaintyDb, QStringLiteral("minus limit through %1").arg(through),
+                          pen(QColor(0x16, 0xa0, 0x85), 1.8, Qt::DashDotLine)});
+    }
+    if (plot.throughName && plot.throughMismatchErrorDb)
+        series.push_back({plot.throughMismatchErrorDb,
+                          QStringLiteral("mismatch error through %1 (measured phases)").arg(through),
+                          pen(QColor(0x8e, 0x44, 0xad), 1.8, Qt::SolidLine)});
+
+    std::vector<LegendEntry> legend;
+    for (const Series& s : series)
+        legend.push_back({s.pen, s.name});
+    const int legendWidth = kWidth - 40;
+    const std::vector<LegendRow> rows = LayOutLegend(painter, legend, legendWidth);
+    QMargins margins = kMargins;
+    margins.setBottom(kMargins.bottom() + static_cast<int>(rows.size()) * kLegendRowHeight);
+    const QRect area = QRect(0, 0, kWidth, kHeight).marginsRemoved(margins);
 
     const std::span<const double> frequencyHz(plot.frequencyHz, plot.points);
     const FrequencyUnit unit = UnitFor(frequencyHz.back());
@@ -164,7 +155,6 @@ void Draw(QPainter& painter, const CorvalenSweepPlot& plot)
     toPixels.translate(-x.from * unit.hertz, -y.from);
 
     painter.setFont(Font(13));
-    const QFontMetrics metrics(painter.font());
     const QColor grid(0xdd, 0xdd, 0xdd);
     for (double v = x.from; v <= x.to + x.step / 2; v += x.step) {
         const qreal px = toPixels.map(QPointF(v * unit.hertz, y.from)).x();
@@ -194,73 +184,21 @@ void Draw(QPainter& painter, const CorvalenSweepPlot& plot)
     painter.drawText(QRect(-100, -10, 200, 22), Qt::AlignHCenter, QStringLiteral("dB"));
     painter.restore();
     painter.setFont(Font(19, true));
+    const QString title = plot.throughName ? QStringLiteral("Source %1, load %2, through %3").arg(source, load, through)
+                                           : QStringLiteral("Source %1, load %2").arg(source, load);
     painter.drawText(QRect(0, 14, kWidth, 30), Qt::AlignHCenter,
-                     QStringLiteral("Source %1, load %2").arg(source, load));
+                     painter.fontMetrics().elidedText(title, Qt::ElideMiddle, kWidth - 40));
 
     painter.save();
     painter.setClipRect(area);
     for (const Series& s : series) {
-        painter.setPen(QPen(s.color, s.width, s.style, Qt::FlatCap, Qt::RoundJoin));
+        painter.setPen(s.pen);
         painter.drawPath(Trace(frequencyHz, s.values, toPixels));
     }
     painter.restore();
 
-    // The legend, in one row under the axis name.
-    painter.setFont(Font(14));
-    const QFontMetrics legendMetrics(painter.font());
-    int total = 0;
-    for (const Series& s : series)
-        total += 40 + legendMetrics.horizontalAdvance(s.name) + 28;
-    int left = area.center().x() - total / 2;
-    const int middle = area.bottom() + 80;
-    for (const Series& s : series) {
-        painter.setPen(QPen(s.color, s.width + 0.6, s.style, Qt::FlatCap));
-        painter.drawLine(left, middle, left + 32, middle);
-        painter.setPen(Qt::black);
-        painter.drawText(QRect(left + 40, middle - 11, 400, 22), Qt::AlignLeft | Qt::AlignVCenter, s.name);
-        left += 40 + legendMetrics.horizontalAdvance(s.name) + 28;
-    }
-    (void)metrics;
-}
-
-// Draws onto an open file; false if the painter could not start.
-bool Render(QSaveFile& file, const CorvalenSweepPlot& plot, bool svg)
-{
-    if (svg) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&file);
-        generator.setSize(QSize(kWidth, kHeight));
-        generator.setViewBox(QRect(0, 0, kWidth, kHeight));
-        generator.setTitle(QStringLiteral("Mismatch across frequency"));
-        QPainter painter;
-        if (!painter.begin(&generator))
-            return false;
-        Draw(painter, plot);
-        return painter.end();
-    }
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    QPainter painter(&image);
-    Draw(painter, plot);
-    painter.end();
-    return image.save(&file, "PNG");
-}
-
-void Report(char* reason, std::size_t reasonSize, const QString& text)
-{
-    if (reasonSize == 0)
-        return;
-    const QByteArray bytes = text.toUtf8();
-    const std::size_t length = std::min(static_cast<std::size_t>(bytes.size()), reasonSize - 1);
-    std::memcpy(reason, bytes.constData(), length);
-    reason[length] = '\0';
-}
-
-// Qt's own notes (missing runtime folder and the like) are no business of a
-// command-line user; real failures come back through the return value.
-void Quiet(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "corvalen-plot: %s\n", message.toLocal8Bit().constData());
+    // The legend under the axis name, in as many rows as its entries need.
+    DrawLegend(painter, legend, rows, area.center().x(), area.bottom() + 80, legendWidth);
 }
 
 }  // namespace
@@ -268,39 +206,10 @@ void Quiet(QtMsgType type, const QMessageLogContext&, const QString& message)
 extern "C" [[gnu::visibility("default")]] int corvalen_plot_sweep(const CorvalenSweepPlot* plot, char* reason,
                                                                   std::size_t reasonSize)
 {
-    try {
-        if (!plot || plot->points == 0) {
-            Report(reason, reasonSize, QStringLiteral("nothing to draw"));
-            return 1;
-        }
-        const QtMessageHandler previous = qInstallMessageHandler(Quiet);
-        // No display is needed: the offscreen platform still gives fonts and painting.
-        int argc = 3;
-        char program[] = "corvalen-cli";
-        char platformOption[] = "-platform";
-        char platform[] = "offscreen";
-        char* argv[] = {program, platformOption, platform, nullptr};
-        std::unique_ptr<QGuiApplication> application;
-        if (!QGuiApplication::instance())
-            application = std::make_unique<QGuiApplication>(argc, argv);
-
-        const QString path = QString::fromUtf8(plot->path);
-        QSaveFile file(path);
-        bool written = file.open(QIODevice::WriteOnly)
-                       && Render(file, *plot, path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive));
-        QString failure = file.errorString();
-        written = written && file.commit();
-        if (!written && failure.isEmpty())
-            failure = file.errorString();
-        application.reset();
-        qInstallMessageHandler(previous);
-        if (!written) {
-            Report(reason, reasonSize, failure);
-            return 1;
-        }
-        return 0;
-    } catch (const std::exception& error) {
-        Report(reason, reasonSize, QString::fromUtf8(error.what()));
+    if (!plot || plot->points == 0) {
+        Report(reason, reasonSize, QStringLiteral("nothing to draw"));
         return 1;
     }
+    return DrawToFile(plot->path, QSize(kWidth, kHeight), QStringLiteral("Mismatch across frequency"),
+                      [plot](QPainter& painter) { Draw(painter, *plot); }, reason, reasonSize);
 }
