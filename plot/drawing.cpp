@@ -167,10 +167,12 @@ void DrawLegend(QPainter& painter, std::span<const LegendEntry> entries, const s
                 }
                 left += kSampleWidth + kSampleGap;
             }
-            const int room = std::max(0, centreX - row.width / 2 + std::min(width, row.width) - left);
-            const QString text = metrics.elidedText(entry.text, Qt::ElideMiddle, room);
+            // Only an entry wider than the whole legend is shortened: the rows were laid out to fit the others.
+            const int full = metrics.horizontalAdvance(entry.text);
+            const int room = std::min(full, std::max(0, centreX - row.width / 2 + width - left));
+            const QString text = room < full ? metrics.elidedText(entry.text, Qt::ElideMiddle, room) : entry.text;
             painter.setPen(Qt::black);
-            painter.drawText(QRect(left, middle - 11, room + 1, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
+            painter.drawText(QRect(left, middle - 11, full + 2, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
             left += metrics.horizontalAdvance(text) + kEntryGap;
         }
         middle += kLegendRowHeight;
