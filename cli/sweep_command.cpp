@@ -181,7 +181,7 @@ std::string Smith(const std::string& path, const Side& source, const Side& load)
 void NoteActive(const Side& side, const ActivePoints& points)
 {
     if (points.count > 0)
-        Note(side.name + ": |G| above 1 at " + std::to_string(points.count) + " frequencies, the first at "
+        Note(side.name + ": |G| above 1 at " + std::to_string(points.count) + (points.count == 1 ? " frequency" : " frequencies") + ", the first at "
              + FrequencyText(points.firstFrequencyHz)
              + " Hz; VSWR, mismatch loss and limits that have no value there print as inf or -inf");
 }
