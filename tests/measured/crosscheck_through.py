@@ -91,8 +91,8 @@ def sweep(case, source_arg, load_arg, through_arg, source, load, two, z0="50", c
         return failures.append(f"{case}: status {run.returncode}: {run.stderr}")
     lines = [line.split("," if csv else "\t") for line in run.stdout.splitlines()]
     grid, columns = expected(source, load, two, float(z0))
-    if lines[0][-5:] != THROUGH or len(lines) != len(grid) + 1:
-        return failures.append(f"{case}: header ends {lines[0][-5:]}, {len(lines) - 1} rows for {len(grid)}")
+    if not lines or lines[0][-5:] != THROUGH or len(lines) != len(grid) + 1:
+        return failures.append(f"{case}: header ends {lines[:1]}, {len(lines) - 1} rows for {len(grid)}")
     for row, cells in enumerate(lines[1:]):
         if abs(float(cells[0]) - grid[row]) > 0.5:
             failures.append(f"{case}: row {row} at {cells[0]} Hz, expected {grid[row]!r}")
