@@ -65,5 +65,10 @@ printf '# MHz S RI R 50\n100 0.2 0\n200 0.2 0.1\n' >"$work/load.s1p"
 [ "$("$cli" sweep 1.5 "$work/load.s1p" --plot "$work/plot.png" | sed -n 2p | cut -f 1,2,4)" = $'100000000\t1.5000\t1.5000' ] \
     || fail "installed sweep"
 [ -s "$work/plot.png" ] || fail "installed sweep --plot"
+# The Smith chart: the load's trace labelled at both ends, the fixed source as a circle of its |G|.
+"$cli" sweep gamma=0.2 "$work/load.s1p" --smith "$work/smith.svg" >/dev/null || fail "installed sweep --smith"
+for label in '100 MHz' '200 MHz' '|G| = 0.200, phase unknown'; do
+    grep -qF "$label" "$work/smith.svg" || fail "the Smith chart lacks '$label'"
+done
 
 echo "PASS: $(basename "$deb") installs and runs"
