@@ -278,6 +278,9 @@ private:
             version2_ = true;
             minorVersion_ = PortNumber(rest.substr(2));
         } else if (name == "number of ports") {
+            // [Reference] and [Mixed-Mode Order] are read against the first count.
+            if (ports_ != 0)
+                Fail("[Number of Ports] given twice");
             ports_ = static_cast<int>(WholeNumber(rest, "Number of Ports", 1, 999));
             portsLine_ = lines_.number();
         } else if (name == "two-port data order") {
