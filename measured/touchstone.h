@@ -4,6 +4,8 @@
 // Reads one reflection out of a Touchstone file (version 1 or 2), keeping only
 // that value per frequency so memory grows with the points, not with the text.
 
+#include "line_source.h"
+
 #include <complex>
 #include <cstdio>
 #include <stdexcept>
@@ -50,12 +52,12 @@ Reflection ReadReflection(const std::string& path, std::string_view choice, doub
 // version 1 file) stands for in messages, read `chunkBytes` at a time (a few
 // bytes make every line cross the reads' edges, for tests).
 Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms,
-                          std::size_t chunkBytes = std::size_t{1} << 20);
+                          std::size_t chunkBytes = LineSource::kChunkBytes);
 
 // Reads a two-port file; a file of any other number of ports is refused.
 TwoPort ReadTwoPort(const std::string& path, double systemOhms);
 TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms,
-                    std::size_t chunkBytes = std::size_t{1} << 20);
+                    std::size_t chunkBytes = LineSource::kChunkBytes);
 
 // FILE:CHOICE split where the text after the last colon names a reflection
 // (S22, s3, D1,2, C1,2); otherwise the whole text is the path and choice is empty.
