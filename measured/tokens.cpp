@@ -1,15 +1,123 @@
 // SPDX-License-Identifier: MIT
 #include "tokens.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <system_error>
 
 namespace corvalen::measured {
 
+namespace {
+
+// ASCII digits read as one little-endian word (big-endian machines leave all
+// numbers to from_chars), several at once: whether they
+// all are digits, and their value, in a few multiplications.
+template <typename Word>
+bool AllDigits(Word word)
+{
+    constexpr Word kHigh = static_cast<Word>(0xF0F0F0F0F0F0F0F0);
+    return ((word & kHigh) | (((word + static_cast<Word>(0x0606060606060606)) & kHigh) >> 4))
+           == static_cast<Word>(0x3333333333333333);
+}
+
+template <typename Word>
+Word Load(const char* text)
+{
+    Word word;
+    std::memcpy(&word, text, sizeof word);
+    return word;
+}
+
+std::uint64_t ValueOfEight(std::uint64_t word)
+{
+    word = ((word & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
+    word = ((word & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((word & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+std::uint32_t ValueOfFour(std::uint32_t word)
+{
+    word = ((word & 0x0F0F0F0F) * 2561) >> 8;
+    return ((word & 0x00FF00FF) * 6553601) >> 16;
+}
+
+// The digits from `p` on, appended to `value`: where they end.
+const char* ReadDigits(const char* p, const char* end, std::uint64_t& value)
+{
+    std::uint64_t digits = value;
+    while (end - p >= 8 && AllDigits(Load<std::uint64_t>(p))) {
+        digits = digits * 100000000 + ValueOfEight(Load<std::uint64_t>(p));
+        p += 8;
+    }
+    if (end - p >= 4 && AllDigits(Load<std::uint32_t>(p))) {
+        digits = digits * 10000 + ValueOfFour(Load<std::uint32_t>(p));
+        p += 4;
+    }
+    for (; p != end && static_cast<unsigned>(*p - '0') < 10; ++p)
+        digits = digits * 10 + static_cast<unsigned>(*p - '0');
+    value = digits;
+    return p;
+}
+
+}  // namespace
+
+bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value)
+{
+    static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr int kLargestPower = static_cast<int>(std::size(kExactPowers)) - 1;
+    // Nineteen digits cannot overflow 64 bits; more go to from_chars.
+    if (std::endian::native != std::endian::little || token.size() > 24)
+        return false;
+    const char* p = token.data();
+    const char* const end = p + token.size();
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+'))
+        ++p;
+    std::uint64_t digits = 0;
+    const char* digitsEnd = ReadDigits(p, end, digits);
+    long count = digitsEnd - p;
+    p = digitsEnd;
+    int exponent = decimalExponent;
+    if (p != end && *p == '.') {
+        digitsEnd = ReadDigits(p + 1, end, digits);
+        const long fraction = digitsEnd - (p + 1);
+        count += fraction;
+        exponent -= static_cast<int>(fraction);
+        p = digitsEnd;
+    }
+    if (count == 0 || count > 19)
+        return false;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        const bool negativeExponent = p != end && *p == '-';
+        if (p != end && (*p == '-' || *p == '+'))
+            ++p;
+        std::uint64_t written = 0;
+        digitsEnd = ReadDigits(p, end, written);
+        if (digitsEnd == p || digitsEnd - p > 4)
+            return false;
+        p = digitsEnd;
+        exponent += negativeExponent ? -static_cast<int>(written) : static_cast<int>(written);
+    }
+    if (p != end || digits > (std::uint64_t{1} << 53) || exponent < -kLargestPower || exponent > kLargestPower)
+        return false;
+    const double magnitude = exponent < 0 ? static_cast<double>(digits) / kExactPowers[-exponent]
+                                          : static_cast<double>(digits) * kExactPowers[exponent];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 std::optional<double> ParseScaled(std::string_view token, int decimalExponent)
 {
+    if (double value; ReadShortDecimal(token, decimalExponent, value))
+        return value;
     if (decimalExponent == 0 || !LooksNumeric(token))
         return ParseNumber(token);
     const std::size_t e = token.find_first_of("eE");

@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <bit>
+#include <charconv>
+#include <cstring>
 #include <random>
 
 using namespace corvalen::measured;
@@ -63,6 +66,7 @@ private slots:
     void largeFiles_data();
     void largeFiles();
     void blankFinderMatchesPlainLoop();
+    void numbersReadAsFromChars();
     void sweepBlocksInOrderAndCounted();
 };
 
@@ -165,6 +169,55 @@ void TestMeasured::blankFinderMatchesPlainLoop()
                 ++plain;
             QCOMPARE(FindBlank(text, from), plain);
         }
+    }
+}
+
+// The short-decimal reader takes most numbers instead of from_chars: every
+// value must be the same double, and every text it refuses refused alike.
+// Texts of every length around its limits (19 digits, 2^53, 10^+-22), with
+// signs, points, exponents, frequency units, and malformed ones.
+void TestMeasured::numbersReadAsFromChars()
+{
+    std::mt19937_64 random(11);
+    const auto pick = [&](const char* choices) { return choices[random() % std::strlen(choices)]; };
+    const auto reference = [](std::string_view text) -> std::optional<double> {
+        if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+            text.remove_prefix(1);
+        double value = 0.0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value))
+            return std::nullopt;
+        return value;
+    };
+    for (int round = 0; round < 400000; ++round) {
+        std::string text;
+        if (random() % 4 == 0)
+            text += pick("+-");
+        for (std::size_t n = random() % 22; n > 0; --n)
+            text += random() % 5 == 0 ? '0' : pick("0123456789");
+        if (random() % 3 != 0) {
+            text += '.';
+            for (std::size_t n = random() % 22; n > 0; --n)
+                text += pick("0123456789");
+        }
+        if (random() % 3 == 0)
+            text += pick("eE") + std::string(random() % 3 == 0 ? 0 : 1, pick("+-")) + std::to_string(random() % 40);
+        if (random() % 50 == 0)
+            text.insert(random() % (text.size() + 1), 1, pick("x.e+- 9"));
+        const std::optional<double> expected = reference(text);
+        const std::optional<double> read = ParseNumber(text);
+        QVERIFY2(read.has_value() == expected.has_value() && (!read || std::bit_cast<std::uint64_t>(*read) == std::bit_cast<std::uint64_t>(*expected)),
+                 text.c_str());
+        // In a frequency's unit the same digits, the exponent moved (texts whose
+        // exponent is too long to be a number's are left out).
+        const int unit = static_cast<int>(random() % 4) * 3;
+        const std::size_t e = text.find_first_of("eE");
+        if (!LooksNumeric(text) || (e != std::string::npos && text.size() - e > 4))
+            continue;
+        const std::optional<double> scaled = ParseScaled(text, unit);
+        const std::optional<double> shifted = reference(
+            text.substr(0, e) + "e" + std::to_string((e == std::string::npos ? 0 : std::stoi(text.substr(e + 1))) + unit));
+        QVERIFY2(scaled.has_value() == shifted.has_value() && (!scaled || *scaled == *shifted), text.c_str());
     }
 }
 
