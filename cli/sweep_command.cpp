@@ -79,6 +79,12 @@ const double* OrNull(const std::vector<double>& series)
 struct RowBlock {
     std::string text;
     PlotSeries series;
+
+    void clear()
+    {
+        text.clear();
+        series = {};
+    }
 };
 
 void AppendRow(std::string& text, const RowValues& row, char separator)

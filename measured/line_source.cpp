@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace corvalen::measured {
 namespace {
 
@@ -54,15 +56,25 @@ std::FILE* Open(const std::string& path)
 
 int KeepOpen(std::FILE*) { return 0; }
 
+std::size_t RegularFileBytes(std::FILE* stream)
+{
+    struct stat status {};
+    if (::fstat(::fileno(stream), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0)
+        return 0;
+    return static_cast<std::size_t>(status.st_size);
+}
+
 }  // namespace
 
 LineSource::LineSource(const std::string& path)
-    : name_(path), owned_(Open(path), &std::fclose), stream_(owned_.get()), chunk_(kChunkBytes)
+    : name_(path), owned_(Open(path), &std::fclose), stream_(owned_.get()), chunk_(kChunkBytes),
+      fileBytes_(RegularFileBytes(stream_))
 {
 }
 
 LineSource::LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes)
-    : name_(std::move(name)), owned_(nullptr, &KeepOpen), stream_(stream), chunk_(std::max<std::size_t>(chunkBytes, 1))
+    : name_(std::move(name)), owned_(nullptr, &KeepOpen), stream_(stream), chunk_(std::max<std::size_t>(chunkBytes, 1)),
+      fileBytes_(RegularFileBytes(stream_))
 {
 }
 

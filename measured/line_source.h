@@ -23,6 +23,8 @@ public:
     const std::string& name() const { return name_; }
     // The number of the line last handed out, from 1.
     long number() const { return number_; }
+    // The size of a regular file, else 0: a hint, not a limit.
+    std::size_t FileBytes() const { return fileBytes_; }
 
     // The next line without its line end; false after the last one. The view
     // lasts until the next call. Every line handed out holds no control byte
@@ -55,6 +57,7 @@ private:
     std::size_t firstBad_ = std::string_view::npos;  // in the chunk
     std::string carry_;
     long number_ = 0;
+    std::size_t fileBytes_ = 0;
 };
 
 }  // namespace corvalen::measured

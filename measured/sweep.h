@@ -85,7 +85,8 @@ public:
     const std::string& OutsideOf() const { return outsideOf_; }
 
     // Hands every row to `addRow` with the block it belongs to, then each block
-    // to `take`, in row order. Blocks are filled two at a time side by side.
+    // to `take`, in row order. Blocks are filled two at a time side by side;
+    // Block needs clear().
     template <typename Block>
     void Run(const std::function<void(Block&, const RowValues&)>& addRow, const std::function<void(Block&)>& take);
 
@@ -120,12 +121,15 @@ private:
 template <typename Block>
 void Sweep::Run(const std::function<void(Block&, const RowValues&)>& addRow, const std::function<void(Block&)>& take)
 {
-    const auto fill = [&](std::size_t first, std::size_t end) {
-        std::pair<Block, Counts> block;
+    // Two blocks serve the whole sweep, emptied with clear() before each fill,
+    // so their memory is touched once, not once per block.
+    std::pair<Block, Counts> blocks[2];
+    const auto fill = [&](std::pair<Block, Counts>& block, std::size_t first, std::size_t end) {
+        block.first.clear();
+        block.second = {};
         ForRows(first, end, block.second, [&](const RowValues& row) { addRow(block.first, row); });
-        return block;
     };
-    const auto hand = [&](std::pair<Block, Counts>&& block) {
+    const auto hand = [&](std::pair<Block, Counts>& block) {
         Merge(block.second);
         take(block.first);
     };
@@ -133,9 +137,11 @@ void Sweep::Run(const std::function<void(Block&, const RowValues&)>& addRow, con
     for (std::size_t first = 0; first < rows; first += 2 * kBlockRows) {
         const std::size_t middle = std::min(first + kBlockRows, rows);
         const std::size_t end = std::min(middle + kBlockRows, rows);
-        auto later = std::async(std::launch::async, fill, middle, end);
-        hand(fill(first, middle));
-        hand(later.get());
+        auto later = std::async(std::launch::async, fill, std::ref(blocks[1]), middle, end);
+        fill(blocks[0], first, middle);
+        hand(blocks[0]);
+        later.get();
+        hand(blocks[1]);
     }
 }
 

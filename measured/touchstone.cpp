@@ -496,13 +496,31 @@ private:
         const std::size_t n = static_cast<std::size_t>(ports_);
         selectedValue_ = 1 + 2 * static_cast<std::size_t>(std::find(cells_.begin(), cells_.end(), chosen_ * n + chosen_) - cells_.begin());
         values_.assign(direct_ ? 0 : 2 * cells_.size(), 0.0);
-        // A few lines may claim any count: reserve no more than a large file's points up front.
-        const std::size_t reserved = std::min<std::size_t>(declaredFrequencies_, std::size_t{1} << 20);
+        Reserve(declaredFrequencies_);
+        section_ = Section::NetworkData;
+    }
+
+    // Room for the points up front, so that the values are neither copied as
+    // they grow nor their memory touched twice. A few lines may claim any
+    // count: no more than a large file's points are reserved.
+    void Reserve(std::size_t points)
+    {
+        const std::size_t reserved = std::min<std::size_t>(points, std::size_t{1} << 20);
         (wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz).reserve(reserved);
         for (auto* values : {&reflection.gamma, &twoPort.s11, &twoPort.s21, &twoPort.s12, &twoPort.s22})
             if (wanted_ == Wanted::TwoPort || values == &reflection.gamma)
                 values->reserve(reserved);
-        section_ = Section::NetworkData;
+    }
+
+    // Version 1 gives no count: the file's size over its first line's bytes a
+    // number tells it, with an eighth more for lines that run longer.
+    void ReserveByFileSize(std::string_view firstLine)
+    {
+        const std::size_t numbers = CountTokens(firstLine);
+        if (numbers == 0 || lines_.FileBytes() == 0)
+            return;
+        const std::size_t recordBytes = (firstLine.size() + 1) * recordSize_ / numbers;
+        Reserve(lines_.FileBytes() / recordBytes * 9 / 8 + 1);
     }
 
     std::string CountMessage(std::size_t found) const
@@ -523,6 +541,7 @@ private:
             if (version2_)
                 Fail("numbers before [Network Data]");
             BeginNetworkData();
+            ReserveByFileSize(text);
         }
         // One- and two-port data keep each frequency on one line; larger matrices
         // run over several lines, but every frequency starts on a line of its own.
