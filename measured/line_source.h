@@ -34,7 +34,7 @@ public:
     // without line ends is never read whole into memory.
     bool Next(std::string_view& line);
 
-    static constexpr std::size_t kChunkBytes = 1 << 20;
+    static constexpr std::size_t kChunkBytes = 1 << 18;
     static constexpr std::size_t kLongestLine = 1 << 16;
 
 private:

@@ -127,12 +127,16 @@ std::optional<std::array<Complex, 4>> RenormalizedTwoPort(std::span<const Comple
     const Complex m11 = 1.0 + rho[0] * s[0], m12 = rho[0] * s[1];
     const Complex m21 = rho[1] * s[2], m22 = 1.0 + rho[1] * s[3];
     const Complex determinant = m11 * m22 - m12 * m21;
-    if (std::abs(determinant) <= 1e-12 * std::max({std::abs(m11 * m22), std::abs(m12 * m21), 1e-300}))
+    // Squared magnitudes, as below: a two-port's S-parameters are near 1 at
+    // most, far from where std::abs's care against overflow matters.
+    const double squared = std::norm(determinant);
+    if (squared <= 1e-24 * std::max({std::norm(m11 * m22), std::norm(m12 * m21), 1e-300}))
         return std::nullopt;
+    const Complex inverse = std::conj(determinant) / squared;
     const Complex n11 = rho[0] + s[0], n12 = s[1], n21 = s[2], n22 = rho[1] + s[3];
     // N M^-1 with M^-1 = [m22 -m12; -m21 m11] / determinant.
-    std::array<Complex, 4> out{(n11 * m22 - n12 * m21) / determinant, (-n11 * m12 + n12 * m11) / determinant,
-                               (n21 * m22 - n22 * m21) / determinant, (-n21 * m12 + n22 * m11) / determinant};
+    std::array<Complex, 4> out{(n11 * m22 - n12 * m21) * inverse, (-n11 * m12 + n12 * m11) * inverse,
+                               (n21 * m22 - n22 * m21) * inverse, (-n21 * m12 + n22 * m11) * inverse};
     out[1] *= p[0] / p[1];
     out[2] *= p[1] / p[0];
     return out;

@@ -99,7 +99,7 @@ Sweep::Sweep(const Side& source, const Side& load, const Through* through)
 
     // The grid's points inside the range of each other thing measured.
     std::string others;
-    const auto narrow = [&](const std::vector<double>& range, const std::string& name) {
+    const auto narrow = [&](const Series<double>& range, const std::string& name) {
         if (&range == grid_)
             return;
         others.append(others.empty() ? "" : " and ").append(name);
@@ -136,7 +136,7 @@ namespace {
 // interpolated linearly in real and imaginary parts.
 class Interpolation {
 public:
-    Interpolation(const std::vector<double>* hz, const std::vector<double>& grid, std::size_t first)
+    Interpolation(const Series<double>* hz, const Series<double>& grid, std::size_t first)
         : hz_(hz)
         , onGrid_(hz == &grid)
     {
@@ -158,7 +158,7 @@ public:
             t_ = (frequencyHz - (*hz_)[upper_ - 1]) / ((*hz_)[upper_] - (*hz_)[upper_ - 1]);
     }
 
-    std::complex<double> Value(const std::vector<std::complex<double>>& values) const
+    std::complex<double> Value(const Series<std::complex<double>>& values) const
     {
         if (onGrid_ || exact_)
             return values[upper_];
@@ -166,7 +166,7 @@ public:
     }
 
 private:
-    const std::vector<double>* hz_;
+    const Series<double>* hz_;
     bool onGrid_;
     bool exact_ = true;
     std::size_t upper_ = 0;  // the first point at or above the row's frequency
@@ -180,7 +180,7 @@ void Sweep::ForRows(std::size_t firstRow, std::size_t endRow, Counts& counts,
 {
     const std::size_t first = first_ + firstRow;
     const std::size_t end = first_ + std::min(endRow, Rows());
-    const std::vector<double>& grid = *grid_;
+    const Series<double>& grid = *grid_;
     const auto* fixedSource = std::get_if<SideValues>(&source_.value);
     const auto* fixedLoad = std::get_if<SideValues>(&load_.value);
     const Reflection* from = source_.Measured();

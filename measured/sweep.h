@@ -94,7 +94,7 @@ public:
     const ActivePoints& SourceActive() const { return sourceActive_; }
     const ActivePoints& LoadActive() const { return loadActive_; }
 
-    static constexpr std::size_t kBlockRows = 8192;
+    static constexpr std::size_t kBlockRows = 2048;
 
 private:
     struct Counts {
@@ -109,7 +109,7 @@ private:
     const Side& source_;
     const Side& load_;
     const Through* through_;
-    const std::vector<double>* grid_ = nullptr;
+    const Series<double>* grid_ = nullptr;
     const std::string* gridName_ = nullptr;
     std::string outsideOf_;
     std::size_t first_ = 0;  // the rows' indices in the grid

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tokens.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -66,17 +67,18 @@ const char* ReadDigits(const char* p, const char* end, std::uint64_t& value)
 
 }  // namespace
 
-bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value)
+namespace {
+
+// The short decimal that starts at p, where one does: the end of its text,
+// else null.
+const char* ShortDecimal(const char* p, const char* const end, int decimalExponent, double& value)
 {
     static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr int kLargestPower = static_cast<int>(std::size(kExactPowers)) - 1;
-    // Nineteen digits cannot overflow 64 bits; more go to from_chars.
-    if (std::endian::native != std::endian::little || token.size() > 24)
-        return false;
-    const char* p = token.data();
-    const char* const end = p + token.size();
+    if constexpr (std::endian::native != std::endian::little)
+        return nullptr;
     const bool negative = p != end && *p == '-';
     if (p != end && (*p == '-' || *p == '+'))
         ++p;
@@ -89,11 +91,12 @@ bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value
         digitsEnd = ReadDigits(p + 1, end, digits);
         const long fraction = digitsEnd - (p + 1);
         count += fraction;
-        exponent -= static_cast<int>(fraction);
+        exponent -= static_cast<int>(std::min(fraction, 100L));
         p = digitsEnd;
     }
+    // Nineteen digits cannot overflow 64 bits; more go to from_chars.
     if (count == 0 || count > 19)
-        return false;
+        return nullptr;
     if (p != end && (*p == 'e' || *p == 'E')) {
         ++p;
         const bool negativeExponent = p != end && *p == '-';
@@ -102,15 +105,36 @@ bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value
         std::uint64_t written = 0;
         digitsEnd = ReadDigits(p, end, written);
         if (digitsEnd == p || digitsEnd - p > 4)
-            return false;
+            return nullptr;
         p = digitsEnd;
         exponent += negativeExponent ? -static_cast<int>(written) : static_cast<int>(written);
     }
-    if (p != end || digits > (std::uint64_t{1} << 53) || exponent < -kLargestPower || exponent > kLargestPower)
-        return false;
+    if (digits > (std::uint64_t{1} << 53) || exponent < -kLargestPower || exponent > kLargestPower)
+        return nullptr;
     const double magnitude = exponent < 0 ? static_cast<double>(digits) / kExactPowers[-exponent]
                                           : static_cast<double>(digits) * kExactPowers[exponent];
     value = negative ? -magnitude : magnitude;
+    return p;
+}
+
+}  // namespace
+
+bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value)
+{
+    const char* const end = token.data() + token.size();
+    return ShortDecimal(token.data(), end, decimalExponent, value) == end;
+}
+
+bool ReadShortNumber(std::string_view& text, double& value)
+{
+    std::size_t begin = 0;
+    while (begin < text.size() && IsBlank(text[begin]))
+        ++begin;
+    const char* const end = text.data() + text.size();
+    const char* const after = ShortDecimal(text.data() + begin, end, 0, value);
+    if (!after || (after != end && !IsBlank(*after)))
+        return false;
+    text.remove_prefix(static_cast<std::size_t>(after - text.data()));
     return true;
 }
 

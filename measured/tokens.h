@@ -76,6 +76,11 @@ inline std::size_t CountTokens(std::string_view rest)
 // (more digits, far exponents, text that is not a plain number) to it.
 bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value);
 
+// The same for the token that opens `text` after any blanks, found as it is
+// read: true with `text` moved past it, false (text as it was) for a token that
+// NextToken and ParseNumber must read or refuse.
+bool ReadShortNumber(std::string_view& text, double& value);
+
 // A finite decimal number as Touchstone writes it (sign, point and exponent
 // allowed); infinities and NaN, which from_chars reads, are refused.
 inline std::optional<double> ParseNumber(std::string_view token)

@@ -530,7 +530,7 @@ private:
                + "), found " + std::to_string(found);
     }
 
-    const std::vector<double>& Frequencies() const
+    const Series<double>& Frequencies() const
     {
         return wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz;
     }
@@ -547,28 +547,42 @@ private:
         // run over several lines, but every frequency starts on a line of its own.
         if (inRecord_ > 0 && ports_ <= 2)
             FailAt(recordLine_, CountMessage(inRecord_));
-        bool lineStart = true;
-        for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text), lineStart = false) {
-            if (inRecord_ == 0) {
-                if (!lineStart)
-                    Fail(ports_ <= 2 ? CountMessage(CountTokens(Trimmed(text)) + recordSize_ + 1)
-                                     : "a new frequency must start a line; expected " + std::to_string(recordSize_)
-                                           + " numbers for a frequency");
-                if (StartRecord(token, text))
-                    return;
-            } else if (direct_) {
-                if (inRecord_ == selectedValue_)
-                    first_ = Number(token);
-                else if (inRecord_ == selectedValue_ + 1)
-                    second_ = Number(token);
-                else if (!LooksNumeric(token))
-                    Number(token);  // says what is wrong
+        for (bool lineStart = true;; lineStart = false) {
+            double value = 0.0;
+            if (inRecord_ > 0 && ReadShortNumber(text, value)) {
+                Keep(value);
             } else {
-                values_[inRecord_ - 1] = Number(token);
+                const std::string_view token = NextToken(text);
+                if (token.empty())
+                    break;
+                if (inRecord_ == 0) {
+                    if (!lineStart)
+                        Fail(ports_ <= 2 ? CountMessage(CountTokens(Trimmed(text)) + recordSize_ + 1)
+                                         : "a new frequency must start a line; expected " + std::to_string(recordSize_)
+                                               + " numbers for a frequency");
+                    if (StartRecord(token, text))
+                        return;
+                } else if (direct_ && inRecord_ != selectedValue_ && inRecord_ != selectedValue_ + 1) {
+                    if (!LooksNumeric(token))
+                        Number(token);  // says what is wrong
+                } else {
+                    Keep(Number(token));
+                }
             }
             if (++inRecord_ == recordSize_)
                 EndRecord();
         }
+    }
+
+    // The record's number inRecord_, where it is needed.
+    void Keep(double value)
+    {
+        if (!direct_)
+            values_[inRecord_ - 1] = value;
+        else if (inRecord_ == selectedValue_)
+            first_ = value;
+        else if (inRecord_ == selectedValue_ + 1)
+            second_ = value;
     }
 
     // Reads the frequency that opens a record; true when the line opens the

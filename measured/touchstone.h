@@ -5,6 +5,7 @@
 // that value per frequency so memory grows with the points, not with the text.
 
 #include "line_source.h"
+#include "series.h"
 
 #include <complex>
 #include <cstdio>
@@ -30,15 +31,15 @@ private:
 };
 
 struct Reflection {
-    std::vector<double> frequencyHz;                // strictly ascending
-    std::vector<std::complex<double>> gamma;        // relative to the system impedance
+    Series<double> frequencyHz;                // strictly ascending
+    Series<std::complex<double>> gamma;        // relative to the system impedance
 };
 
 // The S-parameters of a two-port across frequency, referred to systemOhms at
 // both ports: port 1 faces the source, port 2 the load.
 struct TwoPort {
-    std::vector<double> frequencyHz;  // strictly ascending
-    std::vector<std::complex<double>> s11, s21, s12, s22;
+    Series<double> frequencyHz;  // strictly ascending
+    Series<std::complex<double>> s11, s21, s12, s22;
 };
 
 // Reads the reflection named by `choice` and refers it from its port's

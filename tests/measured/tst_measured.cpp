@@ -234,7 +234,7 @@ void TestMeasured::sweepBlocksInOrderAndCounted()
     const Side source{"1.5", FixedSideValues(1.5)};
     const Side load{"load.s1p", measured};
     Sweep sweep(source, load);
-    std::vector<double> frequencies;
+    Series<double> frequencies;
     sweep.Run<std::vector<double>>([](std::vector<double>& block, const RowValues& row) { block.push_back(row.frequencyHz); },
                                    [&](std::vector<double>& block) { frequencies.insert(frequencies.end(), block.begin(), block.end()); });
     QCOMPARE(frequencies, measured.frequencyHz);
