@@ -22,12 +22,14 @@ constexpr auto kDigitPairs = [] {
 }();
 
 // Four decimals as std::to_chars writes them, but with no minus sign on a zero.
-[[gnu::noinline]] void AppendExactly(std::string& out, double value)
+[[gnu::noinline]] char* WriteExactly(char* out, double value)
 {
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
-    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    out.append(text == "-0.0000" ? text.substr(1) : text);
+    const auto result = std::to_chars(out, out + kFourDecimalsRoom, value, std::chars_format::fixed, 4);
+    const std::string_view text(out, static_cast<std::size_t>(result.ptr - out));
+    if (text != "-0.0000")
+        return result.ptr;
+    std::memmove(out, out + 1, text.size() - 1);
+    return result.ptr - 1;
 }
 
 }  // namespace
@@ -45,26 +47,24 @@ std::string HeaderLine(std::span<const std::string_view> columns, char separator
 // to_chars with a precision took a third of the whole sweep, so it is left to
 // decide only where value * 10^4 lies too close to a half for the rounding of
 // that product to be trusted, and for infinities.
-void AppendFourDecimals(std::string& out, double value)
+char* WriteFourDecimals(char* out, double value)
 {
     // Below 2^40 the product is off by at most 2^-13, far less than the margin.
     constexpr double kFastLimit = 0x1p40;
     constexpr double kTieMargin = 1e-3;
     const double scaled = std::abs(value) * 10000.0;
-    if (!(scaled < kFastLimit)) {
-        AppendExactly(out, value);
-        return;
-    }
+    if (!(scaled < kFastLimit))
+        return WriteExactly(out, value);
     const auto whole = static_cast<std::uint64_t>(scaled);
     const double fraction = scaled - static_cast<double>(whole);
-    if (std::abs(fraction - 0.5) < kTieMargin) {
-        AppendExactly(out, value);
-        return;
-    }
+    if (std::abs(fraction - 0.5) < kTieMargin)
+        return WriteExactly(out, value);
     const std::uint64_t rounded = whole + (fraction > 0.5 ? 1 : 0);
-    // Written backwards from the last decimal, two digits at a time.
-    char text[24];
-    char* first = std::end(text);
+    // Written backwards from the last decimal, two digits at a time, then
+    // copied as a fixed 24 bytes (at most 17 are the number's) in one move.
+    char text[48]{};
+    char* const last = text + 24;
+    char* first = last;
     const auto pair = [&first](std::uint64_t twoDigits) {
         first -= 2;
         std::memcpy(first, kDigitPairs.data() + 2 * twoDigits, 2);
@@ -82,7 +82,14 @@ void AppendFourDecimals(std::string& out, double value)
         *--first = static_cast<char>('0' + units);
     if (value < 0 && rounded > 0)
         *--first = '-';
-    out.append(first, std::end(text));
+    std::memcpy(out, first, 24);
+    return out + (last - first);
+}
+
+void AppendFourDecimals(std::string& out, double value)
+{
+    char text[kFourDecimalsRoom];
+    out.append(text, WriteFourDecimals(text, value));
 }
 
 }  // namespace corvalen::cli

@@ -17,4 +17,9 @@ std::string HeaderLine(std::span<const std::string_view> columns, char separator
 // sign on a zero, and inf or -inf for infinities.
 void AppendFourDecimals(std::string& out, double value);
 
+// The same written at `out`, which has room for kFourDecimalsRoom characters:
+// where the text ends.
+constexpr std::size_t kFourDecimalsRoom = 400;
+char* WriteFourDecimals(char* out, double value);
+
 }  // namespace corvalen::cli

@@ -7,6 +7,7 @@
 
 #include "row_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -87,32 +88,36 @@ struct RowBlock {
     }
 };
 
+// A row is written whole into room on the stack and appended once: appending
+// each number took a fifth of the rows' time in the copies alone.
 void AppendRow(std::string& text, const RowValues& row, char separator)
 {
-    text.append(FrequencyText(row.frequencyHz));
+    char line[std::size(kColumns) * (kFourDecimalsRoom + 1)];
+    const std::string frequency = FrequencyText(row.frequencyHz);
+    char* end = std::copy(frequency.begin(), frequency.end(), line);
+    const auto number = [&](double value) {
+        *end++ = separator;
+        end = WriteFourDecimals(end, value);
+    };
+    const auto optionalNumber = [&](const std::optional<double>& value) {
+        *end++ = separator;
+        if (value)
+            end = WriteFourDecimals(end, *value);
+    };
     for (const double value :
          {row.source.vswr, row.source.returnLossDb, row.load.vswr, row.load.returnLossDb, row.loadMismatchLossDb,
-          row.maxVswr, row.combinedReturnLossDb, row.plusUncertaintyDb, row.minusUncertaintyDb}) {
-        text.push_back(separator);
-        AppendFourDecimals(text, value);
-    }
-    text.push_back(separator);
-    if (row.mismatchErrorDb)
-        AppendFourDecimals(text, *row.mismatchErrorDb);
-    text.push_back(separator);
-    AppendFourDecimals(text, row.standardUncertaintyDb);
+          row.maxVswr, row.combinedReturnLossDb, row.plusUncertaintyDb, row.minusUncertaintyDb})
+        number(value);
+    optionalNumber(row.mismatchErrorDb);
+    number(row.standardUncertaintyDb);
     if (const auto& through = row.through) {
-        for (const double value : {through->plusUncertaintyDb, through->minusUncertaintyDb}) {
-            text.push_back(separator);
-            AppendFourDecimals(text, value);
-        }
-        text.push_back(separator);
-        if (through->mismatchErrorDb)
-            AppendFourDecimals(text, *through->mismatchErrorDb);
-        text.push_back(separator);
-        AppendFourDecimals(text, through->standardUncertaintyDb);
+        number(through->plusUncertaintyDb);
+        number(through->minusUncertaintyDb);
+        optionalNumber(through->mismatchErrorDb);
+        number(through->standardUncertaintyDb);
     }
-    text.push_back('\n');
+    *end++ = '\n';
+    text.append(line, end);
 }
 
 

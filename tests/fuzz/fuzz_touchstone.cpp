@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = kNames[data[0] & 7];
     const std::string choice = kChoices[(data[0] >> 3) & 7];
     const double systemOhms = data[0] & 0x40 ? 75.0 : 50.0;
-    const std::size_t chunkBytes = data[0] & 0x80 ? 1 << 20 : 7;
+    const std::size_t chunkBytes = data[0] & 0x80 ? corvalen::measured::LineSource::kChunkBytes : 7;
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
         fmemopen(const_cast<std::uint8_t*>(data + 1), size - 1, "rb"), &std::fclose);
     if (!stream)
