@@ -16,24 +16,16 @@ namespace corvalen::measured {
 namespace {
 
 // ASCII digits read as one little-endian word (big-endian machines leave all
-// numbers to from_chars), several at once: whether they
-// all are digits, and their value, in a few multiplications.
-template <typename Word>
-bool AllDigits(Word word)
+// numbers to from_chars): where the run of digits ends, and their value, in a
+// few multiplications instead of a step per digit.
+std::uint64_t Load(const char* text)
 {
-    constexpr Word kHigh = static_cast<Word>(0xF0F0F0F0F0F0F0F0);
-    return ((word & kHigh) | (((word + static_cast<Word>(0x0606060606060606)) & kHigh) >> 4))
-           == static_cast<Word>(0x3333333333333333);
-}
-
-template <typename Word>
-Word Load(const char* text)
-{
-    Word word;
+    std::uint64_t word;
     std::memcpy(&word, text, sizeof word);
     return word;
 }
 
+// The eight digits of a word, the first in its lowest byte; zero bytes count as 0.
 std::uint64_t ValueOfEight(std::uint64_t word)
 {
     word = ((word & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
@@ -41,33 +33,34 @@ std::uint64_t ValueOfEight(std::uint64_t word)
     return ((word & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
 }
 
-std::uint32_t ValueOfFour(std::uint32_t word)
-{
-    word = ((word & 0x0F0F0F0F) * 2561) >> 8;
-    return ((word & 0x00FF00FF) * 6553601) >> 16;
-}
-
 // The digits from `p` on, appended to `value`: where they end.
 const char* ReadDigits(const char* p, const char* end, std::uint64_t& value)
 {
+    static constexpr std::uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
     std::uint64_t digits = value;
-    while (end - p >= 8 && AllDigits(Load<std::uint64_t>(p))) {
-        digits = digits * 100000000 + ValueOfEight(Load<std::uint64_t>(p));
-        p += 8;
-    }
-    if (end - p >= 4 && AllDigits(Load<std::uint32_t>(p))) {
-        digits = digits * 10000 + ValueOfFour(Load<std::uint32_t>(p));
-        p += 4;
+    while (end - p >= 8) {
+        const std::uint64_t word = Load(p);
+        // Digits become 0 to 9; anything else a byte above 9, whose top bit the
+        // addition sets. A carry only reaches bytes after the first non-digit.
+        const std::uint64_t offset = word ^ 0x3030303030303030;
+        const std::uint64_t others = ((offset + 0x7676767676767676) | offset) & 0x8080808080808080;
+        if (others == 0) {
+            digits = digits * 100000000 + ValueOfEight(word);
+            p += 8;
+            continue;
+        }
+        // The n digits moved to the top of the word, zero bytes before them.
+        const int n = std::countr_zero(others) / 8;
+        if (n > 0)
+            digits = digits * kPowers[n] + ValueOfEight(word << (8 * (8 - n)));
+        value = digits;
+        return p + n;
     }
     for (; p != end && static_cast<unsigned>(*p - '0') < 10; ++p)
         digits = digits * 10 + static_cast<unsigned>(*p - '0');
     value = digits;
     return p;
 }
-
-}  // namespace
-
-namespace {
 
 // The short decimal that starts at p, where one does: the end of its text,
 // else null.

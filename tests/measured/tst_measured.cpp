@@ -203,11 +203,21 @@ void TestMeasured::numbersReadAsFromChars()
         if (random() % 3 == 0)
             text += pick("eE") + std::string(random() % 3 == 0 ? 0 : 1, pick("+-")) + std::to_string(random() % 40);
         if (random() % 50 == 0)
-            text.insert(random() % (text.size() + 1), 1, pick("x.e+- 9"));
+            text.insert(random() % (text.size() + 1), 1, pick("x.e+- 9:/"));
         const std::optional<double> expected = reference(text);
         const std::optional<double> read = ParseNumber(text);
         QVERIFY2(read.has_value() == expected.has_value() && (!read || std::bit_cast<std::uint64_t>(*read) == std::bit_cast<std::uint64_t>(*expected)),
                  text.c_str());
+        // Read in its line, as the reader reads data, where more text follows.
+        if (!text.empty() && text.find_first_of(" \t") == std::string::npos) {
+            const std::string line = " \t" + text + " 42 0.5";
+            std::string_view rest = line;
+            double inLine = 0.0;
+            if (ReadShortNumber(rest, inLine))
+                QVERIFY2(expected && std::bit_cast<std::uint64_t>(inLine) == std::bit_cast<std::uint64_t>(*expected)
+                             && rest == " 42 0.5",
+                         text.c_str());
+        }
         // In a frequency's unit the same digits, the exponent moved (texts whose
         // exponent is too long to be a number's are left out).
         const int unit = static_cast<int>(random() % 4) * 3;
