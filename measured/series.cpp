@@ -8,6 +8,8 @@
 namespace corvalen::measured {
 namespace {
 
+constexpr std::size_t kSmallPageBytes = 4096;  // at least: a larger page only rounds further
+
 std::size_t Rounded(std::size_t bytes)
 {
     return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
@@ -32,6 +34,11 @@ void* MapLarge(std::size_t bytes)
     void* const memory = reinterpret_cast<void*>(aligned);
 #ifdef MADV_HUGEPAGE
     ::madvise(memory, length, MADV_HUGEPAGE);  // advice only: without huge pages the mapping still works
+#endif
+#ifdef MADV_POPULATE_WRITE
+    // Where there are no huge pages, one call to fill in what is asked for
+    // costs far less than a trap for every small page (older kernels ignore it).
+    ::madvise(memory, (bytes + kSmallPageBytes - 1) / kSmallPageBytes * kSmallPageBytes, MADV_POPULATE_WRITE);
 #endif
     return memory;
 }

@@ -502,10 +502,15 @@ private:
 
     // Room for the points up front, so that the values are neither copied as
     // they grow nor their memory touched twice. A few lines may claim any
-    // count: no more than a large file's points are reserved.
+    // count: a record takes at least a digit and a blank a number, so the
+    // file's size bounds what it may hold (a stream of unknown size gets room
+    // for a modest file, and grows from there), and no more than a large
+    // file's points are reserved.
     void Reserve(std::size_t points)
     {
-        const std::size_t reserved = std::min<std::size_t>(points, std::size_t{1} << 20);
+        const std::size_t fits =
+            lines_.FileBytes() > 0 ? lines_.FileBytes() / (2 * recordSize_) + 1 : std::size_t{1} << 16;
+        const std::size_t reserved = std::min({points, fits, std::size_t{1} << 20});
         (wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz).reserve(reserved);
         for (auto* values : {&reflection.gamma, &twoPort.s11, &twoPort.s21, &twoPort.s12, &twoPort.s22})
             if (wanted_ == Wanted::TwoPort || values == &reflection.gamma)
