@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace corvalen::measured {
 namespace {
@@ -110,6 +111,45 @@ std::optional<std::vector<Complex>> ScatteringColumn(ParameterType type, std::sp
     for (std::size_t r = 0; r < n; ++r)
         b[r] *= Driven(type, r);
     return b;
+}
+
+Complex FromPolarDegrees(double magnitude, double degrees)
+{
+    // Beyond this, quarter turns are no longer whole numbers in a double.
+    if (!(std::abs(degrees) < 1e15)) {
+        const double radians = degrees * (std::numbers::pi / 180.0);
+        return {magnitude * std::cos(radians), magnitude * std::sin(radians)};
+    }
+    const double quarters = std::nearbyint(degrees / 90.0);
+    const double x = (degrees - 90.0 * quarters) * (std::numbers::pi / 180.0);  // the difference is exact
+    const double z = x * x;
+    // The minimax polynomials of fdlibm's sine and cosine kernels on [-pi/4, pi/4].
+    const double sine =
+        x + x * z
+                * (-1.66666666666666324348e-01
+                   + z * (8.33333333332248946124e-03
+                          + z * (-1.98412698298579493134e-04
+                                 + z * (2.75573137070700676789e-06
+                                        + z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
+    const double r = z
+                     * (4.16666666666666019037e-02
+                        + z * (-1.38888888888741095749e-03
+                               + z * (2.48015872894767294178e-05
+                                      + z * (-2.75573143513906633035e-07
+                                             + z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
+    const double half = 0.5 * z;
+    const double w = 1.0 - half;
+    const double cosine = w + (((1.0 - w) - half) + z * r);
+    switch (static_cast<long long>(quarters) & 3) {
+    case 0:
+        return {magnitude * cosine, magnitude * sine};
+    case 1:
+        return {-magnitude * sine, magnitude * cosine};
+    case 2:
+        return {-magnitude * cosine, -magnitude * sine};
+    default:
+        return {magnitude * sine, -magnitude * cosine};
+    }
 }
 
 std::optional<std::array<Complex, 4>> RenormalizedTwoPort(std::span<const Complex, 4> s,

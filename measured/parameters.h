@@ -16,6 +16,12 @@ enum class ParameterType { S, Y, Z, H, G };
 
 using Complex = std::complex<double>;
 
+// magnitude x e^(j degrees), as Touchstone's MA and DB formats give a value.
+// Whole quarter turns come off exactly in degrees, so 90 and 180 degrees give
+// exact zeros, and what is left is within 45 degrees, where short polynomials
+// are accurate to the last bit or so, at a part of std::sin and std::cos's cost.
+Complex FromPolarDegrees(double magnitude, double degrees);
+
 // Z, Y, H or G divided by the references the way Touchstone 1 normalises them
 // (z = Z / sqrt(Ri Rj), y = Y sqrt(Ri Rj), h11 / R1, h22 R2, and so on), in
 // place; `matrix` is n x n, row-major.

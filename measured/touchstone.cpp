@@ -627,9 +627,7 @@ private:
         case Format::DecibelAngle:
             break;
         }
-        const double magnitude = format_ == Format::MagnitudeAngle ? first : std::pow(10.0, first / 20.0);
-        const double radians = second * (std::numbers::pi / 180.0);
-        return {magnitude * std::cos(radians), magnitude * std::sin(radians)};
+        return FromPolarDegrees(format_ == Format::MagnitudeAngle ? first : std::pow(10.0, first / 20.0), second);
     }
 
     // The record's S-matrix column `column`, converted from the file's parameters.

@@ -4,6 +4,7 @@
 // give, and on files too large to keep; the sweep's blocks of rows.
 
 #include "measured/line_source.h"
+#include "measured/parameters.h"
 #include "measured/sweep.h"
 #include "measured/tokens.h"
 #include "measured/touchstone.h"
@@ -16,6 +17,8 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <limits>
+#include <numbers>
 #include <random>
 
 using namespace corvalen::measured;
@@ -67,6 +70,7 @@ private slots:
     void largeFiles();
     void blankFinderMatchesPlainLoop();
     void numbersReadAsFromChars();
+    void anglesInDegrees();
     void sweepBlocksInOrderAndCounted();
 };
 
@@ -229,6 +233,36 @@ void TestMeasured::numbersReadAsFromChars()
             text.substr(0, e) + "e" + std::to_string((e == std::string::npos ? 0 : std::stoi(text.substr(e + 1))) + unit));
         QVERIFY2(scaled.has_value() == shifted.has_value() && (!scaled || *scaled == *shifted), text.c_str());
     }
+}
+
+// MA and DB values: whole quarter turns exact, every other angle within two
+// units in the last place of long double's sine and cosine (whose own error,
+// 64-bit arguments below four turns, is far smaller than that).
+void TestMeasured::anglesInDegrees()
+{
+    const struct {
+        double degrees, real, imaginary;
+    } exact[] = {{0, 1, 0}, {90, 0, 1}, {180, -1, 0}, {-90, 0, -1}, {270, 0, -1}, {-360, 1, 0}, {450, 0, 1}};
+    for (const auto& angle : exact) {
+        const Complex value = FromPolarDegrees(2.0, angle.degrees);
+        QCOMPARE(value.real(), 2.0 * angle.real);
+        QCOMPARE(value.imag(), 2.0 * angle.imaginary);
+    }
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> turns(-1440.0, 1440.0);
+    const auto near = [](double value, long double reference) {
+        return std::abs(static_cast<long double>(value) - reference)
+               <= 2 * std::numeric_limits<double>::epsilon() * std::abs(reference) + 1e-18L;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const double degrees = i % 2 ? turns(random) : std::round(turns(random) * 8) / 8;  // eighths of a degree too
+        const long double radians = static_cast<long double>(degrees) * (3.141592653589793238462643383279502884L / 180);
+        const Complex value = FromPolarDegrees(1.0, degrees);
+        QVERIFY2(near(value.real(), std::cos(radians)) && near(value.imag(), std::sin(radians)),
+                 std::to_string(degrees).c_str());
+    }
+    // Far beyond whole quarter turns, as std::cos and std::sin of the radians.
+    QCOMPARE(FromPolarDegrees(1.0, 1e17).real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
 }
 
 // Rows come back in order from blocks filled side by side, and |G| above 1 is
