@@ -60,30 +60,28 @@ char* WriteFourDecimals(char* out, double value)
     if (std::abs(fraction - 0.5) < kTieMargin)
         return WriteExactly(out, value);
     const std::uint64_t rounded = whole + (fraction > 0.5 ? 1 : 0);
-    // Written backwards from the last decimal, two digits at a time, then
-    // copied as a fixed 24 bytes (at most 17 are the number's) in one move.
-    char text[48]{};
-    char* const last = text + 24;
-    char* first = last;
-    const auto pair = [&first](std::uint64_t twoDigits) {
-        first -= 2;
-        std::memcpy(first, kDigitPairs.data() + 2 * twoDigits, 2);
-    };
-    const std::uint64_t decimals = rounded % 10000;
-    pair(decimals % 100);
-    pair(decimals / 100);
-    *--first = '.';
-    std::uint64_t units = rounded / 10000;
-    for (; units >= 100; units /= 100)
-        pair(units % 100);
-    if (units >= 10)
-        pair(units);
-    else
-        *--first = static_cast<char>('0' + units);
     if (value < 0 && rounded > 0)
-        *--first = '-';
-    std::memcpy(out, first, 24);
-    return out + (last - first);
+        *out++ = '-';
+    // Written in place, two digits at a time: a number put together elsewhere
+    // and copied over was read back before its bytes had left the stores.
+    const std::uint64_t decimals = rounded % 10000;
+    std::uint64_t units = rounded / 10000;
+    std::size_t length = 1;
+    for (std::uint64_t rest = units; rest >= 10; rest /= 10)
+        ++length;
+    char* const point = out + length;
+    char* first = point;
+    const auto pair = [](char* at, std::uint64_t twoDigits) { std::memcpy(at, kDigitPairs.data() + 2 * twoDigits, 2); };
+    for (; units >= 100; units /= 100)
+        pair(first -= 2, units % 100);
+    if (units >= 10)
+        pair(first - 2, units);
+    else
+        first[-1] = static_cast<char>('0' + units);
+    *point = '.';
+    pair(point + 1, decimals / 100);
+    pair(point + 3, decimals % 100);
+    return point + 5;
 }
 
 void AppendFourDecimals(std::string& out, double value)
