@@ -8,10 +8,14 @@
 #include "touchstone.h"
 
 #include <algorithm>
+#include <atomic>
 #include <complex>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <future>
+#include <memory>
+#include <semaphore>
 #include <optional>
 #include <string>
 #include <utility>
@@ -122,26 +126,57 @@ template <typename Block>
 void Sweep::Run(const std::function<void(Block&, const RowValues&)>& addRow, const std::function<void(Block&)>& take)
 {
     // Two blocks serve the whole sweep, emptied with clear() before each fill,
-    // so their memory is touched once, not once per block.
+    // so their memory is touched once, not once per block. One helper thread
+    // fills every second block while this one fills the others and hands all
+    // of them on in order; a new thread for each pair cost more than a block.
     std::pair<Block, Counts> blocks[2];
-    const auto fill = [&](std::pair<Block, Counts>& block, std::size_t first, std::size_t end) {
+    const auto fill = [&](std::pair<Block, Counts>& block, std::size_t first) {
         block.first.clear();
         block.second = {};
-        ForRows(first, end, block.second, [&](const RowValues& row) { addRow(block.first, row); });
+        ForRows(first, std::min(first + kBlockRows, Rows()), block.second,
+                [&](const RowValues& row) { addRow(block.first, row); });
     };
     const auto hand = [&](std::pair<Block, Counts>& block) {
         Merge(block.second);
         take(block.first);
     };
     const std::size_t rows = Rows();
+    std::binary_semaphore filled(0);
+    std::counting_semaphore<2> handed(1);  // 2: the last release on the way out may find it never taken
+    std::atomic<bool> stopped = false;
+    std::exception_ptr helperError;
+    auto helper = std::async(std::launch::async, [&] {
+        for (std::size_t first = kBlockRows; first < rows; first += 2 * kBlockRows) {
+            handed.acquire();
+            if (stopped)
+                return;
+            try {
+                fill(blocks[1], first);
+            } catch (...) {
+                helperError = std::current_exception();
+                filled.release();
+                return;
+            }
+            filled.release();
+        }
+    });
+    // Whatever way this thread leaves, the helper is let go and waited for.
+    const auto release = [&](void*) {
+        stopped = true;
+        handed.release();
+        helper.wait();
+    };
+    const std::unique_ptr<void, decltype(release)> releaseOnExit(&stopped, release);
     for (std::size_t first = 0; first < rows; first += 2 * kBlockRows) {
-        const std::size_t middle = std::min(first + kBlockRows, rows);
-        const std::size_t end = std::min(middle + kBlockRows, rows);
-        auto later = std::async(std::launch::async, fill, std::ref(blocks[1]), middle, end);
-        fill(blocks[0], first, middle);
+        fill(blocks[0], first);
         hand(blocks[0]);
-        later.get();
-        hand(blocks[1]);
+        if (first + kBlockRows < rows) {
+            filled.acquire();
+            if (helperError)
+                std::rethrow_exception(helperError);
+            hand(blocks[1]);
+            handed.release();
+        }
     }
 }
 
