@@ -48,16 +48,8 @@ if sys.argv[1] == "--skrf-only":  # SOURCE LOAD TWO OUT: one scikit-rf run, time
     sys.exit()
 
 
-def best_of(action):
-    best = float("inf")
-    for _ in range(RUNS):
-        start = time.perf_counter()
-        action()
-        best = min(best, time.perf_counter() - start)
-    return best
-
-
 def best_in_turn(actions, runs):
+    """The best time of each action, the actions run in turn `runs` times."""
     best = [float("inf")] * len(actions)
     for _ in range(runs):
         for i, action in enumerate(actions):
@@ -65,6 +57,10 @@ def best_in_turn(actions, runs):
             action()
             best[i] = min(best[i], time.perf_counter() - start)
     return best
+
+
+def best_of(action):
+    return best_in_turn([action], RUNS)[0]
 
 
 def cli_run(*arguments):
