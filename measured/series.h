@@ -11,12 +11,12 @@
 
 namespace corvalen::measured {
 
-// Memory of at least a quarter of a huge page is mapped, in whole huge pages,
-// at a huge page's boundary and
-// advised to be backed by huge pages: the first touch of a 4 KiB page costs a
-// trap into the kernel, which in a virtual machine took a quarter of reading a
-// two-port file, and a huge page takes 512 of them at once. Where the system
-// has no huge pages the mapping simply stays in small ones.
+// Memory of at least a quarter of a huge page is mapped in whole huge pages,
+// starting on a huge page's boundary, and advised to be backed by huge pages:
+// the first touch of a 4 KiB page costs a trap into the kernel, which in a
+// virtual machine took a quarter of reading a two-port file, and a huge page
+// takes 512 of them at once. Where the system has no huge pages the mapping
+// stays in small ones, filled in with one call.
 void* MapLarge(std::size_t bytes);  // throws std::bad_alloc
 void UnmapLarge(void* memory, std::size_t bytes);
 constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;

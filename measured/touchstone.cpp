@@ -517,8 +517,8 @@ private:
                 values->reserve(reserved);
     }
 
-    // Version 1 gives no count: the file's size over its first line's bytes a
-    // number tells it, with an eighth more for lines that run longer.
+    // Version 1 gives no count: the file's size over the bytes a record takes
+    // on the first line estimates it, with an eighth more for longer lines.
     void ReserveByFileSize(std::string_view firstLine)
     {
         const std::size_t numbers = CountTokens(firstLine);
