@@ -184,19 +184,21 @@ void TestMeasured::numbersReadAsFromChars()
 {
     std::mt19937_64 random(11);
     const auto pick = [&](const char* choices) { return choices[random() % std::strlen(choices)]; };
-    const auto reference = [](std::string_view text) -> std::optional<double> {
-        if (text.size() > 1 && text[0] == '+' && text[1] != '-')
-            text.remove_prefix(1);
+    const auto fromChars = [](std::string_view text) -> std::optional<double> {
         double value = 0.0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value))
-            return std::nullopt;
-        return value;
+        return error == std::errc{} && end == text.data() + text.size() ? std::optional(value) : std::nullopt;
     };
+    const auto same = [](std::optional<double> a, std::optional<double> b) {
+        return a.has_value() == b.has_value() && (!a || std::bit_cast<std::uint64_t>(*a) == std::bit_cast<std::uint64_t>(*b));
+    };
+    for (const char* twoSigns : {"+-5", "++5", "-+5", "+", "-"})
+        QVERIFY2(!ParseNumber(twoSigns), twoSigns);
     for (int round = 0; round < 400000; ++round) {
+        // from_chars takes no leading '+', which Touchstone allows: that sign is tried on its own below.
         std::string text;
         if (random() % 4 == 0)
-            text += pick("+-");
+            text += '-';
         for (std::size_t n = random() % 22; n > 0; --n)
             text += random() % 5 == 0 ? '0' : pick("0123456789");
         if (random() % 3 != 0) {
@@ -206,12 +208,14 @@ void TestMeasured::numbersReadAsFromChars()
         }
         if (random() % 3 == 0)
             text += pick("eE") + std::string(random() % 3 == 0 ? 0 : 1, pick("+-")) + std::to_string(random() % 40);
-        if (random() % 50 == 0)
-            text.insert(random() % (text.size() + 1), 1, pick("x.e+- 9:/"));
-        const std::optional<double> expected = reference(text);
-        const std::optional<double> read = ParseNumber(text);
-        QVERIFY2(read.has_value() == expected.has_value() && (!read || std::bit_cast<std::uint64_t>(*read) == std::bit_cast<std::uint64_t>(*expected)),
-                 text.c_str());
+        if (random() % 50 == 0) {
+            const char junk = pick("x.e+- 9:/");
+            text.insert(junk == '+' ? text.size() : random() % (text.size() + 1), 1, junk);
+        }
+        const std::optional<double> expected = fromChars(text);
+        QVERIFY2(same(ParseNumber(text), expected), text.c_str());
+        if (text.empty() || text[0] != '-')
+            QVERIFY2(same(ParseNumber("+" + text), expected), ("+" + text).c_str());
         // Read in its line, as the reader reads data, where more text follows.
         if (!text.empty() && text.find_first_of(" \t") == std::string::npos) {
             const std::string line = " \t" + text + " 42 0.5";
@@ -229,7 +233,7 @@ void TestMeasured::numbersReadAsFromChars()
         if (!LooksNumeric(text) || (e != std::string::npos && text.size() - e > 4))
             continue;
         const std::optional<double> scaled = ParseScaled(text, unit);
-        const std::optional<double> shifted = reference(
+        const std::optional<double> shifted = fromChars(
             text.substr(0, e) + "e" + std::to_string((e == std::string::npos ? 0 : std::stoi(text.substr(e + 1))) + unit));
         QVERIFY2(scaled.has_value() == shifted.has_value() && (!scaled || *scaled == *shifted), text.c_str());
     }
