@@ -7,12 +7,8 @@ million-point files to show peak memory following the points, not the file's tex
 Usage: sweep_vs_skrf.py CORVALEN_CLI   (not a test; scripts/bench runs it)
        sweep_vs_skrf.py --skrf-only SOURCE.s2p LOAD.s1p OUT (one timed scikit-rf run)"""
 import os, resource, shutil, subprocess, sys, tempfile, time
-import numpy as np
-
-for alias, builtin in (("complex", complex), ("float", float), ("int", int)):
-    if not hasattr(np, alias):  # Debian 12's scikit-rf 0.15 still uses these NumPy aliases
-        setattr(np, alias, builtin)
-import skrf  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib"))
+from skrf_debian import np, skrf  # noqa: E402
 
 CLI = sys.argv[1]
 RUNS = 5

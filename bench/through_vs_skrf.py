@@ -7,12 +7,8 @@ put the source and the two-port on the load's grid, compute the sixteen columns,
 Usage: through_vs_skrf.py CORVALEN_CLI   (not a test)
        through_vs_skrf.py --skrf-only SOURCE.s2p LOAD.s1p TWO.s2p OUT (one timed scikit-rf run)"""
 import os, shutil, subprocess, sys, tempfile, time
-import numpy as np
-
-for alias, builtin in (("complex", complex), ("float", float), ("int", int)):
-    if not hasattr(np, alias):  # Debian 12's scikit-rf 0.15 still uses these NumPy aliases
-        setattr(np, alias, builtin)
-import skrf  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib"))
+from skrf_debian import np, skrf  # noqa: E402
 
 CLI = sys.argv[1]
 RUNS = 5

@@ -5,13 +5,8 @@ renormalises on its own: every printed value within one unit of its last decimal
 and the measured mismatch error between the two limits on every row.
 Usage: crosscheck_skrf.py CORVALEN_CLI"""
 import os, shutil, subprocess, sys, tempfile
-import numpy as np
-
-# Debian 12 pairs scikit-rf 0.15 with NumPy 1.24, which dropped the aliases it still uses.
-for alias, builtin in (("complex", complex), ("float", float), ("int", int)):
-    if not hasattr(np, alias):
-        setattr(np, alias, builtin)
-import skrf  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
+from skrf_debian import np, skrf  # noqa: E402
 
 CLI = sys.argv[1]
 WORK = tempfile.mkdtemp()

@@ -4,13 +4,8 @@
 source, two-port and load, `mismatch` against worked values, the standard uncertainty against
 the spread over random phases. Usage: crosscheck_through.py CORVALEN_CLI"""
 import json, os, shutil, subprocess, sys, tempfile
-import numpy as np
-
-# Debian 12 pairs scikit-rf 0.15 with NumPy 1.24, which dropped the aliases it still uses.
-for alias, builtin in (("complex", complex), ("float", float), ("int", int)):
-    if not hasattr(np, alias):
-        setattr(np, alias, builtin)
-import skrf  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
+from skrf_debian import np, skrf  # noqa: E402
 
 CLI = sys.argv[1]
 WORK = tempfile.mkdtemp()
