@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "arguments.h"
 
-#include "measured/ascii.h"
-#include "measured/touchstone.h"
+#include "touchstone/ascii.h"
+#include "touchstone/touchstone.h"
 
 #include <algorithm>
 #include <charconv>
@@ -183,7 +183,7 @@ std::variant<SweepSide, UsageError> ParseSweepSide(std::string_view role, std::s
         side.fixed = std::get<measured::SideValues>(*fixed);
         return side;
     }
-    auto [path, choice] = measured::SplitFileChoice(text);
+    auto [path, choice] = touchstone::SplitFileChoice(text);
     side.path = std::move(path);
     side.choice = std::move(choice);
     if (side.path.empty())

@@ -2,7 +2,7 @@
 #include "sweep_command.h"
 
 #include "measured/sweep.h"
-#include "measured/touchstone.h"
+#include "touchstone/touchstone.h"
 #include "plot/plot_module.h"
 
 #include "row_text.h"
@@ -24,6 +24,7 @@ namespace corvalen::cli {
 namespace {
 
 using namespace corvalen::measured;
+using namespace corvalen::touchstone;
 
 // The direct pair's columns, then the pair through the two-port's.
 constexpr std::string_view kColumns[] = {

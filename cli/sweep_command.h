@@ -17,7 +17,7 @@ namespace corvalen::cli {
 int RunSweepCommand(const SweepCommand& command, const std::function<void(std::string_view)>& sink);
 
 // The two-port of --through, read from its file or made from loss and VSWR.
-// Throws measured::MeasuredError.
+// Throws touchstone::MeasuredError.
 measured::Through ReadThrough(const ThroughArgument& through, double systemOhms);
 
 // One line on stderr, "corvalen-cli: text", with control characters escaped.

@@ -5,7 +5,7 @@
 // mismatch quantities of the pair at every frequency, in double precision.
 
 #include "through.h"
-#include "touchstone.h"
+#include "touchstone/touchstone.h"
 
 #include <algorithm>
 #include <atomic>

@@ -4,7 +4,7 @@
 // A two-port between source and load: an adapter, a cable, a pad. Port 1 faces
 // the source, port 2 the load.
 
-#include "touchstone.h"
+#include "touchstone/touchstone.h"
 
 #include <complex>
 #include <optional>
@@ -12,6 +12,13 @@
 #include <variant>
 
 namespace corvalen::measured {
+
+// What the reader gives, which the engine works on.
+using touchstone::FrequencyText;
+using touchstone::MeasuredError;
+using touchstone::Reflection;
+using touchstone::Series;
+using touchstone::TwoPort;
 
 // A passive pad or cable known by its loss and the VSWR of both ports, phases unknown.
 struct Pad {

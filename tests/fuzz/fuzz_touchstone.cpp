@@ -4,7 +4,7 @@
 // reflection or the whole two-port is asked for, and whether in reads of a few
 // bytes, which make lines cross the reads' edges, or in one.
 
-#include "measured/touchstone.h"
+#include "touchstone/touchstone.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -19,17 +19,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = kNames[data[0] & 7];
     const std::string choice = kChoices[(data[0] >> 3) & 7];
     const double systemOhms = data[0] & 0x40 ? 75.0 : 50.0;
-    const std::size_t chunkBytes = data[0] & 0x80 ? corvalen::measured::LineSource::kChunkBytes : 7;
+    const std::size_t chunkBytes = data[0] & 0x80 ? corvalen::touchstone::LineSource::kChunkBytes : 7;
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
         fmemopen(const_cast<std::uint8_t*>(data + 1), size - 1, "rb"), &std::fclose);
     if (!stream)
         return 0;
     try {
         if (choice == "two-port")
-            corvalen::measured::ReadTwoPort(stream.get(), name, systemOhms, chunkBytes);
+            corvalen::touchstone::ReadTwoPort(stream.get(), name, systemOhms, chunkBytes);
         else
-            corvalen::measured::ReadReflection(stream.get(), name, choice, systemOhms, chunkBytes);
-    } catch (const corvalen::measured::MeasuredError&) {
+            corvalen::touchstone::ReadReflection(stream.get(), name, choice, systemOhms, chunkBytes);
+    } catch (const corvalen::touchstone::MeasuredError&) {
         // A refusal is an answer; only crashes, hangs, leaks and undefined behaviour are findings.
     }
     return 0;

@@ -3,11 +3,11 @@
 // files under touchstone/, each saying in its comments what reading it must
 // give, and on files too large to keep; the sweep's blocks of rows.
 
-#include "measured/line_source.h"
-#include "measured/parameters.h"
+#include "touchstone/line_source.h"
+#include "touchstone/parameters.h"
 #include "measured/sweep.h"
-#include "measured/tokens.h"
-#include "measured/touchstone.h"
+#include "touchstone/tokens.h"
+#include "touchstone/touchstone.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -22,6 +22,7 @@
 #include <random>
 
 using namespace corvalen::measured;
+using namespace corvalen::touchstone;
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 
 // Lines reach the tokenizer only after LineSource has refused every control
 // byte other than tab to carriage return, so every byte up to the space is a blank.
@@ -131,4 +131,4 @@ inline bool LooksNumeric(std::string_view token)
 // 1.1 GHz is exactly 1100000000 Hz rather than 1.1 * 1e9.
 std::optional<double> ParseScaled(std::string_view token, int decimalExponent);
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 
 class LineSource {
 public:
@@ -60,4 +60,4 @@ private:
     std::size_t fileBytes_ = 0;
 };
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 
 // A file that cannot be read as asked. line() is 0 when no one line is at fault.
 class MeasuredError : public std::runtime_error {
@@ -75,4 +75,4 @@ std::string FrequencyText(double frequencyHz);
 // Z = Zref (1 + S) / (1 - S); an open circuit (S = 1) stays exactly 1.
 std::complex<double> Renormalized(std::complex<double> s, double referenceOhms, double systemOhms);
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

@@ -14,7 +14,7 @@
 #include <optional>
 #include <type_traits>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 namespace {
 
 // 'token', built by appending: GCC 12 warns wrongly (-Wrestrict) on "'" + std::string(...).
@@ -851,4 +851,4 @@ FileChoice SplitFileChoice(std::string_view text)
     return {std::string(text), {}};
 }
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

@@ -10,7 +10,7 @@
 
 #include <sys/stat.h>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 namespace {
 
 // Control characters other than tab to carriage return, written as plain
@@ -166,4 +166,4 @@ void LineSource::RequireText(std::string_view text) const
         FailBinary();
 }
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 
 namespace {
 
@@ -154,4 +154,4 @@ std::optional<double> ParseScaled(std::string_view token, int decimalExponent)
     return ParseNumber(text);
 }
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 
 enum class ParameterType { S, Y, Z, H, G };
 
@@ -38,4 +38,4 @@ std::optional<std::vector<Complex>> ScatteringColumn(ParameterType type, std::sp
 std::optional<std::array<Complex, 4>> RenormalizedTwoPort(std::span<const Complex, 4> s,
                                                           std::span<const double, 2> fromOhms, double toOhms);
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

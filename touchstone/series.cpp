@@ -5,7 +5,7 @@
 
 #include <sys/mman.h>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 namespace {
 
 constexpr std::size_t kSmallPageBytes = 4096;  // at least: a larger page only rounds further
@@ -48,4 +48,4 @@ void UnmapLarge(void* memory, std::size_t bytes)
     ::munmap(memory, Rounded(bytes));
 }
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 namespace {
 
 // Each port's parameters relate one of its quantities to the other: Z gives
@@ -182,4 +182,4 @@ std::optional<std::array<Complex, 4>> RenormalizedTwoPort(std::span<const Comple
     return out;
 }
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone

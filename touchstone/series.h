@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-namespace corvalen::measured {
+namespace corvalen::touchstone {
 
 // Memory of at least a quarter of a huge page is mapped in whole huge pages,
 // starting on a huge page's boundary, and advised to be backed by huge pages:
@@ -55,4 +55,4 @@ struct SeriesAllocator {
 template <typename T>
 using Series = std::vector<T, SeriesAllocator<T>>;
 
-}  // namespace corvalen::measured
+}  // namespace corvalen::touchstone
