@@ -2,6 +2,8 @@
 // corvalen-cli: the window's texts and the mismatch of measured data, for scripts and test benches.
 
 #include "arguments.h"
+#include "help_text.h"
+#include "messages.h"
 #include "calc/report.h"
 #include "mismatch_command.h"
 #include "sweep_command.h"
@@ -9,6 +11,8 @@
 #include "corvalen_version.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -20,7 +24,7 @@ using namespace corvalen;
 using namespace corvalen::cli;
 
 constexpr int kExitOk = 0;
-constexpr int kExitWriteFailed = 1;
+constexpr int kExitFailed = 1;  // the output, a picture or the run itself failed
 constexpr int kExitUsage = 2;
 
 void Write(std::string_view text)
@@ -28,7 +32,8 @@ void Write(std::string_view text)
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-int Run(const Command& command)
+// The exit status of the subcommand itself.
+int Dispatch(const Command& command)
 {
     int status = kExitOk;
     std::visit(
@@ -49,10 +54,29 @@ int Run(const Command& command)
             }
         },
         command);
+    return status;
+}
 
+int Run(const Command& command)
+{
+    int status = kExitOk;
+    // A bad file is the subcommand's to report (status 2); anything else, even
+    // running out of memory, ends the run with one line rather than an abort.
+    try {
+        status = Dispatch(command);
+    } catch (const std::bad_alloc&) {
+        std::fputs("corvalen-cli: not enough memory\n", stderr);
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        std::fputs(("corvalen-cli: " + Printable(error.what()) + "\n").c_str(), stderr);
+        return kExitFailed;
+    } catch (...) {
+        std::fputs("corvalen-cli: an unexpected error\n", stderr);
+        return kExitFailed;
+    }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fputs("corvalen-cli: cannot write the output\n", stderr);
-        return kExitWriteFailed;
+        return kExitFailed;
     }
     return status;
 }

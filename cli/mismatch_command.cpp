@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "mismatch_command.h"
 
+#include "messages.h"
 #include "row_text.h"
-#include "sweep_command.h"
+
+#include "measured/worst_case.h"
+#include "touchstone/touchstone.h"
 
 #include <charconv>
 #include <cmath>
@@ -15,31 +18,6 @@ namespace corvalen::cli {
 namespace {
 
 using namespace corvalen::measured;
-
-// The two-port's values for the pair, and for a file the frequency they are
-// taken at: the one where the limits are widest, the worst case over its band.
-struct ThroughResult {
-    ThroughValues values;
-    std::optional<double> frequencyHz;
-    std::size_t points = 0;
-};
-
-ThroughResult Worst(const Through& through, const SideValues& source, const SideValues& load)
-{
-    const TwoPort* file = through.Measured();
-    if (!file)
-        return {ComputeThrough(source.gammaMagnitude, load.gammaMagnitude, {}, {}, PadPoint(std::get<Pad>(through.value))),
-                std::nullopt, 0};
-    ThroughResult worst{};
-    for (std::size_t i = 0; i < file->frequencyHz.size(); ++i) {
-        const TwoPortPoint point{file->s11[i], file->s21[i], file->s12[i], file->s22[i], true};
-        const ThroughValues values = ComputeThrough(source.gammaMagnitude, load.gammaMagnitude, {}, {}, point);
-        if (i == 0 || values.plusUncertaintyDb - values.minusUncertaintyDb
-                          > worst.values.plusUncertaintyDb - worst.values.minusUncertaintyDb)
-            worst = {values, file->frequencyHz[i], file->frequencyHz.size()};
-    }
-    return worst;
-}
 
 std::string Decimals(double value, bool sign = false)
 {
@@ -58,8 +36,9 @@ std::string JsonNumber(double value)
     return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value == 0.0 ? 0.0 : value).ptr);
 }
 
-std::string Json(const RowValues& row, const std::optional<ThroughResult>& through)
+std::string Json(const OneOffValues& oneOff)
 {
+    const RowValues& row = oneOff.pair;
     std::vector<std::pair<std::string_view, double>> fields = {
         {"source_vswr", row.source.vswr},
         {"source_return_loss_db", row.source.returnLossDb},
@@ -73,12 +52,12 @@ std::string Json(const RowValues& row, const std::optional<ThroughResult>& throu
         {"plus_uncertainty_db", row.plusUncertaintyDb},
         {"minus_uncertainty_db", row.minusUncertaintyDb},
         {"standard_uncertainty_db", row.standardUncertaintyDb}};
-    if (through) {
-        fields.insert(fields.end(), {{"through_plus_uncertainty_db", through->values.plusUncertaintyDb},
-                                     {"through_minus_uncertainty_db", through->values.minusUncertaintyDb},
-                                     {"through_standard_uncertainty_db", through->values.standardUncertaintyDb}});
-        if (through->frequencyHz)
-            fields.emplace_back("through_frequency_hz", *through->frequencyHz);
+    if (const auto& through = row.through) {
+        fields.insert(fields.end(), {{"through_plus_uncertainty_db", through->plusUncertaintyDb},
+                                     {"through_minus_uncertainty_db", through->minusUncertaintyDb},
+                                     {"through_standard_uncertainty_db", through->standardUncertaintyDb}});
+        if (oneOff.twoPortPoints)
+            fields.emplace_back("through_frequency_hz", row.frequencyHz);
     }
     std::string text = "{";
     for (const auto& [key, value] : fields)
@@ -127,10 +106,11 @@ std::string Verdict(const RowValues& row, const ThroughValues& through)
            + Decimals(std::abs(direct - between)) + " dB" + percent + ".\n";
 }
 
-std::string Text(const MismatchCommand& command, const RowValues& row, const std::optional<ThroughResult>& through)
+std::string Text(const MismatchCommand& command, const OneOffValues& oneOff)
 {
+    const RowValues& row = oneOff.pair;
     std::string text = Line("", {"source", "load"});
-    text += Line("Fixed value", {command.source.name, command.load.name});
+    text += Line("Fixed value", {command.bench.source.name, command.bench.load.name});
     text += Line("VSWR", {Decimals(row.source.vswr), Decimals(row.load.vswr)});
     text += Line("Return loss", {Decimals(row.source.returnLossDb), Decimals(row.load.returnLossDb)}, "dB");
     text += Line("|G|", {Decimals(row.source.gammaMagnitude), Decimals(row.load.gammaMagnitude)});
@@ -139,34 +119,30 @@ std::string Text(const MismatchCommand& command, const RowValues& row, const std
     text += Line("Combined return loss", {Decimals(row.combinedReturnLossDb)}, "dB");
     text += Line("Uncertainty limits", {Limits(row.plusUncertaintyDb, row.minusUncertaintyDb)}, "dB");
     text += Line("Standard uncertainty", {Decimals(row.standardUncertaintyDb)}, "dB");
-    if (!through)
+    if (!row.through)
         return text;
-    text += "\nThrough " + command.through->name;
-    if (through->frequencyHz)
-        text += ", at " + FrequencyText(*through->frequencyHz) + " Hz, where the limits are widest of its "
-                + std::to_string(through->points) + " frequencies";
+    text += "\nThrough " + command.bench.chain.front().name;
+    if (oneOff.twoPortPoints)
+        text += ", at " + touchstone::FrequencyText(row.frequencyHz) + " Hz, where the limits are widest of its "
+                + std::to_string(*oneOff.twoPortPoints) + " frequencies";
     text += ":\n";
-    text += Line("Uncertainty limits", {Limits(through->values.plusUncertaintyDb, through->values.minusUncertaintyDb)}, "dB");
-    text += Line("Standard uncertainty", {Decimals(through->values.standardUncertaintyDb)}, "dB");
-    return text + Verdict(row, through->values);
+    text += Line("Uncertainty limits", {Limits(row.through->plusUncertaintyDb, row.through->minusUncertaintyDb)}, "dB");
+    text += Line("Standard uncertainty", {Decimals(row.through->standardUncertaintyDb)}, "dB");
+    return text + Verdict(row, *row.through);
 }
 
 }  // namespace
 
 int RunMismatchCommand(const MismatchCommand& command, const std::function<void(std::string_view)>& sink)
 {
-    const RowValues row = ComputeRow(0.0, *command.source.fixed, *command.load.fixed, std::nullopt, std::nullopt);
-    std::optional<ThroughResult> through;
-    if (command.through) {
-        try {
-            through = Worst(ReadThrough(*command.through, command.systemOhms), *command.source.fixed,
-                            *command.load.fixed);
-        } catch (const MeasuredError& error) {
-            Note(error.Located());
-            return 2;
-        }
+    OneOffValues oneOff;
+    try {
+        oneOff = ComputeOneOff(command.bench);
+    } catch (const touchstone::MeasuredError& error) {
+        Note(error.Located());
+        return 2;
     }
-    sink(command.format == MismatchFormat::Json ? Json(row, through) : Text(command, row, through));
+    sink(command.format == MismatchFormat::Json ? Json(oneOff) : Text(command, oneOff));
     return 0;
 }
 

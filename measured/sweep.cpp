@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "sweep.h"
 
+#include "quantities.h"
+
 #include <algorithm>
-#include <cmath>
-#include <limits>
+#include <complex>
+#include <optional>
 #include <string>
 
 namespace corvalen::measured {
 namespace {
-
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 void Count(ActivePoints& points, double gammaMagnitude, double frequencyHz)
 {
@@ -17,119 +17,14 @@ void Count(ActivePoints& points, double gammaMagnitude, double frequencyHz)
         points.firstFrequencyHz = frequencyHz;
 }
 
-// Counts a later block's points into the sweep's, keeping the first frequency.
-void Add(ActivePoints& sweep, const ActivePoints& block)
+// The first of the grid's points [first, end) at or above `hz` (upper: above).
+std::size_t Bound(const Series<double>& grid, std::size_t first, std::size_t end, double hz, bool upper)
 {
-    if (sweep.count == 0)
-        sweep.firstFrequencyHz = block.firstFrequencyHz;
-    sweep.count += block.count;
+    const auto begin = grid.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto stop = grid.begin() + static_cast<std::ptrdiff_t>(end);
+    return static_cast<std::size_t>((upper ? std::upper_bound(begin, stop, hz) : std::lower_bound(begin, stop, hz))
+                                    - grid.begin());
 }
-
-}  // namespace
-
-SideValues MeasuredSideValues(std::complex<double> gamma)
-{
-    // Reflections are near 1 at most, far from where std::abs's care against
-    // overflow (hypot, a tenth of the sweep's time) matters.
-    const double magnitude = std::sqrt(std::norm(gamma));
-    const double vswr = magnitude < 1.0 ? (1.0 + magnitude) / (1.0 - magnitude) : kInfinity;
-    return {vswr, -20.0 * std::log10(magnitude), magnitude};
-}
-
-SideValues FixedSideValues(double vswr)
-{
-    const double magnitude = std::isinf(vswr) ? 1.0 : (vswr - 1.0) / (vswr + 1.0);
-    return {vswr, -20.0 * std::log10(magnitude), magnitude};
-}
-
-SideValues GammaSideValues(double gammaMagnitude)
-{
-    const double vswr = gammaMagnitude < 1.0 ? (1.0 + gammaMagnitude) / (1.0 - gammaMagnitude) : kInfinity;
-    return {vswr, -20.0 * std::log10(gammaMagnitude), gammaMagnitude};
-}
-
-SideValues ReturnLossSideValues(double returnLossDb)
-{
-    SideValues values = GammaSideValues(std::pow(10.0, -returnLossDb / 20.0));
-    values.returnLossDb = returnLossDb;
-    return values;
-}
-
-RowValues ComputeRow(double frequencyHz, const SideValues& source, const SideValues& load,
-                     std::optional<std::complex<double>> sourceGamma, std::optional<std::complex<double>> loadGamma)
-{
-    RowValues row{};
-    row.frequencyHz = frequencyHz;
-    row.source = source;
-    row.load = load;
-    const double transmitted = 1.0 - load.gammaMagnitude * load.gammaMagnitude;
-    row.loadMismatchLossDb = transmitted > 0.0 ? -10.0 * std::log10(transmitted) : kInfinity;
-    row.maxVswr = source.vswr * load.vswr;
-    // As the window does: the return loss of a single reflection with the worst-case VSWR.
-    row.combinedReturnLossDb =
-        std::isinf(row.maxVswr) ? 0.0 : -20.0 * std::log10((row.maxVswr - 1.0) / (row.maxVswr + 1.0));
-    const double product = source.gammaMagnitude * load.gammaMagnitude;
-    row.plusUncertaintyDb = 20.0 * std::log10(1.0 + product);
-    row.minusUncertaintyDb = product < 1.0 ? 20.0 * std::log10(1.0 - product) : -kInfinity;
-    if (sourceGamma && loadGamma)
-        row.mismatchErrorDb = 10.0 * std::log10(std::norm(1.0 - *sourceGamma * *loadGamma));
-    row.standardUncertaintyDb = StandardUncertaintyDb(product);
-    return row;
-}
-
-Sweep::Sweep(const Side& source, const Side& load, const Through* through)
-    : source_(source)
-    , load_(load)
-    , through_(through)
-{
-    const TwoPort* twoPort = through ? through->Measured() : nullptr;
-    if (load.Measured()) {
-        grid_ = &load.Measured()->frequencyHz;
-        gridName_ = &load.name;
-    } else if (source.Measured()) {
-        grid_ = &source.Measured()->frequencyHz;
-        gridName_ = &source.name;
-    } else if (twoPort) {
-        grid_ = &twoPort->frequencyHz;
-        gridName_ = &through->name;
-    } else {
-        throw MeasuredError(load.name, 0, "nothing is measured");
-    }
-    end_ = grid_->size();
-
-    // The grid's points inside the range of each other thing measured.
-    std::string others;
-    const auto narrow = [&](const Series<double>& range, const std::string& name) {
-        if (&range == grid_)
-            return;
-        others.append(others.empty() ? "" : " and ").append(name);
-        const auto begin = grid_->begin();
-        first_ = static_cast<std::size_t>(std::lower_bound(begin + static_cast<std::ptrdiff_t>(first_),
-                                                           begin + static_cast<std::ptrdiff_t>(end_), range.front())
-                                          - begin);
-        end_ = std::max(first_, static_cast<std::size_t>(std::upper_bound(begin + static_cast<std::ptrdiff_t>(first_),
-                                                                          begin + static_cast<std::ptrdiff_t>(end_),
-                                                                          range.back())
-                                                         - begin));
-        if (first_ == end_)
-            throw MeasuredError(*gridName_, 0,
-                                "no frequency inside the range of " + others + " (" + FrequencyText(range.front())
-                                    + " Hz to " + FrequencyText(range.back()) + " Hz)");
-    };
-    if (source.Measured())
-        narrow(source.Measured()->frequencyHz, source.name);
-    if (twoPort)
-        narrow(twoPort->frequencyHz, through->name);
-    outsideOf_ = others;
-}
-
-void Sweep::Merge(const Counts& block)
-{
-    Add(sourceActive_, block.source);
-    Add(loadActive_, block.load);
-}
-
-namespace {
 
 // Values of a series measured on its own frequencies, at the ascending
 // frequencies of the rows: the point itself where the two meet, else
@@ -175,11 +70,74 @@ private:
 
 }  // namespace
 
-void Sweep::ForRows(std::size_t firstRow, std::size_t endRow, Counts& counts,
-                    const std::function<void(const RowValues&)>& row) const
+Sweep::Sweep(const Bench& bench)
+    : source_(bench.source)
+    , load_(bench.load)
+    , through_(bench.chain.empty() ? nullptr : &bench.chain.front())
 {
-    const std::size_t first = first_ + firstRow;
-    const std::size_t end = first_ + std::min(endRow, Rows());
+    if (bench.chain.size() > 1)
+        throw MeasuredError(bench.chain[1].name, 0, "only one two-port can stand between source and load");
+    const TwoPort* twoPort = through_ ? through_->Measured() : nullptr;
+    if (load_.Measured()) {
+        grid_ = &load_.Measured()->frequencyHz;
+        gridName_ = &load_.name;
+    } else if (source_.Measured()) {
+        grid_ = &source_.Measured()->frequencyHz;
+        gridName_ = &source_.name;
+    } else if (twoPort) {
+        grid_ = &twoPort->frequencyHz;
+        gridName_ = &through_->name;
+    } else {
+        throw MeasuredError(load_.name, 0, "nothing is measured");
+    }
+    end_ = grid_->size();
+
+    // The grid's points inside the range of each other thing measured.
+    const auto narrow = [&](const Series<double>& range, const std::string& name) {
+        if (&range == grid_)
+            return;
+        outsideOf_.append(outsideOf_.empty() ? "" : " and ").append(name);
+        first_ = Bound(*grid_, first_, end_, range.front(), false);
+        end_ = std::max(first_, Bound(*grid_, first_, end_, range.back(), true));
+        if (first_ == end_)
+            throw MeasuredError(*gridName_, 0,
+                                "no frequency inside the range of " + outsideOf_ + " (" + FrequencyText(range.front())
+                                    + " Hz to " + FrequencyText(range.back()) + " Hz)");
+    };
+    if (source_.Measured())
+        narrow(source_.Measured()->frequencyHz, source_.name);
+    if (twoPort)
+        narrow(twoPort->frequencyHz, through_->name);
+}
+
+ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& take, Band band) const
+{
+    const std::size_t first = Bound(*grid_, first_, end_, band.fromHz, false);
+    const std::size_t end = std::max(first, Bound(*grid_, first, end_, band.toHz, true));
+    // One block serves the whole run, so its memory is touched once.
+    std::vector<RowValues> block(std::min(kBlockRows, end - first));
+    ActiveSides active;
+    for (std::size_t at = first; at < end; at += kBlockRows) {
+        const std::span<RowValues> rows(block.data(), std::min(kBlockRows, end - at));
+        Fill(at, rows);
+        for (const RowValues& row : rows) {
+            Count(active.source, row.source.gammaMagnitude, row.frequencyHz);
+            Count(active.load, row.load.gammaMagnitude, row.frequencyHz);
+        }
+        take(rows);
+    }
+    return active;
+}
+
+std::vector<RowValues> Sweep::Rows(Band band) const
+{
+    std::vector<RowValues> rows;
+    Run([&rows](std::span<const RowValues> block) { rows.insert(rows.end(), block.begin(), block.end()); }, band);
+    return rows;
+}
+
+void Sweep::Fill(std::size_t first, std::span<RowValues> rows) const
+{
     const Series<double>& grid = *grid_;
     const auto* fixedSource = std::get_if<SideValues>(&source_.value);
     const auto* fixedLoad = std::get_if<SideValues>(&load_.value);
@@ -192,7 +150,8 @@ void Sweep::ForRows(std::size_t firstRow, std::size_t endRow, Counts& counts,
     Interpolation sourceAt(from ? &from->frequencyHz : nullptr, grid, first);
     Interpolation loadAt(to ? &to->frequencyHz : nullptr, grid, first);
     Interpolation twoPortAt(twoPort ? &twoPort->frequencyHz : nullptr, grid, first);
-    for (std::size_t i = first; i < end; ++i) {
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const std::size_t i = first + k;
         const double frequencyHz = grid[i];
         std::optional<std::complex<double>> sourceGamma;
         std::optional<std::complex<double>> loadGamma;
@@ -204,21 +163,19 @@ void Sweep::ForRows(std::size_t firstRow, std::size_t endRow, Counts& counts,
             sourceAt.Seek(i, frequencyHz);
             sourceGamma = sourceAt.Value(from->gamma);
         }
-        RowValues values = ComputeRow(frequencyHz, fixedSource ? *fixedSource : MeasuredSideValues(*sourceGamma),
-                                      fixedLoad ? *fixedLoad : MeasuredSideValues(*loadGamma), sourceGamma, loadGamma);
+        RowValues& row = rows[k];
+        row = ComputeRow(frequencyHz, fixedSource ? *fixedSource : MeasuredSideValues(*sourceGamma),
+                         fixedLoad ? *fixedLoad : MeasuredSideValues(*loadGamma), sourceGamma, loadGamma);
         if (twoPort) {
             twoPortAt.Seek(i, frequencyHz);
             const TwoPortPoint point{twoPortAt.Value(twoPort->s11), twoPortAt.Value(twoPort->s21),
                                      twoPortAt.Value(twoPort->s12), twoPortAt.Value(twoPort->s22), true};
-            values.through = ComputeThrough(values.source.gammaMagnitude, values.load.gammaMagnitude, sourceGamma,
-                                            loadGamma, point);
+            row.through = ComputeThrough(row.source.gammaMagnitude, row.load.gammaMagnitude, sourceGamma, loadGamma,
+                                         point);
         } else if (pad) {
-            values.through = ComputeThrough(values.source.gammaMagnitude, values.load.gammaMagnitude, sourceGamma,
-                                            loadGamma, padPoint);
+            row.through = ComputeThrough(row.source.gammaMagnitude, row.load.gammaMagnitude, sourceGamma, loadGamma,
+                                         padPoint);
         }
-        Count(counts.source, values.source.gammaMagnitude, frequencyHz);
-        Count(counts.load, values.load.gammaMagnitude, frequencyHz);
-        row(values);
     }
 }
 

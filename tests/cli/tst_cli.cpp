@@ -4,6 +4,7 @@
 #include "cli/arguments.h"
 #include "cli/mismatch_command.h"
 #include "cli/row_text.h"
+#include "cli/value_forms.h"
 #include "cli/sweep_command.h"
 
 #include <QCryptographicHash>
@@ -36,12 +37,22 @@ QByteArray Describe(const ParseResult& result)
         return QStringLiteral("report %1 %2").arg(report->source).arg(report->load).toUtf8();
     if (const auto* table = std::get_if<TableCommand>(&command))
         return QStringLiteral("table %1:%2 %3:%4").arg(table->source.from).arg(table->source.to).arg(table->load.from).arg(table->load.to).toUtf8();
+    const auto side = [](const corvalen::measured::SideInput& s) {
+        if (const auto* fixed = std::get_if<corvalen::measured::SideValues>(&s.value))
+            return QByteArray::number(fixed->vswr);
+        const auto& file = std::get<corvalen::measured::ReflectionFile>(s.value);
+        return QByteArray::fromStdString(file.path) + "|" + QByteArray::fromStdString(file.choice);
+    };
     if (const auto* sweep = std::get_if<SweepCommand>(&command)) {
-        const auto side = [](const SweepSide& s) {
-            return s.fixed ? QByteArray::number(s.fixed->vswr) : QByteArray::fromStdString(s.path) + "|" + QByteArray::fromStdString(s.choice);
-        };
-        return "sweep " + side(sweep->source) + " " + side(sweep->load) + " z0=" + QByteArray::number(sweep->systemOhms)
+        return "sweep " + side(sweep->bench.source) + " " + side(sweep->bench.load) + " z0=" + QByteArray::number(sweep->bench.systemOhms)
             + (sweep->format == SweepFormat::Csv ? " csv" : " tsv") + (sweep->plotPath ? " plot=" + QByteArray::fromStdString(*sweep->plotPath) : "");
+    }
+    if (const auto* mismatch = std::get_if<MismatchCommand>(&command)) {
+        QByteArray text = "mismatch " + side(mismatch->bench.source) + " " + side(mismatch->bench.load);
+        for (const auto& twoPort : mismatch->bench.chain)
+            if (const auto* pad = std::get_if<corvalen::measured::Pad>(&twoPort.value))
+                text += " pad " + QByteArray::number(pad->lossDb) + " dB " + QByteArray::number(pad->vswr);
+        return text + " z0=" + QByteArray::number(mismatch->bench.systemOhms);
     }
     if (const auto* help = std::get_if<HelpCommand>(&command))
         return ("help " + help->subcommand).c_str();
@@ -132,6 +143,36 @@ void TestCli::arguments_data()
         << "corvalen-cli: --plot 'a.pdf': expected a file name ending in .svg or .png"_ba;
     QTest::newRow("sweep z0") << QByteArrayList{"sweep", "a.s1p", "2", "--z0", "0"}
         << "corvalen-cli: --z0 '0': expected an impedance in ohms above 0, such as 50 or 75"_ba;
+
+    // Fixed values and pads: what is read, beside what is refused and why.
+    const auto mismatch = [](QByteArray source, QByteArray load = "2") { return QByteArrayList{"mismatch", source, load}; };
+    const QByteArray plain(": not a plain decimal: write digits with an optional point, no sign or exponent, such as 1.5");
+    QTest::newRow("vswr=1.5") << mismatch("vswr=1.5") << "mismatch 1.5 2 z0=50"_ba;
+    QTest::newRow("rl=20 is VSWR 1.2222, gamma=0.2 is 1.5") << mismatch("rl=20", "gamma=0.2") << "mismatch 1.22222 1.5 z0=50"_ba;
+    QTest::newRow("gamma=1 is a total reflection") << mismatch("1", "GAMMA=1") << "mismatch 1 inf z0=50"_ba;
+    QTest::newRow("rl=6000 is nearly a match") << mismatch("rl=6000", "1") << "mismatch 1 1 z0=50"_ba;
+    QTest::newRow("pad") << QByteArrayList{"mismatch", "1", "2", "--through", "VSWR=1.1,Loss=10", "--z0=75"} << "mismatch 1 2 pad 10 dB 1.1 z0=75"_ba;
+    QTest::newRow("VSWR whose |G| rounds to 1") << mismatch("vswr=1e308")
+        << "corvalen-cli: SOURCE 'vswr=1e308': too large: its |G| rounds to 1 (a total reflection is gamma=1 or rl=0)"_ba;
+    QTest::newRow("return loss whose |G| rounds to 0") << mismatch("1", "rl=1e308")
+        << "corvalen-cli: LOAD 'rl=1e308': too large: its |G| rounds to 0 (a perfect match is gamma=0 or vswr=1)"_ba;
+    QTest::newRow("beyond double precision") << mismatch(QByteArray(400, '9'))
+        << "corvalen-cli: SOURCE '" + QByteArray(40, '9') + "'... (400 bytes): too large for a number in double precision";
+    QTest::newRow("a blank after the number") << mismatch("vswr=1.5 ") << "corvalen-cli: SOURCE 'vswr=1.5 ': a stray blank: write the number without spaces"_ba;
+    QTest::newRow("not a number") << mismatch("vswr=abc") << "corvalen-cli: SOURCE 'vswr=abc': not a number"_ba;
+    QTest::newRow("nothing after =") << mismatch("rl=") << "corvalen-cli: SOURCE 'rl=': no number given"_ba;
+    QTest::newRow("exponent") << mismatch("1e1") << "corvalen-cli: SOURCE '1e1'" + plain;
+    QTest::newRow("plus sign") << mismatch("1", "vswr=+2") << "corvalen-cli: LOAD 'vswr=+2'" + plain;
+    QTest::newRow("negative VSWR") << mismatch("-2") << "corvalen-cli: SOURCE '-2': a VSWR must be at least 1"_ba;
+    QTest::newRow("pad VSWR below 1") << QByteArrayList{"mismatch", "1", "2", "--through", "loss=10,vswr=0.5"}
+        << "corvalen-cli: --through 'loss=10,vswr=0.5': vswr: a VSWR must be at least 1"_ba;
+    QTest::newRow("negative pad loss") << QByteArrayList{"mismatch", "1", "2", "--through", "loss=-1,vswr=1.1"}
+        << "corvalen-cli: --through 'loss=-1,vswr=1.1': loss: a loss must be at least 0 dB"_ba;
+    QTest::newRow("blank in a pad") << QByteArrayList{"mismatch", "1", "2", "--through", "loss=10, vswr=1.1"}
+        << "corvalen-cli: --through 'loss=10, vswr=1.1': a stray blank: write loss=DB,vswr=V without spaces"_ba;
+    QTest::newRow("z0 with an exponent") << QByteArrayList{"mismatch", "1", "2", "--z0", "5e1"} << "corvalen-cli: --z0 '5e1'" + plain;
+    QTest::newRow("a second two-port") << QByteArrayList{"sweep", "a.s1p", "2", "--through", "b.s2p", "--through", "c.s2p"}
+        << "corvalen-cli: --through: given more than once"_ba;
 }
 
 void TestCli::arguments()

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The measured-data library in process: the Touchstone reader on the small
-// files under touchstone/, each saying in its comments what reading it must
-// give, and on files too large to keep; the sweep's blocks of rows.
+// The Touchstone reader in process: on the small files under touchstone/, each
+// saying in its comments what reading it must give, and on files too large to keep.
 
 #include "touchstone/line_source.h"
 #include "touchstone/parameters.h"
-#include "measured/sweep.h"
 #include "touchstone/tokens.h"
 #include "touchstone/touchstone.h"
 
@@ -21,7 +19,6 @@
 #include <numbers>
 #include <random>
 
-using namespace corvalen::measured;
 using namespace corvalen::touchstone;
 
 namespace {
@@ -72,7 +69,6 @@ private slots:
     void blankFinderMatchesPlainLoop();
     void numbersReadAsFromChars();
     void anglesInDegrees();
-    void sweepBlocksInOrderAndCounted();
 };
 
 // Each file's comments hold its readings: "!> CHOICE [z0=OHMS]" opens one (a
@@ -268,28 +264,6 @@ void TestMeasured::anglesInDegrees()
     }
     // Far beyond whole quarter turns, as std::cos and std::sin of the radians.
     QCOMPARE(FromPolarDegrees(1.0, 1e17).real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
-}
-
-// Rows come back in order from blocks filled side by side, and |G| above 1 is
-// counted over all of them, the first such frequency kept though it lies in a
-// later block than the first.
-void TestMeasured::sweepBlocksInOrderAndCounted()
-{
-    Reflection measured;
-    for (int i = 0; i < 20000; ++i) {
-        measured.frequencyHz.push_back(1e6 + i);
-        measured.gamma.emplace_back(i == 9000 || i == 19000 ? 1.01 : 0.5, 0.0);
-    }
-    const Side source{"1.5", FixedSideValues(1.5)};
-    const Side load{"load.s1p", measured};
-    Sweep sweep(source, load);
-    Series<double> frequencies;
-    sweep.Run<std::vector<double>>([](std::vector<double>& block, const RowValues& row) { block.push_back(row.frequencyHz); },
-                                   [&](std::vector<double>& block) { frequencies.insert(frequencies.end(), block.begin(), block.end()); });
-    QCOMPARE(frequencies, measured.frequencyHz);
-    QCOMPARE(sweep.LoadActive().count, std::size_t{2});
-    QCOMPARE(sweep.LoadActive().firstFrequencyHz, 1009000.0);
-    QCOMPARE(sweep.SourceActive().count, std::size_t{0});
 }
 
 QTEST_APPLESS_MAIN(TestMeasured)

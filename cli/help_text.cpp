@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#include "help_text.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace corvalen::cli {
+namespace {
+
+// What each subcommand takes, and what it does, for --help.
+struct Subcommand {
+    std::string_view name;
+    std::string_view synopsis;
+    std::string_view description;
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"report", "corvalen-cli report SOURCE LOAD",
+     "  report   the clipboard report for one pair, with CR LF line ends\n"},
+    {"table", "corvalen-cli table [--source FROM:TO] [--load FROM:TO]",
+     "  table    one tab-separated row of the eleven output texts per pair,\n"
+     "           source in the outer loop and load in the inner loop, both\n"
+     "           ascending; each range defaults to 1.00:5.00\n"},
+    {"mismatch", "corvalen-cli mismatch SOURCE LOAD [--through TWO-PORT] [--z0 OHMS] [--format text|json]",
+     "  mismatch one-off values, double precision: each side's VSWR, return loss\n"
+     "           and |G|, the load's mismatch loss, the maximum VSWR, combined\n"
+     "           return loss, the uncertainty limits 20 log10(1 +- |Gs||GL|) and\n"
+     "           the standard uncertainty; with --through, the limits and the\n"
+     "           standard uncertainty through the two-port too (for a file, at\n"
+     "           the frequency where its limits are widest)\n"},
+    {"sweep",
+     "corvalen-cli sweep SOURCE LOAD [--through TWO-PORT] [--z0 OHMS] [--format tsv|csv]\n"
+     "                     [--plot FILE] [--smith FILE]",
+     "  sweep    one row per frequency for a measured source and load: each\n"
+     "           side's VSWR and return loss, the load's mismatch loss, the\n"
+     "           maximum VSWR, combined return loss, uncertainty limits, the\n"
+     "           mismatch error from the measured phases and the standard\n"
+     "           uncertainty; with --through, the limits, error and standard\n"
+     "           uncertainty through the two-port beside them. SOURCE and LOAD\n"
+     "           are Touchstone files (amp.s1p), a reflection of a multi-port\n"
+     "           file (amp.s2p:S22) or fixed values. --z0 sets the system\n"
+     "           impedance (50 ohms); --plot draws the limits and the error,\n"
+     "           --smith the two reflections on a Smith chart (.svg or .png)\n"},
+};
+
+constexpr std::string_view kFixedValues =
+    "A fixed SOURCE or LOAD is 1.5 or vswr=1.5 (VSWR, at least 1), rl=23 (return\n"
+    "loss in dB, at least 0) or gamma=0.07 (|G|, 0 to 1), its phase unknown.\n"
+    "TWO-PORT is a two-port Touchstone file (port 1 faces the source) or\n"
+    "loss=DB,vswr=V, a pad or cable of DB dB loss with both ports at VSWR V.\n";
+
+constexpr std::string_view kBarVswrs =
+    "For report and table, a VSWR is a plain decimal from 1.00 to 5.00 with at\n"
+    "most two decimals, such as 1.5, 2 or 4.99; the decimal mark is always a point.\n";
+
+const Subcommand* Find(std::string_view name)
+{
+    const auto found = std::find_if(std::begin(kSubcommands), std::end(kSubcommands),
+                                    [&](const Subcommand& s) { return s.name == name; });
+    return found == std::end(kSubcommands) ? nullptr : found;
+}
+
+}  // namespace
+
+bool IsSubcommand(std::string_view name)
+{
+    return Find(name) != nullptr;
+}
+
+std::string Usage(std::string_view subcommand)
+{
+    return "usage: " + std::string(Find(subcommand)->synopsis);
+}
+
+std::string UsageText(std::string_view subcommand)
+{
+    std::string text = "Usage:\n";
+    for (const Subcommand& s : kSubcommands)
+        if (subcommand.empty() || s.name == subcommand)
+            text.append("  ").append(s.synopsis).append("\n");
+    if (subcommand.empty())
+        text.append("  corvalen-cli --help | --version\n"
+                    "  corvalen-cli SUBCOMMAND --help\n\n"
+                    "Prints the texts of the Corvalen window for a source and a load VSWR\n"
+                    "(report, table), the mismatch of one-off values in any form (mismatch) and\n"
+                    "of measured data across frequency (sweep).\n");
+    for (const Subcommand& s : kSubcommands)
+        if (subcommand.empty() || s.name == subcommand)
+            text.append("\n").append(s.description);
+    text.append("\n");
+    if (subcommand.empty() || subcommand == "report" || subcommand == "table")
+        text.append(kBarVswrs);
+    if (subcommand.empty() || subcommand == "mismatch" || subcommand == "sweep")
+        text.append(kFixedValues);
+    text.append("Exit status: 0 on success, 1 if the output or plot cannot be written,\n"
+                "2 on bad arguments or a file that cannot be read.\n");
+    return text;
+}
+
+}  // namespace corvalen::cli

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#include "bench.h"
+
+namespace corvalen::measured {
+namespace {
+
+Side ReadSide(const SideInput& side, double systemOhms)
+{
+    if (const auto* fixed = std::get_if<SideValues>(&side.value))
+        return {side.name, *fixed};
+    const auto& file = std::get<ReflectionFile>(side.value);
+    return {side.name, touchstone::ReadReflection(file.path, file.choice, systemOhms)};
+}
+
+Through ReadThrough(const TwoPortInput& through, double systemOhms)
+{
+    if (const auto* pad = std::get_if<Pad>(&through.value))
+        return {through.name, *pad};
+    return {through.name, touchstone::ReadTwoPort(std::get<std::string>(through.value), systemOhms)};
+}
+
+}  // namespace
+
+Bench ReadBench(const BenchInput& input)
+{
+    Bench bench{ReadSide(input.source, input.systemOhms), ReadSide(input.load, input.systemOhms), {}};
+    for (const TwoPortInput& through : input.chain)
+        bench.chain.push_back(ReadThrough(through, input.systemOhms));
+    return bench;
+}
+
+}  // namespace corvalen::measured

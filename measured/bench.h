@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// A source, the two-ports between and a load, as read from their files.
+
+#include "inputs.h"
+#include "touchstone/touchstone.h"
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace corvalen::measured {
+
+// What the reader gives, which the engine works on.
+using touchstone::FrequencyText;
+using touchstone::MeasuredError;
+using touchstone::Reflection;
+using touchstone::Series;
+using touchstone::TwoPort;
+
+struct Side {
+    std::string name;
+    std::variant<SideValues, Reflection> value;
+
+    const Reflection* Measured() const { return std::get_if<Reflection>(&value); }
+};
+
+struct Through {
+    std::string name;
+    std::variant<Pad, TwoPort> value;
+
+    const TwoPort* Measured() const { return std::get_if<TwoPort>(&value); }
+};
+
+struct Bench {
+    Side source;
+    Side load;
+    std::vector<Through> chain;  // in order from the source
+};
+
+// Reads every file of the input, each referred to its system impedance.
+// Throws MeasuredError for the first that cannot be read, in the order
+// source, load, then the chain.
+Bench ReadBench(const BenchInput& input);
+
+}  // namespace corvalen::measured
