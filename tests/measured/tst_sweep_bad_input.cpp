@@ -3,6 +3,7 @@
 // and line, and nothing on stdout or in the plot file.
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -14,7 +15,8 @@ class TestSweepBadInput : public QObject {
 private slots:
     void refusedWithFileAndLine_data();
     void refusedWithFileAndLine();
-    void unwritablePlotExitsOne();
+    void pictureNotDrawnExitsOne_data();
+    void pictureNotDrawnExitsOne();
 
 private:
     QTemporaryDir dir_;
@@ -72,19 +74,52 @@ void TestSweepBadInput::refusedWithFileAndLine()
     QVERIFY(!QFile::exists(plot));
 }
 
-void TestSweepBadInput::unwritablePlotExitsOne()
+// A picture that cannot be drawn: status 1, one line, no picture. The plot
+// module is taken only from beside the program: where the program's own folder
+// cannot be read (no /proc), not from the path that leads to it from the
+// working folder, where anyone who can write there would choose the code run.
+void TestSweepBadInput::pictureNotDrawnExitsOne_data()
 {
+    QTest::addColumn<QStringList>("program");  // and what comes before the sweep's arguments
+    QTest::addColumn<QString>("folder");       // where it runs
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QByteArray>("said");
+    const QString cli = QStringLiteral(CORVALEN_CLI_PATH);
+    const QString alone = dir_.filePath(QStringLiteral("alone/corvalen-cli"));
+    QVERIFY(QDir().mkpath(dir_.filePath(QStringLiteral("alone"))) && QFile::copy(cli, alone));
+    const QString plot = dir_.filePath(QStringLiteral("p.png"));
+    QTest::newRow("unwritable folder") << QStringList{cli} << dir_.path()
+        << dir_.filePath(QStringLiteral("no/such/folder/p.png")) << QByteArray("cannot write the plot ");
+    QTest::newRow("program copied away from its module") << QStringList{alone} << dir_.path() << plot
+        << "cannot write the plot " + plot.toUtf8() + ": cannot load the plot module: ";
+    QTest::newRow("program's own folder unknown")
+        << QStringList{QStringLiteral("unshare"), QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
+                       QStringLiteral("mount -t tmpfs none /proc && exec \"$0\" \"$@\""), cli}
+        << QFileInfo(cli).path() << plot
+        << "cannot write the plot " + plot.toUtf8() + ": cannot find the plot module: the program's own folder is unknown\n";
+}
+
+void TestSweepBadInput::pictureNotDrawnExitsOne()
+{
+    QFETCH(QStringList, program);
+    QFETCH(QString, folder);
+    QFETCH(QString, picture);
+    QFETCH(QByteArray, said);
+    if (program.first() == u"unshare" && QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-rm"), QStringLiteral("true")}) != 0)
+        QSKIP("no user namespaces here to run the program without /proc");
     const QString good = dir_.filePath(QStringLiteral("one.s1p"));
     QFile file(good);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("# MHz S RI R 50\n3 0.1 0\n5 0.2 0\n") > 0);
     file.close();
     QProcess process;
-    process.start(QStringLiteral(CORVALEN_CLI_PATH),
-                  {QStringLiteral("sweep"), QStringLiteral("1.5"), good, QStringLiteral("--plot"),
-                   dir_.filePath(QStringLiteral("no/such/folder/p.png"))});
+    process.setWorkingDirectory(folder);
+    process.start(program.first(), program.mid(1) + QStringList{QStringLiteral("sweep"), QStringLiteral("1.5"), good,
+                                                                QStringLiteral("--plot"), picture});
     QVERIFY(process.waitForFinished(30000));
+    const QByteArray error = process.readAllStandardError();
     QCOMPARE(process.exitCode(), 1);
-    QVERIFY(process.readAllStandardError().startsWith("corvalen-cli: cannot write the plot "));
+    QVERIFY2(error.startsWith("corvalen-cli: " + said) && error.count('\n') == 1, error.constData());
+    QVERIFY(!QFile::exists(picture));
 }
 
 QTEST_GUILESS_MAIN(TestSweepBadInput)
