@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """corvalen-cli with a two-port between source and load: the sweep against scikit-rf cascading
-source, two-port and load, `mismatch` against worked values, the standard uncertainty against
-the spread over random phases. Usage: crosscheck_through.py CORVALEN_CLI"""
+source, two-port and load (also over more than 4,096 rows), `mismatch` against worked values and
+through a two-port file at its worst frequency, the standard uncertainty against the spread over
+random phases. Usage: crosscheck_through.py CORVALEN_CLI"""
 import json, os, shutil, subprocess, sys, tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
 from skrf_debian import np, skrf  # noqa: E402
@@ -124,6 +125,28 @@ sweep("fixed source rl=14", "rl=14", load_path, two_path, 10 ** (-14 / 20), load
 sweep("pad loss=10,vswr=1.1", source_path, load_path, "loss=10,vswr=1.1", source, load, (0.1 / 2.1, 0.1))
 sweep("fixed load gamma=0.3 through a pad", source_path, "gamma=0.3", "loss=3,vswr=1.5", source, 0.3,
       (0.2, 10 ** -0.3))
+
+# More rows than two of the sweep's blocks of 2,048, each file on a grid of its own.
+long_paths = [touchstone("long-source.s1p", "# Hz S RI R 50", 1, np.linspace(100e6, 3e9, 4801), [random_s(4801)], "ri"),
+              touchstone("long-load.s1p", "# Hz S MA R 50", 1, np.linspace(50e6, 2.9e9, 5001).round(),
+                         [random_s(5001)], "ma"),
+              touchstone("long-cable.s2p", "# MHz S MA R 75", 1e6, np.linspace(80e6, 2.8e9, 4001),
+                         [random_s(4001), 0.3 * random_s(4001, 1), 0.9 * random_s(4001, 1), random_s(4001, 0.3)], "ma")]
+long_source, long_load, long_two = (network(path, 50) for path in long_paths)
+if len(expected(long_source, long_load, long_two, 50)[0]) <= 2 * 2048:
+    failures.append("the long sweep has too few rows to cross the blocks' edges")
+sweep("measured through, more than 4,096 rows", *long_paths, long_source, long_load, long_two)
+
+# mismatch through a two-port file: the values through it at the first of its frequencies where
+# the limits are widest, VSWR 1.5 being |G| 0.2 and 2.0 being 1/3.
+grid, columns = expected(0.2, 1 / 3, long_two, 50)
+worst = int(np.argmax(columns["through_plus_uncertainty_db"] - columns["through_minus_uncertainty_db"]))
+got = mismatch("1.5", "2.0", "--through", long_paths[2])
+if got.get("through_frequency_hz") != grid[worst]:
+    failures.append(f"mismatch through a file: worst at {got.get('through_frequency_hz')} Hz, numpy {grid[worst]} Hz")
+for key in ("through_plus_uncertainty_db", "through_minus_uncertainty_db", "through_standard_uncertainty_db"):
+    if not abs(got.get(key, np.inf) - columns[key][worst]) <= 1e-9:
+        failures.append(f"mismatch through a file: {key} {got.get(key)}, numpy {columns[key][worst]!r}")
 
 # Version 2 with its own reference per port, S12 before S21; skrf 0.15 stops at the order
 # keyword, so it reads the same values written in version 1's order.
