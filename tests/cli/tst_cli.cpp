@@ -84,6 +84,8 @@ class TestCli : public QObject {
 private slots:
     void arguments_data();
     void arguments();
+    void values_data();
+    void values() { arguments(); }
     void run_data();
     void run();
     void fourDecimals_data();
@@ -143,8 +145,22 @@ void TestCli::arguments_data()
         << "corvalen-cli: --plot 'a.pdf': expected a file name ending in .svg or .png"_ba;
     QTest::newRow("sweep z0") << QByteArrayList{"sweep", "a.s1p", "2", "--z0", "0"}
         << "corvalen-cli: --z0 '0': expected an impedance in ohms above 0, such as 50 or 75"_ba;
+}
 
-    // Fixed values and pads: what is read, beside what is refused and why.
+void TestCli::arguments()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArray, expected);
+    const std::vector<std::string_view> views(arguments.begin(), arguments.end());
+    QCOMPARE(Describe(ParseArguments(views)), expected);
+}
+
+// Fixed values and pads: what is read, beside what is refused and why.
+void TestCli::values_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArray>("expected");
+
     const auto mismatch = [](QByteArray source, QByteArray load = "2") { return QByteArrayList{"mismatch", source, load}; };
     const QByteArray plain(": not a plain decimal: write digits with an optional point, no sign or exponent, such as 1.5");
     QTest::newRow("vswr=1.5") << mismatch("vswr=1.5") << "mismatch 1.5 2 z0=50"_ba;
@@ -173,14 +189,6 @@ void TestCli::arguments_data()
     QTest::newRow("z0 with an exponent") << QByteArrayList{"mismatch", "1", "2", "--z0", "5e1"} << "corvalen-cli: --z0 '5e1'" + plain;
     QTest::newRow("a second two-port") << QByteArrayList{"sweep", "a.s1p", "2", "--through", "b.s2p", "--through", "c.s2p"}
         << "corvalen-cli: --through: given more than once"_ba;
-}
-
-void TestCli::arguments()
-{
-    QFETCH(QByteArrayList, arguments);
-    QFETCH(QByteArray, expected);
-    const std::vector<std::string_view> views(arguments.begin(), arguments.end());
-    QCOMPARE(Describe(ParseArguments(views)), expected);
 }
 
 void TestCli::run_data()
