@@ -21,7 +21,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 
 // Out of double's range, a number is too large unless its exponent, or
 // without one its whole part, says it is too close to 0.
-double OutOfRange(std::string_view text)
+double ValueOutOfRange(std::string_view text)
 {
     const std::size_t exponent = text.find_first_of("eE");
     const bool small = exponent != std::string_view::npos
@@ -44,7 +44,7 @@ std::optional<double> AnyNumber(std::string_view text)
     if (end != text.data() + text.size() || (error != std::errc() && error != std::errc::result_out_of_range))
         return std::nullopt;
     if (error == std::errc::result_out_of_range)
-        value = OutOfRange(text);
+        value = ValueOutOfRange(text);
     return negative ? -value : value;
 }
 
