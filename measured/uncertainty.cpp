@@ -15,11 +15,12 @@ constexpr double kDbPerNeper = 20.0 / std::numbers::ln10;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // The phase grids stop doubling here: about 16 MB of samples.
 constexpr double kMostSamples = 1 << 20;
-// Successive grids agreeing this closely: the standard uncertainty converges
-// geometrically, so the finer grid is far closer still; a quantile (its
-// conditional distribution has kinks) about as close again.
-constexpr double kStandardToleranceDb = 1e-7;
-constexpr double kQuantileToleranceNepers = 1e-6;
+// How close the standard uncertainty is taken (it converges geometrically in
+// the points per phase), and how closely successive grids must agree on a
+// quantile (whose conditional distribution has kinks: the finer grid's error is
+// about half that).
+constexpr double kStandardToleranceDb = 1e-6;
+constexpr double kQuantileToleranceNepers = 5e-6;
 
 using Complex = std::complex<double>;
 
@@ -349,12 +350,16 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
         return std::nullopt;
     if (outerPhases_ == 0)
         return kDbPerNeper * std::sqrt(VarianceNepers2(Samples(1)));
-    double coarse = kInfinity;
-    for (int points = 8;; points *= 2) {
+    // Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two
+    // differences d and d' of successive grids; the first grids are too coarse to go by.
+    double coarse = kInfinity, lastStep = kInfinity;
+    for (int points = 2;; points *= 2) {
         const double fine = kDbPerNeper * std::sqrt(VarianceNepers2(Samples(points)));
-        if (std::abs(fine - coarse) < kStandardToleranceDb || std::pow(2.0 * points, outerPhases_) > kMostSamples)
+        const double step = std::abs(fine - coarse);
+        if (step < kStandardToleranceDb || (points >= 8 && step * step * step < kStandardToleranceDb * lastStep * lastStep)
+            || std::pow(2.0 * points, outerPhases_) > kMostSamples)
             return fine;
-        coarse = fine;
+        coarse = fine, lastStep = step;
     }
 }
 
