@@ -61,8 +61,8 @@ public:
     std::optional<double> ErrorDb() const;
     // The standard deviation of the error, to well under 1e-6 dB; only where some phase is unknown.
     std::optional<double> StandardUncertaintyDb() const;
-    // The (1 - probability) / 2 and (1 + probability) / 2 quantiles of the error, to
-    // about 1e-5 dB (0 < probability < 1); only where some phase is unknown.
+    // The (1 - probability) / 2 and (1 + probability) / 2 quantiles of the error, to a
+    // few 1e-5 dB (0 < probability < 1); only where some phase is unknown.
     std::optional<CoverageIntervalDb> CoverageDb(double probability) const;
 
     // A run of consecutive measured two-ports cascaded into one, or one two-port of unknown phases.
