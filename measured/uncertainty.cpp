@@ -1,0 +1,392 @@
+// SPDX-License-Identifier: MIT
+#include "uncertainty.h"
+
+#include "dilogarithm.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace corvalen::measured {
+namespace {
+
+constexpr double kDbPerNeper = 20.0 / std::numbers::ln10;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// The phase grids stop doubling here: about 16 MB of samples.
+constexpr double kMostSamples = 1 << 20;
+// How close the standard uncertainty is taken (it converges geometrically in
+// the points per phase), and how closely successive grids must agree on a
+// quantile (whose conditional distribution has kinks: the finer grid's error is
+// about half that).
+constexpr double kStandardToleranceDb = 1e-6;
+constexpr double kQuantileToleranceNepers = 5e-6;
+
+using Complex = std::complex<double>;
+
+double Magnitude(Complex z)
+{
+    return std::sqrt(std::norm(z));
+}
+
+ChainMismatch::Group Cascade(const ChainMismatch::Group& first, const ChainMismatch::Group& second)
+{
+    const Complex loop = 1.0 - first.s22 * second.s11;
+    return {first.s11 + first.s21s12 * second.s11 / loop, first.s21s12 * second.s21s12 / (loop * loop),
+            second.s22 + second.s21s12 * first.s22 / loop, true};
+}
+
+// A group seen from one end: near is the reflection of the port facing that end.
+struct Facing {
+    Complex near, far, transfer;
+    bool phaseKnown;
+};
+
+// The reflection looking from a junction toward one end, with the logarithm of
+// the factors of D on the way, at every point of the grid of unknown phases.
+// Where the phase is uniform (independent of the rest), gamma holds |Gamma|.
+struct WalkState {
+    Complex gamma;
+    double nepers;
+};
+struct Walk {
+    std::vector<WalkState> states;
+    bool phaseUniform;
+};
+
+void StepMeasured(Walk& walk, const Facing& step, const std::vector<Complex>& circle)
+{
+    const std::size_t turns = walk.phaseUniform ? circle.size() : 1;
+    std::vector<WalkState> next;
+    next.reserve(walk.states.size() * turns);
+    for (const WalkState& state : walk.states) {
+        for (std::size_t i = 0; i < turns; ++i) {
+            const Complex gamma = walk.phaseUniform ? state.gamma.real() * circle[i] : state.gamma;
+            const Complex loop = 1.0 - step.near * gamma;
+            next.push_back({step.far + step.transfer * gamma / loop, state.nepers + 0.5 * std::log(std::norm(loop))});
+        }
+    }
+    walk = {std::move(next), false};
+}
+
+// Two independent uniform phases matter: the loop's (near against the incoming
+// reflection) and the transfer's against far. A third turns the reflection
+// passed on, so it leaves with a uniform phase.
+void StepUnknown(Walk& walk, const Facing& step, const std::vector<Complex>& circle)
+{
+    const double near = Magnitude(step.near), far = Magnitude(step.far), transfer = Magnitude(step.transfer);
+    const std::size_t loopTurns = near > 0.0 ? circle.size() : 1;
+    const std::size_t transferTurns = far > 0.0 && transfer > 0.0 ? circle.size() : 1;
+    std::vector<WalkState> next;
+    next.reserve(walk.states.size() * loopTurns * transferTurns);
+    for (const WalkState& state : walk.states) {
+        const double incoming = Magnitude(state.gamma);
+        for (std::size_t i = 0; i < loopTurns; ++i) {
+            const Complex loop = 1.0 - near * incoming * circle[i];
+            const Complex bounce = transfer * incoming / loop;
+            const double nepers = state.nepers + 0.5 * std::log(std::norm(loop));
+            for (std::size_t k = 0; k < transferTurns; ++k)
+                next.push_back({Magnitude(far + bounce * circle[k]), nepers});
+        }
+    }
+    walk = {std::move(next), true};
+}
+
+Walk WalkFrom(const Termination& end, const std::vector<Facing>& path, const std::vector<Complex>& circle)
+{
+    Walk walk{{{end.gamma.value_or(end.gammaMagnitude), 0.0}}, !end.gamma};
+    for (const Facing& step : path) {
+        if (step.phaseKnown)
+            StepMeasured(walk, step, circle);
+        else
+            StepUnknown(walk, step, circle);
+    }
+    return walk;
+}
+
+int WalkPhaseCount(bool endUniform, const std::vector<Facing>& path)
+{
+    int count = 0;
+    bool uniform = endUniform;
+    for (const Facing& step : path) {
+        if (step.phaseKnown) {
+            count += uniform ? 1 : 0;
+        } else {
+            count += (step.near != 0.0 ? 1 : 0) + (step.far != 0.0 && step.transfer != 0.0 ? 1 : 0);
+        }
+        uniform = !step.phaseKnown;
+    }
+    return count;
+}
+
+std::vector<Facing> PathFromSource(const std::vector<ChainMismatch::Group>& groups, std::size_t junction)
+{
+    std::vector<Facing> path;
+    for (std::size_t k = 0; k < junction; ++k)
+        path.push_back({groups[k].s11, groups[k].s22, groups[k].s21s12, groups[k].phaseKnown});
+    return path;
+}
+
+std::vector<Facing> PathFromLoad(const std::vector<ChainMismatch::Group>& groups, std::size_t junction)
+{
+    std::vector<Facing> path;
+    for (std::size_t k = groups.size(); k-- > junction;)
+        path.push_back({groups[k].s22, groups[k].s11, groups[k].s21s12, groups[k].phaseKnown});
+    return path;
+}
+
+std::vector<Complex> UnitCircle(int points)
+{
+    std::vector<Complex> circle;
+    for (int i = 0; i < points; ++i)
+        circle.push_back(std::polar(1.0, 2.0 * std::numbers::pi * i / points));
+    return circle;
+}
+
+// Given the outer phases, ln |1 - r e^(j theta)| = -sum r^k cos(k theta) / k has mean
+// 0 and variance Li2(r^2) / 2; past r = 1, take out ln r and use 1 / r.
+double ConditionalMeanNepers(double r)
+{
+    return r > 1.0 ? std::log(r) : 0.0;
+}
+
+double ConditionalVarianceNepers2(double r)
+{
+    return 0.5 * Dilogarithm(r > 1.0 ? 1.0 / (r * r) : r * r);
+}
+
+template <typename Sample>
+double VarianceNepers2(const std::vector<Sample>& samples)
+{
+    double mean = 0.0;
+    for (const Sample& s : samples)
+        mean += s.restNepers + ConditionalMeanNepers(s.reflectionProduct);
+    mean /= static_cast<double>(samples.size());
+    double sum = 0.0;
+    for (const Sample& s : samples) {
+        const double centred = s.restNepers + ConditionalMeanNepers(s.reflectionProduct) - mean;
+        sum += centred * centred + ConditionalVarianceNepers2(s.reflectionProduct);
+    }
+    return sum / static_cast<double>(samples.size());
+}
+
+// The error's distribution as a mix of one closed form per sample: with
+// |D|^2 = e^(2 rest) (1 + r^2 - 2 r cos theta), P(ln |D| <= y) = arccos(t) / pi,
+// t = (1 + r^2 - e^(2 (y - rest))) / 2 r, clamped to [-1, 1].
+class Distribution {
+public:
+    template <typename Sample>
+    explicit Distribution(const std::vector<Sample>& samples)
+    {
+        for (const Sample& s : samples) {
+            const double r = s.reflectionProduct;
+            terms_.push_back({1.0 + r * r, 2.0 * r, std::exp(-2.0 * s.restNepers), s.restNepers});
+            lowest_ = std::min(lowest_, s.restNepers + std::log(std::max(std::abs(1.0 - r), 1e-300)));
+            highest_ = std::max(highest_, s.restNepers + std::log1p(r));
+        }
+    }
+
+    double Cdf(double nepers) const
+    {
+        const double grown = std::exp(2.0 * nepers);
+        double sum = 0.0;
+        for (const Term& term : terms_) {
+            if (term.spread == 0.0) {
+                sum += nepers >= term.rest ? 1.0 : 0.0;
+                continue;
+            }
+            const double t = (term.centre - grown * term.shrink) / term.spread;
+            sum += t <= -1.0 ? 1.0 : t >= 1.0 ? 0.0 : std::acos(t) / std::numbers::pi;
+        }
+        return sum / static_cast<double>(terms_.size());
+    }
+
+    // Regula falsi with the Illinois step: the CDF is continuous and rises.
+    double Quantile(double probability) const
+    {
+        double low = lowest_, high = highest_;
+        double lowExcess = -probability, highExcess = 1.0 - probability;
+        int retained = 0;
+        for (int i = 0; i < 200 && high - low > 1e-12; ++i) {
+            double x = (low * highExcess - high * lowExcess) / (highExcess - lowExcess);
+            if (!(x > low && x < high))
+                x = 0.5 * (low + high);
+            const double excess = Cdf(x) - probability;
+            if (excess == 0.0)
+                return x;
+            if (excess > 0.0) {
+                high = x, highExcess = excess;
+                lowExcess *= retained < 0 ? 0.5 : 1.0;
+                retained = -1;
+            } else {
+                low = x, lowExcess = excess;
+                highExcess *= retained > 0 ? 0.5 : 1.0;
+                retained = 1;
+            }
+        }
+        return 0.5 * (low + high);
+    }
+
+private:
+    struct Term {
+        double centre, spread, shrink, rest;
+    };
+    std::vector<Term> terms_;
+    double lowest_ = kInfinity, highest_ = -kInfinity;
+};
+
+}  // namespace
+
+Termination MeasuredTermination(Complex gamma)
+{
+    return {Magnitude(gamma), gamma};
+}
+
+Termination PhaseUnknownTermination(double gammaMagnitude)
+{
+    return {gammaMagnitude, std::nullopt};
+}
+
+ChainTwoPort PadTwoPort(double lossDb, double vswr)
+{
+    const double transmission = std::pow(10.0, -lossDb / 20.0);
+    const double reflection = (vswr - 1.0) / (vswr + 1.0);
+    return {reflection, transmission, transmission, reflection, false};
+}
+
+ChainMismatch::ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load)
+    : source_(source), load_(load)
+{
+    for (const ChainTwoPort& twoPort : chain) {
+        const Group group{twoPort.s11, twoPort.s21 * twoPort.s12, twoPort.s22, twoPort.phaseKnown};
+        if (!groups_.empty() && groups_.back().phaseKnown && group.phaseKnown)
+            groups_.back() = Cascade(groups_.back(), group);
+        else
+            groups_.push_back(group);
+        random_ = random_ || !group.phaseKnown;
+    }
+    random_ = random_ || !source.gamma || !load.gamma;
+    if (!random_)
+        return;
+    // The innermost phase is taken where it leaves the fewest to average over.
+    outerPhases_ = std::numeric_limits<int>::max();
+    for (std::size_t junction = 0; junction <= groups_.size(); ++junction) {
+        if (RandomAt(junction) && UnknownPhaseCount(junction) < outerPhases_) {
+            innerJunction_ = junction;
+            outerPhases_ = UnknownPhaseCount(junction);
+        }
+    }
+}
+
+// Whether the reflection on either side of a junction has a uniform phase of its own.
+bool ChainMismatch::RandomAt(std::size_t junction) const
+{
+    const bool left = junction == 0 ? !source_.gamma : !groups_[junction - 1].phaseKnown;
+    const bool right = junction == groups_.size() ? !load_.gamma : !groups_[junction].phaseKnown;
+    return left || right;
+}
+
+int ChainMismatch::UnknownPhaseCount(std::size_t junction) const
+{
+    return WalkPhaseCount(!source_.gamma, PathFromSource(groups_, junction))
+           + WalkPhaseCount(!load_.gamma, PathFromLoad(groups_, junction));
+}
+
+std::vector<ChainMismatch::Sample> ChainMismatch::Samples(int pointsPerPhase) const
+{
+    const std::vector<Complex> circle = UnitCircle(pointsPerPhase);
+    const Walk left = WalkFrom(source_, PathFromSource(groups_, innerJunction_), circle);
+    const Walk right = WalkFrom(load_, PathFromLoad(groups_, innerJunction_), circle);
+    std::vector<Sample> samples;
+    samples.reserve(left.states.size() * right.states.size());
+    for (const WalkState& l : left.states) {
+        for (const WalkState& r : right.states)
+            samples.push_back({l.nepers + r.nepers, Magnitude(l.gamma) * Magnitude(r.gamma)});
+    }
+    return samples;
+}
+
+ErrorLimitsDb ChainMismatch::LimitsDb() const
+{
+    const double source = source_.gammaMagnitude;
+    if (groups_.empty()) {
+        const double product = source * load_.gammaMagnitude;
+        return {20.0 * std::log10(1.0 + product), product < 1.0 ? 20.0 * std::log10(1.0 - product) : -kInfinity};
+    }
+    // Bound |Gamma| looking toward the load at each junction, and each factor
+    // 1 - S22_k Gamma_(k+1) beyond the first two-port by 1 +- its bound.
+    double reflection = load_.gammaMagnitude, upper = 1.0, lower = 1.0;
+    for (std::size_t k = groups_.size(); k-- > 1;) {
+        const double loop = Magnitude(groups_[k].s22) * reflection;
+        if (loop >= 1.0)
+            return {kInfinity, -kInfinity};
+        upper *= 1.0 + loop;
+        lower *= 1.0 - loop;
+        reflection = Magnitude(groups_[k].s11) + Magnitude(groups_[k].s21s12) * reflection / (1.0 - loop);
+    }
+    const Group& first = groups_.front();
+    const double a = source * Magnitude(first.s11);
+    const double b = Magnitude(first.s22) * reflection;
+    const double c = Magnitude(first.s21s12) * source * reflection;
+    const double lowest = ((1.0 - a) * (1.0 - b) - c) * lower;
+    return {20.0 * std::log10(((1.0 + a) * (1.0 + b) + c) * upper),
+            lowest > 0.0 ? 20.0 * std::log10(lowest) : -kInfinity};
+}
+
+std::optional<double> ChainMismatch::ErrorDb() const
+{
+    if (random_)
+        return std::nullopt;
+    const Complex gs = *source_.gamma, gl = *load_.gamma;
+    if (groups_.empty())
+        return 10.0 * std::log10(std::norm(1.0 - gs * gl));
+    const Group& g = groups_.front();
+    return 10.0 * std::log10(std::norm((1.0 - gs * g.s11) * (1.0 - g.s22 * gl) - g.s21s12 * gs * gl));
+}
+
+std::optional<double> ChainMismatch::StandardUncertaintyDb() const
+{
+    if (!random_)
+        return std::nullopt;
+    if (outerPhases_ == 0)
+        return kDbPerNeper * std::sqrt(VarianceNepers2(Samples(1)));
+    // Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two
+    // differences d and d' of successive grids; the first grids are too coarse to go by.
+    double coarse = kInfinity, lastStep = kInfinity;
+    for (int points = 2;; points *= 2) {
+        const double fine = kDbPerNeper * std::sqrt(VarianceNepers2(Samples(points)));
+        const double step = std::abs(fine - coarse);
+        if (step < kStandardToleranceDb || (points >= 8 && step * step * step < kStandardToleranceDb * lastStep * lastStep)
+            || std::pow(2.0 * points, outerPhases_) > kMostSamples)
+            return fine;
+        coarse = fine, lastStep = step;
+    }
+}
+
+std::optional<CoverageIntervalDb> ChainMismatch::CoverageDb(double probability) const
+{
+    if (!random_)
+        return std::nullopt;
+    const double lowTail = (1.0 - probability) / 2.0, highTail = (1.0 + probability) / 2.0;
+    if (outerPhases_ == 0) {
+        // 1 + r^2 - 2 r cos theta rises with theta from 0 to pi: the quantile q is at theta = q pi.
+        const Sample s = Samples(1).front();
+        const auto quantile = [&](double q) {
+            const double r = s.reflectionProduct;
+            return kDbPerNeper * (s.restNepers + 0.5 * std::log(1.0 + r * r - 2.0 * r * std::cos(q * std::numbers::pi)));
+        };
+        return CoverageIntervalDb{quantile(lowTail), quantile(highTail)};
+    }
+    double lowNepers = kInfinity, highNepers = kInfinity;
+    for (int points = 16;; points *= 2) {
+        const Distribution distribution(Samples(points));
+        const double low = distribution.Quantile(lowTail), high = distribution.Quantile(highTail);
+        const bool settled = std::abs(low - lowNepers) < kQuantileToleranceNepers
+                             && std::abs(high - highNepers) < kQuantileToleranceNepers;
+        lowNepers = low, highNepers = high;
+        if (settled || std::pow(2.0 * points, outerPhases_) > kMostSamples)
+            return CoverageIntervalDb{kDbPerNeper * lowNepers, kDbPerNeper * highNepers};
+    }
+}
+
+}  // namespace corvalen::measured

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The mismatch of a source and a load through a chain of two-ports, at one
+// frequency: limits from the magnitudes, the exact error where every phase is
+// measured, and, where some phase is unknown (uniform and independent of the
+// others), the standard deviation of the error and its coverage interval.
+//
+// The error is 20 log10 |D|: the power reaching the load falls by |D|^2 against
+// every junction matched, each two-port taken at its own transmission, and
+// consecutive measured two-ports at the transmission of their cascade. With
+// Gamma_k the reflection looking into element k toward the load (Gamma_(n+1) = GL),
+// D = (1 - Gs Gamma_1) x product over k of (1 - S22_k Gamma_(k+1)); for one
+// two-port D = (1 - Gs S11)(1 - S22 GL) - S21 S12 Gs GL, for none 1 - Gs GL.
+// docs/uncertainty.md derives what follows.
+
+#include <complex>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace corvalen::measured {
+
+// A source's or load's reflection; gamma only where its phase is measured.
+struct Termination {
+    double gammaMagnitude;
+    std::optional<std::complex<double>> gamma;
+};
+Termination MeasuredTermination(std::complex<double> gamma);
+Termination PhaseUnknownTermination(double gammaMagnitude);
+
+// A two-port at one frequency, port 1 toward the source. Where its phases are
+// unknown only the magnitudes count, each phase uniform and independent.
+struct ChainTwoPort {
+    std::complex<double> s11, s21, s12, s22;
+    bool phaseKnown;
+};
+// A pad or cable known by its loss and both ports' VSWR: |S21| = |S12| = 10^(-lossDb / 20),
+// |S11| = |S22| = (vswr - 1) / (vswr + 1), phases unknown.
+ChainTwoPort PadTwoPort(double lossDb, double vswr);
+
+struct ErrorLimitsDb {
+    double plusDb;
+    double minusDb;  // minus infinity where the lower bound on |D| is not positive
+};
+
+struct CoverageIntervalDb {
+    double lowDb;
+    double highDb;
+};
+
+class ChainMismatch {
+public:
+    ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load);
+
+    // Never narrower than the extremes over every phase; for one two-port
+    // 20 log10((1 + a)(1 + b) + c) and 20 log10((1 - a)(1 - b) - c) with
+    // a = |Gs S11|, b = |S22 GL|, c = |S21 S12 Gs GL|; for none 20 log10(1 +- |Gs||GL|).
+    ErrorLimitsDb LimitsDb() const;
+    // Only where every phase is measured.
+    std::optional<double> ErrorDb() const;
+    // The standard deviation of the error, to well under 1e-6 dB; only where some phase is unknown.
+    std::optional<double> StandardUncertaintyDb() const;
+    // The (1 - probability) / 2 and (1 + probability) / 2 quantiles of the error, to a
+    // few 1e-5 dB (0 < probability < 1); only where some phase is unknown.
+    std::optional<CoverageIntervalDb> CoverageDb(double probability) const;
+
+    // A run of consecutive measured two-ports cascaded into one, or one two-port of unknown phases.
+    struct Group {
+        std::complex<double> s11, s21s12, s22;
+        bool phaseKnown;
+    };
+
+private:
+    struct Sample {
+        double restNepers;          // ln |D| but for the factor at the innermost junction
+        double reflectionProduct;   // r: that factor is 1 - r e^(j theta), theta uniform
+    };
+    std::vector<Sample> Samples(int pointsPerPhase) const;
+    int UnknownPhaseCount(std::size_t junction) const;
+    bool RandomAt(std::size_t junction) const;
+
+    Termination source_;
+    Termination load_;
+    std::vector<Group> groups_;
+    std::size_t innerJunction_ = 0;  // 0 at the source, groups_.size() at the load
+    int outerPhases_ = 0;            // unknown phases averaged numerically
+    bool random_ = false;
+};
+
+}  // namespace corvalen::measured
