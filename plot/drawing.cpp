@@ -4,86 +4,57 @@
 #include "widgets/font_family.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
-#include <QImage>
 #include <QPainter>
-#include <QSaveFile>
-#include <QSvgGenerator>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <exception>
-#include <memory>
+#include <cmath>
 
 namespace corvalen::plot {
 
 namespace {
 
-// Qt's own notes (missing runtime folder and the like) are no business of a
-// command-line user; real failures come back through the return value.
-void Quiet(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "corvalen-plot: %s\n", message.toLocal8Bit().constData());
-}
-
-// The caller's handler comes back on every way out, a throw from drawing included.
-class QuietMessages {
-public:
-    QuietMessages() : previous_(qInstallMessageHandler(Quiet)) {}
-    ~QuietMessages() { qInstallMessageHandler(previous_); }
-    QuietMessages(const QuietMessages&) = delete;
-    QuietMessages& operator=(const QuietMessages&) = delete;
-
-private:
-    QtMessageHandler previous_;
-};
-
-// No display is needed: the offscreen platform still gives fonts and painting.
-// Qt keeps references to argc and argv for the application's life, so they live here.
-class OffscreenApplication {
-public:
-    OffscreenApplication()
-    {
-        if (!QGuiApplication::instance())
-            application_ = std::make_unique<QGuiApplication>(argc_, argv_);
-    }
-
-private:
-    char program_[13] = "corvalen-cli";
-    char platformOption_[10] = "-platform";
-    char platform_[10] = "offscreen";
-    int argc_ = 3;
-    char* argv_[4] = {program_, platformOption_, platform_, nullptr};
-    std::unique_ptr<QGuiApplication> application_;
-};
-
-// Draws onto an open file; false if the painter could not start or finish.
-bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const std::function<void(QPainter&)>& draw)
-{
-    if (svg) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&file);
-        generator.setSize(size);
-        generator.setViewBox(QRect(QPoint(0, 0), size));
-        generator.setTitle(title);
-        QPainter painter;
-        if (!painter.begin(&generator))
-            return false;
-        draw(painter);
-        return painter.end();
-    }
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    draw(painter);
-    painter.end();
-    return image.save(&file, "PNG");
-}
-
 constexpr int kSampleWidth = 32;
 constexpr int kSampleGap = 8;
 constexpr int kEntryGap = 28;
+
+// QPainter fills a stroke's outline against all of its edges at once, so a long
+// line costs far more per point than the same points in short pieces.
+constexpr std::size_t kPieceSegments = 64;
+
+void DrawDot(QPainter& painter, QPointF at)
+{
+    const QPen pen = painter.pen();
+    const qreal radius = std::max<qreal>(2.5, pen.widthF() * 1.5);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pen.color());
+    painter.drawEllipse(at, radius, radius);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(pen);
+}
+
+void DrawRun(QPainter& painter, std::span<const QPointF> run)
+{
+    if (run.size() == 1)
+        return DrawDot(painter, run.front());
+    const QPen original = painter.pen();
+    QPen pen = original;
+    const bool dashed = pen.style() != Qt::SolidLine;
+    // Pieces of a solid line meet in round caps, as its points meet in round joins.
+    if (!dashed && pen.joinStyle() == Qt::RoundJoin)
+        pen.setCapStyle(Qt::RoundCap);
+    const qreal dashUnit = std::max<qreal>(pen.widthF(), 1.0);
+    qreal travelled = 0;  // so that the dashes carry on from one piece to the next
+    for (std::size_t start = 0; start + 1 < run.size(); start += kPieceSegments) {
+        const std::span<const QPointF> piece = run.subspan(start, std::min(kPieceSegments + 1, run.size() - start));
+        if (dashed)
+            pen.setDashOffset(original.dashOffset() + travelled / dashUnit);
+        painter.setPen(pen);
+        painter.drawPolyline(piece.data(), static_cast<int>(piece.size()));
+        for (std::size_t i = 1; dashed && i < piece.size(); ++i)
+            travelled += std::hypot(piece[i].x() - piece[i - 1].x(), piece[i].y() - piece[i - 1].y());
+    }
+    painter.setPen(original);
+}
 
 int EntryWidth(const QFontMetrics& metrics, const LegendEntry& entry)
 {
@@ -119,11 +90,20 @@ QString FrequencyText(double hertz)
 
 void Polyline::Add(QPointF point)
 {
-    if (open_)
-        path_.lineTo(point);
-    else
-        path_.moveTo(point);
+    if (open_ && point == points_.back())
+        return;
+    if (!open_)
+        runStarts_.push_back(points_.size());
+    points_.push_back(point);
     open_ = true;
+}
+
+void Polyline::Draw(QPainter& painter) const
+{
+    for (std::size_t run = 0; run < runStarts_.size(); ++run) {
+        const std::size_t end = run + 1 < runStarts_.size() ? runStarts_[run + 1] : points_.size();
+        DrawRun(painter, std::span(points_).subspan(runStarts_[run], end - runStarts_[run]));
+    }
 }
 
 std::vector<LegendRow> LayOutLegend(QPainter& painter, std::span<const LegendEntry> entries, int width)
@@ -178,47 +158,6 @@ void DrawLegend(QPainter& painter, std::span<const LegendEntry> entries, const s
         middle += kLegendRowHeight;
     }
     painter.restore();
-}
-
-void Report(char* reason, std::size_t reasonSize, const QString& text)
-{
-    if (reasonSize == 0)
-        return;
-    const QByteArray bytes = text.toUtf8();
-    const std::size_t length = std::min(static_cast<std::size_t>(bytes.size()), reasonSize - 1);
-    std::memcpy(reason, bytes.constData(), length);
-    reason[length] = '\0';
-}
-
-int DrawToFile(const char* path, QSize size, const QString& title, const std::function<void(QPainter&)>& draw,
-               char* reason, std::size_t reasonSize)
-{
-    try {
-        // Declared first so that it is restored last, after the application's own notes on closing.
-        const QuietMessages quiet;
-        QString failure;
-        {
-            const OffscreenApplication application;
-            const QString fileName = QString::fromUtf8(path);
-            QSaveFile file(fileName);
-            bool written = file.open(QIODevice::WriteOnly)
-                           && Render(file, size, title, fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive),
-                                     draw);
-            failure = file.errorString();
-            written = written && file.commit();
-            if (written)
-                return 0;
-            if (failure.isEmpty())
-                failure = file.errorString();
-        }
-        Report(reason, reasonSize, failure);
-        return 1;
-    } catch (const std::exception& error) {
-        Report(reason, reasonSize, QString::fromUtf8(error.what()));
-    } catch (...) {
-        Report(reason, reasonSize, QStringLiteral("drawing failed"));
-    }
-    return 1;
 }
 
 }  // namespace corvalen::plot
