@@ -19,7 +19,7 @@ constexpr int kEntryGap = 28;
 
 // QPainter fills a stroke's outline against all of its edges at once, so a long
 // line costs far more per point than the same points in short pieces.
-constexpr std::size_t kPieceSegments = 64;
+constexpr std::size_t kPieceSegments = 16;
 
 void DrawDot(QPainter& painter, QPointF at)
 {

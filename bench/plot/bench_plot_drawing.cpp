@@ -89,7 +89,7 @@ void ToImage(benchmark::State& state, QSize size, Draw draw, bool png)
         if (png) {
             QBuffer file;
             file.open(QIODevice::WriteOnly);
-            image.save(&file, "PNG");
+            image.save(&file, "PNG", 80);
             state.counters["bytes"] = static_cast<double>(file.size());
         }
     }
