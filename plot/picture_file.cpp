@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "plot/picture_file.h"
 
+#include "plot/png_picture.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
 #include <QSvgGenerator>
 
-#include <png.h>
-
 #include <algorithm>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -59,42 +58,6 @@ private:
     std::unique_ptr<QGuiApplication> application_;
 };
 
-void WriteBytes(png_structp png, png_bytep bytes, std::size_t length)
-{
-    auto* file = static_cast<QIODevice*>(png_get_io_ptr(png));
-    if (file->write(reinterpret_cast<const char*>(bytes), static_cast<qint64>(length)) != static_cast<qint64>(length))
-        png_error(png, "write failed");
-}
-
-void FlushNothing(png_structp) {}
-
-// A chart is flat colours and smooth edges: unfiltered rows at zlib's fastest
-// level come out as small as Qt's own PNG writer makes them, in a fraction of
-// the time. Only plain values live here, as libpng's errors jump back to setjmp.
-bool WritePng(const QImage& image, QIODevice& file)
-{
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_set_write_fn(png, &file, WriteBytes, FlushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()), static_cast<png_uint_32>(image.height()), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_compression_level(png, 1);
-    png_write_info(png, info);
-    // Format_RGB32 holds each pixel as the word 0xffRRGGBB: in memory B, G, R and a filler byte.
-    png_set_bgr(png);
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
-    for (int y = 0; y < image.height(); ++y)
-        png_write_row(png, image.constScanLine(y));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
 // Draws onto an open file; false if the painter could not start or finish.
 bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const std::function<void(QPainter&)>& draw)
 {
@@ -110,7 +73,8 @@ bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const s
         draw(painter);
         return painter.end();
     }
-    QImage image(size, QImage::Format_RGB32);
+    PixelMemory memory(size);
+    QImage image = memory.Image();
     QPainter painter(&image);
     draw(painter);
     painter.end();
