@@ -4,9 +4,11 @@
 #include "widgets/font_family.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace corvalen::plot {
@@ -17,8 +19,8 @@ constexpr int kSampleWidth = 32;
 constexpr int kSampleGap = 8;
 constexpr int kEntryGap = 28;
 
-// QPainter fills a stroke's outline against all of its edges at once, so a long
-// line costs far more per point than the same points in short pieces.
+// QPainter's raster engine fills a stroke's outline against all of its edges at
+// once, so a long line costs far more per point than the same points in short pieces.
 constexpr std::size_t kPieceSegments = 16;
 
 void DrawDot(QPainter& painter, QPointF at)
@@ -29,30 +31,57 @@ void DrawDot(QPainter& painter, QPointF at)
     painter.setBrush(pen.color());
     painter.drawEllipse(at, radius, radius);
     painter.setBrush(Qt::NoBrush);
+}
+
+// A solid line as separate segments with square caps. The caps at a joint
+// cover all that a round join fills, and at a sharp corner a few tenths of a
+// pixel more; the stroker then makes no joins, which cost it several times
+// as much as the segments themselves.
+void DrawSolid(QPainter& painter, std::span<const QPointF> run)
+{
+    QPen pen = painter.pen();
+    pen.setCapStyle(Qt::SquareCap);
     painter.setPen(pen);
+    std::array<QLineF, kPieceSegments> piece;
+    std::size_t count = 0;
+    for (std::size_t i = 1; i < run.size(); ++i) {
+        piece[count++] = QLineF(run[i - 1], run[i]);
+        if (count == piece.size() || i + 1 == run.size()) {
+            painter.drawLines(piece.data(), static_cast<int>(count));
+            count = 0;
+        }
+    }
+}
+
+// A dashed line in pieces, each piece's dashes starting where the last one's ended.
+void DrawDashed(QPainter& painter, std::span<const QPointF> run)
+{
+    QPen pen = painter.pen();
+    const qreal firstOffset = pen.dashOffset();
+    const qreal dashUnit = std::max<qreal>(pen.widthF(), 1.0);
+    qreal travelled = 0;
+    for (std::size_t start = 0; start + 1 < run.size(); start += kPieceSegments) {
+        const std::span<const QPointF> piece = run.subspan(start, std::min(kPieceSegments + 1, run.size() - start));
+        pen.setDashOffset(firstOffset + travelled / dashUnit);
+        painter.setPen(pen);
+        painter.drawPolyline(piece.data(), static_cast<int>(piece.size()));
+        for (std::size_t i = 1; i < piece.size(); ++i)
+            travelled += std::hypot(piece[i].x() - piece[i - 1].x(), piece[i].y() - piece[i - 1].y());
+    }
 }
 
 void DrawRun(QPainter& painter, std::span<const QPointF> run)
 {
-    if (run.size() == 1)
-        return DrawDot(painter, run.front());
     const QPen original = painter.pen();
-    QPen pen = original;
-    const bool dashed = pen.style() != Qt::SolidLine;
-    // Pieces of a solid line meet in round caps, as its points meet in round joins.
-    if (!dashed && pen.joinStyle() == Qt::RoundJoin)
-        pen.setCapStyle(Qt::RoundCap);
-    const qreal dashUnit = std::max<qreal>(pen.widthF(), 1.0);
-    qreal travelled = 0;  // so that the dashes carry on from one piece to the next
-    for (std::size_t start = 0; start + 1 < run.size(); start += kPieceSegments) {
-        const std::span<const QPointF> piece = run.subspan(start, std::min(kPieceSegments + 1, run.size() - start));
-        if (dashed)
-            pen.setDashOffset(original.dashOffset() + travelled / dashUnit);
-        painter.setPen(pen);
-        painter.drawPolyline(piece.data(), static_cast<int>(piece.size()));
-        for (std::size_t i = 1; dashed && i < piece.size(); ++i)
-            travelled += std::hypot(piece[i].x() - piece[i - 1].x(), piece[i].y() - piece[i - 1].y());
-    }
+    const QPaintEngine* engine = painter.paintEngine();
+    if (run.size() == 1)
+        DrawDot(painter, run.front());
+    else if (engine && engine->type() != QPaintEngine::Raster)  // a vector file: its reader strokes the line
+        painter.drawPolyline(run.data(), static_cast<int>(run.size()));
+    else if (original.style() == Qt::SolidLine)
+        DrawSolid(painter, run);
+    else
+        DrawDashed(painter, run);
     painter.setPen(original);
 }
 
