@@ -33,40 +33,110 @@ void DrawDot(QPainter& painter, QPointF at)
     painter.setBrush(Qt::NoBrush);
 }
 
-// A solid line as separate segments with square caps. The caps at a joint
-// cover all that a round join fills, and at a sharp corner a few tenths of a
-// pixel more; the stroker then makes no joins, which cost it several times
-// as much as the segments themselves.
+// Segments with square caps, handed to the painter a piece at a time. Drawn
+// separately, the caps at a joint cover all that a round join fills, and at a
+// sharp corner a few tenths of a pixel more; the stroker then makes no joins,
+// which cost it several times as much as the segments themselves.
+class Segments {
+public:
+    explicit Segments(QPainter& painter) : painter_(painter)
+    {
+        QPen pen = painter.pen();
+        pen.setStyle(Qt::SolidLine);
+        pen.setCapStyle(Qt::SquareCap);
+        painter.setPen(pen);
+    }
+    ~Segments() { Flush(); }
+    Segments(const Segments&) = delete;
+    Segments& operator=(const Segments&) = delete;
+
+    void Add(QPointF from, QPointF to)
+    {
+        piece_[count_++] = QLineF(from, to);
+        if (count_ == piece_.size())
+            Flush();
+    }
+
+private:
+    void Flush()
+    {
+        if (count_ > 0)
+            painter_.drawLines(piece_.data(), static_cast<int>(count_));
+        count_ = 0;
+    }
+
+    QPainter& painter_;
+    std::array<QLineF, kPieceSegments> piece_;
+    std::size_t count_ = 0;
+};
+
+// A run measured along its length, to draw the parts of it between two distances.
+class Along {
+public:
+    explicit Along(std::span<const QPointF> run) : run_(run), distance_(run.size(), 0.0)
+    {
+        for (std::size_t i = 1; i < run.size(); ++i)
+            distance_[i] = distance_[i - 1] + QLineF(run[i - 1], run[i]).length();
+    }
+    qreal Length() const { return distance_.back(); }
+
+    // The part from `from` to `to` (ascending from one call to the next); a part
+    // of no length is a sliver in the run's direction, so that its caps have one.
+    void AddPart(qreal from, qreal to, Segments& segments)
+    {
+        while (segment_ + 2 < run_.size() && distance_[segment_ + 1] <= from)
+            ++segment_;
+        QPointF start = At(from);
+        for (std::size_t i = segment_ + 1; i + 1 < run_.size() && distance_[i] < to; ++i) {
+            segments.Add(start, run_[i]);
+            start = run_[i];
+        }
+        const QPointF end = to > from ? At(to) : At(from + 1e-3);
+        segments.Add(start, end);
+    }
+
+private:
+    QPointF At(qreal distance) const
+    {
+        std::size_t i = segment_;
+        while (i + 2 < run_.size() && distance_[i + 1] < distance)
+            ++i;
+        const qreal length = distance_[i + 1] - distance_[i];
+        return run_[i] + (run_[i + 1] - run_[i]) * ((distance - distance_[i]) / length);
+    }
+
+    std::span<const QPointF> run_;
+    std::vector<qreal> distance_;
+    std::size_t segment_ = 0;
+};
+
 void DrawSolid(QPainter& painter, std::span<const QPointF> run)
 {
-    QPen pen = painter.pen();
-    pen.setCapStyle(Qt::SquareCap);
-    painter.setPen(pen);
-    std::array<QLineF, kPieceSegments> piece;
-    std::size_t count = 0;
-    for (std::size_t i = 1; i < run.size(); ++i) {
-        piece[count++] = QLineF(run[i - 1], run[i]);
-        if (count == piece.size() || i + 1 == run.size()) {
-            painter.drawLines(piece.data(), static_cast<int>(count));
-            count = 0;
-        }
-    }
+    Segments segments(painter);
+    for (std::size_t i = 1; i < run.size(); ++i)
+        segments.Add(run[i - 1], run[i]);
 }
 
-// A dashed line in pieces, each piece's dashes starting where the last one's ended.
+// The pen's dash pattern laid along the run by hand: each dash is square-capped
+// segments pulled in by half a pen width at both ends, so that the caps end it
+// where the pen's flat caps would.
 void DrawDashed(QPainter& painter, std::span<const QPointF> run)
 {
-    QPen pen = painter.pen();
-    const qreal firstOffset = pen.dashOffset();
-    const qreal dashUnit = std::max<qreal>(pen.widthF(), 1.0);
-    qreal travelled = 0;
-    for (std::size_t start = 0; start + 1 < run.size(); start += kPieceSegments) {
-        const std::span<const QPointF> piece = run.subspan(start, std::min(kPieceSegments + 1, run.size() - start));
-        pen.setDashOffset(firstOffset + travelled / dashUnit);
-        painter.setPen(pen);
-        painter.drawPolyline(piece.data(), static_cast<int>(piece.size()));
-        for (std::size_t i = 1; i < piece.size(); ++i)
-            travelled += std::hypot(piece[i].x() - piece[i - 1].x(), piece[i].y() - piece[i - 1].y());
+    const QPen pen = painter.pen();
+    const qreal width = std::max<qreal>(pen.widthF(), 1.0);
+    const QList<qreal> pattern = pen.dashPattern();
+    Along along(run);
+    Segments segments(painter);
+    qreal start = -pen.dashOffset() * width;
+    for (qsizetype k = 0; start < along.Length(); k = (k + 1) % pattern.size()) {
+        const qreal end = start + std::max<qreal>(pattern[k], 0.01) * width;
+        if (k % 2 == 0 && end > 0) {
+            const qreal from = std::max<qreal>(start, 0.0);
+            const qreal to = std::min(end, along.Length());
+            const qreal middle = (from + to) / 2;
+            along.AddPart(std::min(from + width / 2, middle), std::max(to - width / 2, middle), segments);
+        }
+        start = end;
     }
 }
 
