@@ -7,6 +7,7 @@
 #include "plot/plot_module.h"
 #include "plot/smith_chart.h"
 #include "plot/sweep_chart.h"
+#include "plot/thinning.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -137,6 +138,24 @@ void SweepSvg(benchmark::State& state) { ToFile(state, SweepPlot(), corvalen_plo
 void SmithPng(benchmark::State& state) { ToFile(state, SmithPlot(), corvalen_plot_smith, "s.png"); }
 void SmithSvg(benchmark::State& state) { ToFile(state, SmithPlot(), corvalen_plot_smith, "s.svg"); }
 
+// How many points each trace keeps, at the scales of the pictures the module
+// writes: the unit circle 415 pixels across its radius; 984 pixels for the band
+// and 456 for the 1.6 dB that the sweep's values span.
+void Thinning(benchmark::State& state)
+{
+    const Data& d = TheData();
+    const QTransform smith(415, 0, 0, -415, 470, 505);
+    QTransform sweep;
+    sweep.scale(984 / (d.frequencyHz.back() - d.frequencyHz.front()), -456 / 1.6);
+    for (auto _ : state) {
+        const Polyline load = NearbyThinned(d.load.real, d.load.imaginary, smith);
+        const Polyline error = ColumnEnvelope(d.frequencyHz, d.errorDb, sweep);
+        state.counters["smith_load_points"] = static_cast<double>(load.Points());
+        state.counters["sweep_error_points"] = static_cast<double>(error.Points());
+    }
+}
+
+BENCHMARK(Thinning)->Unit(benchmark::kMillisecond);
 BENCHMARK(SweepOnScreen)->Unit(benchmark::kMillisecond);
 BENCHMARK(SweepPng)->Unit(benchmark::kMillisecond);
 BENCHMARK(SweepSvg)->Unit(benchmark::kMillisecond);
