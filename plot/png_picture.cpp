@@ -44,7 +44,8 @@ PixelMemory::PixelMemory(QSize size) : size_(size)
 {
 #ifdef CORVALEN_HAVE_MMAP
     const std::size_t huge = HugePageBytes();
-    const auto bytes = static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) * kBytesPerPixel;
+    const std::size_t bytes =
+        static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) * kBytesPerPixel;
     if (huge == 0 || bytes == 0)
         return;
     // A huge page more than needed, so that the pixels can start on a boundary.

@@ -14,7 +14,10 @@ namespace {
 // One pixel column's points, each kept with its place in the trace.
 class Column {
 public:
-    explicit Column(long index, QPointF point) : index_(index), first_(point), low_(point), high_(point), last_(point) {}
+    explicit Column(long index, QPointF point)
+        : index_(index), first_(point), low_(point), high_(point), last_(point)
+    {
+    }
     long Index() const { return index_; }
     void Take(QPointF point, std::size_t order)
     {
