@@ -125,6 +125,8 @@ void DrawDashed(QPainter& painter, std::span<const QPointF> run)
     const QPen pen = painter.pen();
     const qreal width = std::max<qreal>(pen.widthF(), 1.0);
     const QList<qreal> pattern = pen.dashPattern();
+    if (pattern.isEmpty())
+        return;
     Along along(run);
     Segments segments(painter);
     qreal start = -pen.dashOffset() * width;
