@@ -175,11 +175,13 @@ void DrawFixedCircle(QPainter& painter, const SmithTrace& trace, const Plane& pl
                QStringLiteral("|G| = %1, phase unknown").arg(trace.fixedGammaMagnitude, 0, 'f', 3), color, room);
 }
 
-// The indices of the first and last points with a value, or none.
+// The indices of the first and last points with a value and a frequency to label it, or none.
 std::vector<std::size_t> Ends(const SmithTrace& trace)
 {
     const std::size_t points = std::min({trace.frequencyHz.size(), trace.real.size(), trace.imaginary.size()});
-    const auto finite = [&](std::size_t i) { return std::isfinite(trace.real[i]) && std::isfinite(trace.imaginary[i]); };
+    const auto finite = [&](std::size_t i) {
+        return std::isfinite(trace.frequencyHz[i]) && std::isfinite(trace.real[i]) && std::isfinite(trace.imaginary[i]);
+    };
     std::size_t first = 0;
     while (first < points && !finite(first))
         ++first;
