@@ -4,86 +4,158 @@
 #include "widgets/font_family.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
-#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
-#include <QSaveFile>
-#include <QSvgGenerator>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <exception>
-#include <memory>
+#include <array>
+#include <cmath>
 
 namespace corvalen::plot {
 
 namespace {
 
-// Qt's own notes (missing runtime folder and the like) are no business of a
-// command-line user; real failures come back through the return value.
-void Quiet(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "corvalen-plot: %s\n", message.toLocal8Bit().constData());
-}
-
-// The caller's handler comes back on every way out, a throw from drawing included.
-class QuietMessages {
-public:
-    QuietMessages() : previous_(qInstallMessageHandler(Quiet)) {}
-    ~QuietMessages() { qInstallMessageHandler(previous_); }
-    QuietMessages(const QuietMessages&) = delete;
-    QuietMessages& operator=(const QuietMessages&) = delete;
-
-private:
-    QtMessageHandler previous_;
-};
-
-// No display is needed: the offscreen platform still gives fonts and painting.
-// Qt keeps references to argc and argv for the application's life, so they live here.
-class OffscreenApplication {
-public:
-    OffscreenApplication()
-    {
-        if (!QGuiApplication::instance())
-            application_ = std::make_unique<QGuiApplication>(argc_, argv_);
-    }
-
-private:
-    char program_[13] = "corvalen-cli";
-    char platformOption_[10] = "-platform";
-    char platform_[10] = "offscreen";
-    int argc_ = 3;
-    char* argv_[4] = {program_, platformOption_, platform_, nullptr};
-    std::unique_ptr<QGuiApplication> application_;
-};
-
-// Draws onto an open file; false if the painter could not start or finish.
-bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const std::function<void(QPainter&)>& draw)
-{
-    if (svg) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&file);
-        generator.setSize(size);
-        generator.setViewBox(QRect(QPoint(0, 0), size));
-        generator.setTitle(title);
-        QPainter painter;
-        if (!painter.begin(&generator))
-            return false;
-        draw(painter);
-        return painter.end();
-    }
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    draw(painter);
-    painter.end();
-    return image.save(&file, "PNG");
-}
-
 constexpr int kSampleWidth = 32;
 constexpr int kSampleGap = 8;
 constexpr int kEntryGap = 28;
+
+// QPainter's raster engine fills a stroke's outline against all of its edges at
+// once, so a long line costs far more per point than the same points in short pieces.
+constexpr std::size_t kPieceSegments = 16;
+
+void DrawDot(QPainter& painter, QPointF at)
+{
+    const QPen pen = painter.pen();
+    const qreal radius = std::max<qreal>(2.5, pen.widthF() * 1.5);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pen.color());
+    painter.drawEllipse(at, radius, radius);
+    painter.setBrush(Qt::NoBrush);
+}
+
+// Segments with square caps, handed to the painter a piece at a time. Drawn
+// separately, the caps at a joint cover all that a round join fills, and at a
+// sharp corner a few tenths of a pixel more; the stroker then makes no joins,
+// which cost it several times as much as the segments themselves.
+class Segments {
+public:
+    explicit Segments(QPainter& painter) : painter_(painter)
+    {
+        QPen pen = painter.pen();
+        pen.setStyle(Qt::SolidLine);
+        pen.setCapStyle(Qt::SquareCap);
+        painter.setPen(pen);
+    }
+    ~Segments() { Flush(); }
+    Segments(const Segments&) = delete;
+    Segments& operator=(const Segments&) = delete;
+
+    void Add(QPointF from, QPointF to)
+    {
+        piece_[count_++] = QLineF(from, to);
+        if (count_ == piece_.size())
+            Flush();
+    }
+
+private:
+    void Flush()
+    {
+        if (count_ > 0)
+            painter_.drawLines(piece_.data(), static_cast<int>(count_));
+        count_ = 0;
+    }
+
+    QPainter& painter_;
+    std::array<QLineF, kPieceSegments> piece_;
+    std::size_t count_ = 0;
+};
+
+// A run measured along its length, to draw the parts of it between two distances.
+class Along {
+public:
+    explicit Along(std::span<const QPointF> run) : run_(run), distance_(run.size(), 0.0)
+    {
+        for (std::size_t i = 1; i < run.size(); ++i)
+            distance_[i] = distance_[i - 1] + QLineF(run[i - 1], run[i]).length();
+    }
+    qreal Length() const { return distance_.back(); }
+
+    // The part from `from` to `to` (ascending from one call to the next); a part
+    // of no length is a sliver in the run's direction, so that its caps have one.
+    void AddPart(qreal from, qreal to, Segments& segments)
+    {
+        while (segment_ + 2 < run_.size() && distance_[segment_ + 1] <= from)
+            ++segment_;
+        QPointF start = At(from);
+        for (std::size_t i = segment_ + 1; i + 1 < run_.size() && distance_[i] < to; ++i) {
+            segments.Add(start, run_[i]);
+            start = run_[i];
+        }
+        const QPointF end = to > from ? At(to) : At(from + 1e-3);
+        segments.Add(start, end);
+    }
+
+private:
+    QPointF At(qreal distance) const
+    {
+        std::size_t i = segment_;
+        while (i + 2 < run_.size() && distance_[i + 1] < distance)
+            ++i;
+        const qreal length = distance_[i + 1] - distance_[i];
+        return run_[i] + (run_[i + 1] - run_[i]) * ((distance - distance_[i]) / length);
+    }
+
+    std::span<const QPointF> run_;
+    std::vector<qreal> distance_;
+    std::size_t segment_ = 0;
+};
+
+void DrawSolid(QPainter& painter, std::span<const QPointF> run)
+{
+    Segments segments(painter);
+    for (std::size_t i = 1; i < run.size(); ++i)
+        segments.Add(run[i - 1], run[i]);
+}
+
+// The pen's dash pattern laid along the run by hand: each dash is square-capped
+// segments pulled in by half a pen width at both ends, so that the caps end it
+// where the pen's flat caps would.
+void DrawDashed(QPainter& painter, std::span<const QPointF> run)
+{
+    const QPen pen = painter.pen();
+    const qreal width = std::max<qreal>(pen.widthF(), 1.0);
+    const QList<qreal> pattern = pen.dashPattern();
+    if (pattern.isEmpty())
+        return;
+    Along along(run);
+    Segments segments(painter);
+    qreal start = -pen.dashOffset() * width;
+    for (qsizetype k = 0; start < along.Length(); k = (k + 1) % pattern.size()) {
+        const qreal end = start + std::max<qreal>(pattern[k], 0.01) * width;
+        if (k % 2 == 0 && end > 0) {
+            const qreal from = std::max<qreal>(start, 0.0);
+            const qreal to = std::min(end, along.Length());
+            const qreal middle = (from + to) / 2;
+            along.AddPart(std::min(from + width / 2, middle), std::max(to - width / 2, middle), segments);
+        }
+        start = end;
+    }
+}
+
+void DrawRun(QPainter& painter, std::span<const QPointF> run)
+{
+    const QPen original = painter.pen();
+    const QPaintEngine* engine = painter.paintEngine();
+    if (run.size() == 1)
+        DrawDot(painter, run.front());
+    else if (engine && engine->type() != QPaintEngine::Raster)  // a vector file: its reader strokes the line
+        painter.drawPolyline(run.data(), static_cast<int>(run.size()));
+    else if (original.style() == Qt::SolidLine)
+        DrawSolid(painter, run);
+    else
+        DrawDashed(painter, run);
+    painter.setPen(original);
+}
 
 int EntryWidth(const QFontMetrics& metrics, const LegendEntry& entry)
 {
@@ -119,11 +191,20 @@ QString FrequencyText(double hertz)
 
 void Polyline::Add(QPointF point)
 {
-    if (open_)
-        path_.lineTo(point);
-    else
-        path_.moveTo(point);
+    if (open_ && point == points_.back())
+        return;
+    if (!open_)
+        runStarts_.push_back(points_.size());
+    points_.push_back(point);
     open_ = true;
+}
+
+void Polyline::Draw(QPainter& painter) const
+{
+    for (std::size_t run = 0; run < runStarts_.size(); ++run) {
+        const std::size_t end = run + 1 < runStarts_.size() ? runStarts_[run + 1] : points_.size();
+        DrawRun(painter, std::span(points_).subspan(runStarts_[run], end - runStarts_[run]));
+    }
 }
 
 std::vector<LegendRow> LayOutLegend(QPainter& painter, std::span<const LegendEntry> entries, int width)
@@ -178,47 +259,6 @@ void DrawLegend(QPainter& painter, std::span<const LegendEntry> entries, const s
         middle += kLegendRowHeight;
     }
     painter.restore();
-}
-
-void Report(char* reason, std::size_t reasonSize, const QString& text)
-{
-    if (reasonSize == 0)
-        return;
-    const QByteArray bytes = text.toUtf8();
-    const std::size_t length = std::min(static_cast<std::size_t>(bytes.size()), reasonSize - 1);
-    std::memcpy(reason, bytes.constData(), length);
-    reason[length] = '\0';
-}
-
-int DrawToFile(const char* path, QSize size, const QString& title, const std::function<void(QPainter&)>& draw,
-               char* reason, std::size_t reasonSize)
-{
-    try {
-        // Declared first so that it is restored last, after the application's own notes on closing.
-        const QuietMessages quiet;
-        QString failure;
-        {
-            const OffscreenApplication application;
-            const QString fileName = QString::fromUtf8(path);
-            QSaveFile file(fileName);
-            bool written = file.open(QIODevice::WriteOnly)
-                           && Render(file, size, title, fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive),
-                                     draw);
-            failure = file.errorString();
-            written = written && file.commit();
-            if (written)
-                return 0;
-            if (failure.isEmpty())
-                failure = file.errorString();
-        }
-        Report(reason, reasonSize, failure);
-        return 1;
-    } catch (const std::exception& error) {
-        Report(reason, reasonSize, QString::fromUtf8(error.what()));
-    } catch (...) {
-        Report(reason, reasonSize, QStringLiteral("drawing failed"));
-    }
-    return 1;
 }
 
 }  // namespace corvalen::plot

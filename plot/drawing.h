@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// What the sweep plot and the Smith chart share: starting Qt without a display,
-// writing the picture safely, fonts, frequency texts, thinned paths and the legend.
+// What the sweep plot and the Smith chart share: fonts, frequency texts, traces
+// and the legend.
 
 #include <QFont>
-#include <QPainterPath>
 #include <QPen>
-#include <QSize>
+#include <QPointF>
 #include <QString>
 
 #include <cstddef>
-#include <functional>
 #include <span>
 #include <vector>
 
@@ -32,16 +30,19 @@ FrequencyUnit UnitFor(double hertz);
 // "100 MHz", "2.45 GHz", "6 GHz".
 QString FrequencyText(double hertz);
 
-// Builds a path from points in order; a break (a point with no finite value)
-// ends the line, and the next point starts a new one.
+// A trace as it is drawn: runs of joined points. Where a value is missing the
+// line stops, and the next point starts a new run.
 class Polyline {
 public:
-    void Add(QPointF point);
+    void Add(QPointF point);  // a repeat of the last point adds nothing
     void Break() { open_ = false; }
-    const QPainterPath& Path() const { return path_; }
+    std::size_t Points() const { return points_.size(); }
+    // Strokes each run with the painter's pen; a run of one point is a dot.
+    void Draw(QPainter& painter) const;
 
 private:
-    QPainterPath path_;
+    std::vector<QPointF> points_;
+    std::vector<std::size_t> runStarts_;
     bool open_ = false;
 };
 
@@ -66,16 +67,5 @@ inline constexpr int kLegendRowHeight = 26;
 // Draws the rows centred on `centreX`, the first row's middle at `topMiddleY`.
 void DrawLegend(QPainter& painter, std::span<const LegendEntry> entries, const std::vector<LegendRow>& rows,
                 int centreX, int topMiddleY, int width);
-
-// Everything an entry point does around its drawing: starts a display-less Qt
-// if the process has none, draws onto an SVG or PNG written
-// through QSaveFile (so a failure leaves nothing at `path`), keeps Qt's notes
-// off stderr and restores the caller's message handler however it ends.
-// Returns 0, or 1 with the reason copied into `reason`.
-int DrawToFile(const char* path, QSize size, const QString& title, const std::function<void(QPainter&)>& draw,
-               char* reason, std::size_t reasonSize);
-
-// Copies the text into the caller's buffer, cut to reasonSize - 1 bytes.
-void Report(char* reason, std::size_t reasonSize, const QString& text);
 
 }  // namespace corvalen::plot

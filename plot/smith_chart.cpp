@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-// corvalen-plot: the load's reflection and the conjugate of the source's on an
-// impedance Smith chart. Where the two traces meet, Gs = conj(GL): the pair is
-// conjugate-matched at that frequency.
-
-#include "plot/plot_module.h"
+#include "plot/smith_chart.h"
 
 #include "plot/drawing.h"
+#include "plot/thinning.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
+#include <QTransform>
 
 #include <algorithm>
 #include <array>
@@ -15,12 +15,10 @@
 #include <numbers>
 #include <vector>
 
+namespace corvalen::plot {
+
 namespace {
 
-using namespace corvalen::plot;
-
-constexpr int kWidth = 940;
-constexpr int kHeight = 1000;
 constexpr int kTitleBottom = 50;
 constexpr int kLabelRoom = 40;  // outside the unit circle, for the reactance labels
 
@@ -28,10 +26,17 @@ const QColor kLoadColor(0xc0, 0x39, 0x2b);
 const QColor kSourceColor(0x21, 0x61, 0xa8);
 
 // The reflection plane to pixels: the unit circle of `radius` around `centre`.
-struct Chart {
+struct Plane {
     QPointF centre;
     qreal radius;
     QPointF Map(double re, double im) const { return {centre.x() + radius * re, centre.y() - radius * im}; }
+    QTransform ToPixels() const { return {radius, 0, 0, -radius, centre.x(), centre.y()}; }
+};
+
+// Where labels may go, and the boxes of those already placed, which no later label covers.
+struct LabelRoom {
+    QRectF bounds;
+    std::vector<QRectF> taken;
 };
 
 // Grid values of normalised resistance and reactance, as on printed charts.
@@ -42,74 +47,85 @@ QString GridText(double value)
     return QString::number(value, 'g', 3);
 }
 
-void DrawGrid(QPainter& painter, const Chart& chart, std::vector<QRectF>& taken)
+// Where z = jx meets the rim: G = (x^2 - 1 + 2jx) / (x^2 + 1).
+QPointF RimPoint(double x)
 {
-    const QPen line(QColor(0xc8, 0xc8, 0xc8), 1.0);
+    return {(x * x - 1) / (x * x + 1), 2 * x / (x * x + 1)};
+}
+
+// Reactance x: the part inside the unit circle of the circle centred at 1 + j/x,
+// from G = 1 to where z = jx meets the rim.
+void DrawReactanceArc(QPainter& painter, const Plane& plane, double x)
+{
+    const QPointF centre = plane.Map(1, 1 / x);
+    const qreal radius = plane.radius / std::abs(x);
+    const QPointF rim = RimPoint(x);
+    const double startDegrees = std::atan2(rim.y() - 1 / x, rim.x() - 1) * 180 / std::numbers::pi;
+    const double sweepDegrees = std::remainder((x > 0 ? -90.0 : 90.0) - startDegrees, 360.0);
+    const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    QPainterPath arc;
+    arc.arcMoveTo(box, startDegrees);
+    arc.arcTo(box, startDegrees, sweepDegrees);
+    painter.drawPath(arc);
+}
+
+void DrawGridLines(QPainter& painter, const Plane& plane)
+{
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(line);
+    painter.setPen(QPen(QColor(0xc8, 0xc8, 0xc8), 1.0));
     // Resistance r: the circle through G = 1 centred at r / (1 + r) on the real axis.
     for (const double r : kGridValues)
-        painter.drawEllipse(chart.Map(r / (1 + r), 0), chart.radius / (1 + r), chart.radius / (1 + r));
-    // Reactance x: the part inside the unit circle of the circle centred at
-    // 1 + j/x, from G = 1 to where z = jx meets the rim.
+        painter.drawEllipse(plane.Map(r / (1 + r), 0), plane.radius / (1 + r), plane.radius / (1 + r));
     for (const double magnitude : kGridValues) {
-        for (const double x : {magnitude, -magnitude}) {
-            const QPointF centre = chart.Map(1, 1 / x);
-            const qreal radius = chart.radius / std::abs(x);
-            const double rimRe = (x * x - 1) / (x * x + 1);
-            const double rimIm = 2 * x / (x * x + 1);
-            const double startDegrees = std::atan2(rimIm - 1 / x, rimRe - 1) * 180 / std::numbers::pi;
-            const double endDegrees = x > 0 ? -90.0 : 90.0;
-            double sweep = std::remainder(endDegrees - startDegrees, 360.0);
-            QPainterPath arc;
-            const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
-            arc.arcMoveTo(box, startDegrees);
-            arc.arcTo(box, startDegrees, sweep);
-            painter.drawPath(arc);
-        }
+        DrawReactanceArc(painter, plane, magnitude);
+        DrawReactanceArc(painter, plane, -magnitude);
     }
     painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1.0));
-    painter.drawLine(chart.Map(-1, 0), chart.Map(1, 0));
+    painter.drawLine(plane.Map(-1, 0), plane.Map(1, 0));
     painter.setPen(QPen(QColor(0x40, 0x40, 0x40), 1.4));
-    painter.drawEllipse(chart.centre, chart.radius, chart.radius);
+    painter.drawEllipse(plane.centre, plane.radius, plane.radius);
+}
 
+// A label just outside the rim, in the direction of `onRim` (a point of the unit circle).
+void DrawRimLabel(QPainter& painter, const Plane& plane, QPointF onRim, const QString& text, LabelRoom& room)
+{
+    const QFontMetrics metrics = painter.fontMetrics();
+    const qreal w = metrics.horizontalAdvance(text) + 4;
+    const qreal h = metrics.height();
+    const qreal reach = plane.radius + 6 + 0.5 * std::hypot(w * onRim.x(), h * onRim.y());
+    const QPointF middle(plane.centre.x() + reach * onRim.x(), plane.centre.y() - reach * onRim.y());
+    const QRectF box(middle.x() - w / 2, middle.y() - h / 2, w, h);
+    painter.drawText(box, Qt::AlignCenter, text);
+    room.taken.push_back(box);
+}
+
+void DrawGridLabels(QPainter& painter, const Plane& plane, LabelRoom& room)
+{
     painter.setFont(Font(12));
     const QFontMetrics metrics = painter.fontMetrics();
     painter.setPen(QColor(0x55, 0x55, 0x55));
     // Resistance labels on the real axis, left of where each circle crosses it.
     for (const double r : kGridValues) {
-        const QPointF at = chart.Map((r - 1) / (r + 1), 0);
+        const QPointF at = plane.Map((r - 1) / (r + 1), 0);
         const QString text = GridText(r);
         const QRectF box(at.x() - metrics.horizontalAdvance(text) - 3, at.y() - metrics.height() - 1,
                          metrics.horizontalAdvance(text), metrics.height());
         painter.drawText(box, Qt::AlignRight | Qt::AlignBottom, text);
-        taken.push_back(box);
+        room.taken.push_back(box);
     }
-    // Reactance labels just outside the rim, where each arc ends; 0 and infinity on the axis.
-    const auto outside = [&](double re, double im, const QString& text) {
-        const qreal w = metrics.horizontalAdvance(text) + 4;
-        const qreal h = metrics.height();
-        const qreal reach = chart.radius + 6 + 0.5 * std::hypot(w * re, h * im);
-        const QPointF middle(chart.centre.x() + reach * re, chart.centre.y() - reach * im);
-        const QRectF box(middle.x() - w / 2, middle.y() - h / 2, w, h);
-        painter.drawText(box, Qt::AlignCenter, text);
-        taken.push_back(box);
-    };
+    // Reactance labels where each arc ends; 0 and infinity on the axis.
     for (const double magnitude : kGridValues) {
-        for (const double x : {magnitude, -magnitude}) {
-            const double re = (x * x - 1) / (x * x + 1);
-            const double im = 2 * x / (x * x + 1);
-            outside(re, im, (x > 0 ? QStringLiteral("+j") : QStringLiteral("\u2212j")) + GridText(magnitude));
-        }
+        DrawRimLabel(painter, plane, RimPoint(magnitude), QStringLiteral("+j") + GridText(magnitude), room);
+        DrawRimLabel(painter, plane, RimPoint(-magnitude), QStringLiteral("\u2212j") + GridText(magnitude), room);
     }
-    outside(-1, 0, QStringLiteral("0"));
-    outside(1, 0, QStringLiteral("\u221e"));
+    DrawRimLabel(painter, plane, QPointF(-1, 0), QStringLiteral("0"), room);
+    DrawRimLabel(painter, plane, QPointF(1, 0), QStringLiteral("\u221e"), room);
 }
 
 // Places a text near `anchor`, away from `centre`, in the first of eight
-// directions where it covers no other label and stays on the picture.
+// directions where it covers no other label and stays within the room's bounds.
 void PlaceLabel(QPainter& painter, QPointF anchor, QPointF centre, const QString& text, const QColor& color,
-                std::vector<QRectF>& taken)
+                LabelRoom& room)
 {
     const QFontMetrics metrics = painter.fontMetrics();
     const qreal w = metrics.horizontalAdvance(text) + 8;
@@ -124,11 +140,10 @@ void PlaceLabel(QPainter& painter, QPointF anchor, QPointF centre, const QString
         const qreal reach = (turn < 8 ? 10.0 : 28.0);
         const QPointF middle(anchor.x() + std::cos(angle) * (reach + w / 2), anchor.y() + std::sin(angle) * (reach + h / 2));
         const QRectF box(middle.x() - w / 2, middle.y() - h / 2, w, h);
-        const bool inside = box.left() >= 2 && box.right() <= kWidth - 2 && box.top() >= kTitleBottom
-                            && box.bottom() <= kHeight - 2;
         if (chosen.isNull())
             chosen = box;
-        if (inside && std::none_of(taken.begin(), taken.end(), [&](const QRectF& r) { return r.intersects(box); })) {
+        const auto covers = [&](const QRectF& other) { return other.intersects(box); };
+        if (room.bounds.contains(box) && std::none_of(room.taken.begin(), room.taken.end(), covers)) {
             chosen = box;
             break;
         }
@@ -139,156 +154,125 @@ void PlaceLabel(QPainter& painter, QPointF anchor, QPointF centre, const QString
     painter.setBrush(Qt::NoBrush);
     painter.setPen(color.darker(125));
     painter.drawText(chosen, Qt::AlignCenter, text);
-    taken.push_back(chosen);
+    room.taken.push_back(chosen);
 }
 
-// One path through the trace; a point is kept only once it has moved half a
-// pixel from the last one kept, so a hundred thousand frequencies draw as fast
-// and as small as the curve's length in pixels. A point without a finite value
-// breaks the line.
-QPainterPath TracePath(const CorvalenSmithTrace& trace, const Chart& chart)
+// A fixed |G| with its phase unknown: every point of this circle is possible.
+// The two sides' dashes are offset, so equal circles show both colours in turn.
+void DrawFixedCircle(QPainter& painter, const SmithTrace& trace, const Plane& plane, const QColor& color,
+                     double labelDegrees, qreal dashOffset, LabelRoom& room)
 {
-    Polyline line;
-    bool open = false;
-    QPointF kept, pending;
-    bool hasPending = false;
-    const auto finish = [&] {
-        if (hasPending)
-            line.Add(pending);
-        hasPending = false;
+    const qreal radius = plane.radius * trace.fixedGammaMagnitude;
+    QPen dashed(color, 2.0, Qt::DashLine, Qt::FlatCap);
+    dashed.setDashOffset(dashOffset);
+    painter.setPen(dashed);
+    painter.setBrush(radius < 2 ? QBrush(color) : QBrush(Qt::NoBrush));
+    painter.drawEllipse(plane.centre, std::max<qreal>(radius, 2), std::max<qreal>(radius, 2));
+    painter.setBrush(Qt::NoBrush);
+    const double angle = labelDegrees * std::numbers::pi / 180;
+    const QPointF anchor(plane.centre.x() + radius * std::cos(angle), plane.centre.y() - radius * std::sin(angle));
+    PlaceLabel(painter, anchor, plane.centre,
+               QStringLiteral("|G| = %1, phase unknown").arg(trace.fixedGammaMagnitude, 0, 'f', 3), color, room);
+}
+
+// The indices of the first and last points with a value and a frequency to label it, or none.
+std::vector<std::size_t> Ends(const SmithTrace& trace)
+{
+    const std::size_t points = std::min({trace.frequencyHz.size(), trace.real.size(), trace.imaginary.size()});
+    const auto finite = [&](std::size_t i) {
+        return std::isfinite(trace.frequencyHz[i]) && std::isfinite(trace.real[i]) && std::isfinite(trace.imaginary[i]);
     };
-    for (std::size_t i = 0; i < trace.points; ++i) {
-        if (!std::isfinite(trace.real[i]) || !std::isfinite(trace.imaginary[i])) {
-            finish();
-            line.Break();
-            open = false;
-            continue;
-        }
-        const QPointF point = chart.Map(trace.real[i], trace.imaginary[i]);
-        if (open && std::abs(point.x() - kept.x()) < 0.5 && std::abs(point.y() - kept.y()) < 0.5) {
-            pending = point;
-            hasPending = true;
-            continue;
-        }
-        hasPending = false;
-        line.Add(point);
-        kept = point;
-        open = true;
-    }
-    finish();
-    return line.Path();
-}
-
-// The first and last points that have a value, as indices; none when every point lacks one.
-std::pair<std::size_t, std::size_t> Ends(const CorvalenSmithTrace& trace)
-{
-    const auto finite = [&](std::size_t i) { return std::isfinite(trace.real[i]) && std::isfinite(trace.imaginary[i]); };
     std::size_t first = 0;
-    while (first < trace.points && !finite(first))
+    while (first < points && !finite(first))
         ++first;
-    std::size_t last = trace.points;
+    std::size_t last = points;
     while (last > first && !finite(last - 1))
         --last;
-    return {first, last};
+    if (first == last)
+        return {};
+    return last - 1 == first ? std::vector{first} : std::vector{first, last - 1};
 }
 
-void DrawTrace(QPainter& painter, const CorvalenSmithTrace& trace, const Chart& chart, const QColor& color,
-               double labelDegrees, qreal dashOffset, std::vector<QRectF>& taken)
+// The trace, a dot at each end and the ends' frequencies; a band too narrow to
+// tell its ends apart in the label's digits is labelled once.
+void DrawMeasured(QPainter& painter, const SmithTrace& trace, const Plane& plane, const QColor& color,
+                  LabelRoom& room)
 {
-    painter.setFont(Font(13));
-    if (trace.points == 0) {
-        // A fixed |G| with its phase unknown: every point of this circle is possible.
-        // The two sides' dashes are offset, so equal circles show both colours in turn.
-        const qreal radius = chart.radius * trace.fixedGammaMagnitude;
-        QPen dashed(color, 2.0, Qt::DashLine, Qt::FlatCap);
-        dashed.setDashOffset(dashOffset);
-        painter.setPen(dashed);
-        painter.setBrush(radius < 2 ? QBrush(color) : QBrush(Qt::NoBrush));
-        painter.drawEllipse(chart.centre, std::max<qreal>(radius, 2), std::max<qreal>(radius, 2));
-        painter.setBrush(Qt::NoBrush);
-        const double angle = labelDegrees * std::numbers::pi / 180;
-        const QPointF anchor(chart.centre.x() + radius * std::cos(angle), chart.centre.y() - radius * std::sin(angle));
-        PlaceLabel(painter, anchor, chart.centre,
-                   QStringLiteral("|G| = %1, phase unknown").arg(trace.fixedGammaMagnitude, 0, 'f', 3), color, taken);
-        return;
-    }
     painter.setPen(QPen(color, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(TracePath(trace, chart));
-    const auto [first, last] = Ends(trace);
-    if (first == last)
-        return;
-    std::vector<std::size_t> ends{first};
-    if (last - 1 != first)
-        ends.push_back(last - 1);
+    NearbyThinned(trace.real, trace.imaginary, plane.ToPixels()).Draw(painter);
+    std::vector<std::size_t> ends = Ends(trace);
     for (const std::size_t i : ends) {
-        const QPointF at = chart.Map(trace.real[i], trace.imaginary[i]);
+        const QPointF at = plane.Map(trace.real[i], trace.imaginary[i]);
         painter.setPen(QPen(Qt::white, 1.2));
         painter.setBrush(color);
         painter.drawEllipse(at, 4.5, 4.5);
-        taken.push_back(QRectF(at.x() - 5, at.y() - 5, 10, 10));
+        room.taken.push_back(QRectF(at.x() - 5, at.y() - 5, 10, 10));
     }
+    if (ends.size() == 2 && FrequencyText(trace.frequencyHz[ends[0]]) == FrequencyText(trace.frequencyHz[ends[1]]))
+        ends.pop_back();
     for (const std::size_t i : ends)
-        PlaceLabel(painter, chart.Map(trace.real[i], trace.imaginary[i]), chart.centre,
-                   FrequencyText(trace.frequencyHz[i]), color, taken);
+        PlaceLabel(painter, plane.Map(trace.real[i], trace.imaginary[i]), plane.centre,
+                   FrequencyText(trace.frequencyHz[i]), color, room);
 }
 
-void Draw(QPainter& painter, const CorvalenSmithChart& chart)
+void DrawTrace(QPainter& painter, const SmithTrace& trace, const Plane& plane, const QColor& color,
+               double labelDegrees, qreal dashOffset, LabelRoom& room)
 {
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(QRect(0, 0, kWidth, kHeight), Qt::white);
-
-    const QString load = QString::fromUtf8(chart.load.name ? chart.load.name : "");
-    const QString source = QString::fromUtf8(chart.sourceConjugate.name ? chart.sourceConjugate.name : "");
-    const auto entry = [](const CorvalenSmithTrace& trace, const QColor& color, const QString& text) {
-        return trace.points == 0 ? LegendEntry{QPen(color, 2.0, Qt::DashLine), text + QStringLiteral(" (|G| fixed)")}
-                                 : LegendEntry{QPen(color, 1.8), text, true};
-    };
-    const std::vector<LegendEntry> legend{
-        entry(chart.load, kLoadColor, QStringLiteral("load %1").arg(load)),
-        entry(chart.sourceConjugate, kSourceColor, QStringLiteral("source %1, conjugated").arg(source)),
-        {QPen(Qt::NoPen), QStringLiteral("Where the traces meet, the pair is conjugate-matched.")},
-    };
-    const int legendWidth = kWidth - 40;
-    const std::vector<LegendRow> rows = LayOutLegend(painter, legend, legendWidth);
-    const int legendTop = kHeight - 14 - static_cast<int>(rows.size()) * kLegendRowHeight;
-
-    const qreal room = std::min<qreal>(kWidth, legendTop - kTitleBottom) / 2.0 - kLabelRoom;
-    const Chart plane{QPointF(kWidth / 2.0, (kTitleBottom + legendTop) / 2.0), room};
-
-    painter.setFont(Font(19, true));
-    painter.setPen(Qt::black);
-    painter.drawText(QRect(0, 14, kWidth, 30), Qt::AlignHCenter,
-                     painter.fontMetrics().elidedText(
-                         QStringLiteral("Load %1 and the conjugate of source %2").arg(load, source), Qt::ElideMiddle,
-                         kWidth - 40));
-
-    std::vector<QRectF> taken;
-    DrawGrid(painter, plane, taken);
-    painter.save();
-    painter.setClipRect(QRect(0, kTitleBottom, kWidth, legendTop - kTitleBottom));
-    DrawTrace(painter, chart.load, plane, kLoadColor, 60, 0, taken);
-    DrawTrace(painter, chart.sourceConjugate, plane, kSourceColor, 120, 3, taken);
-    painter.restore();
-
-    DrawLegend(painter, legend, rows, kWidth / 2, legendTop + kLegendRowHeight / 2, legendWidth);
+    painter.setFont(Font(13));
+    if (trace.real.empty())
+        DrawFixedCircle(painter, trace, plane, color, labelDegrees, dashOffset, room);
+    else
+        DrawMeasured(painter, trace, plane, color, room);
 }
 
-bool Drawable(const CorvalenSmithTrace& trace)
+LegendEntry EntryFor(const SmithTrace& trace, const QColor& color, const QString& text)
 {
-    return trace.points == 0 ? trace.fixedGammaMagnitude >= 0 && trace.fixedGammaMagnitude <= 1
-                             : trace.frequencyHz && trace.real && trace.imaginary;
+    if (trace.real.empty())
+        return {QPen(color, 2.0, Qt::DashLine), text + QStringLiteral(" (|G| fixed)")};
+    return {QPen(color, 1.8), text, true};
 }
 
 }  // namespace
 
-extern "C" [[gnu::visibility("default")]] int corvalen_plot_smith(const CorvalenSmithChart* chart, char* reason,
-                                                                  std::size_t reasonSize)
+void DrawSmithChart(QPainter& painter, QSize size, const SmithChart& chart)
 {
-    if (!chart || !Drawable(chart->load) || !Drawable(chart->sourceConjugate)) {
-        Report(reason, reasonSize, QStringLiteral("nothing to draw"));
-        return 1;
-    }
-    return DrawToFile(chart->path, QSize(kWidth, kHeight), QStringLiteral("Conjugate match on the Smith chart"),
-                      [chart](QPainter& painter) { Draw(painter, *chart); }, reason, reasonSize);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+
+    const QString& load = chart.load.name;
+    const QString& source = chart.sourceConjugate.name;
+    const std::vector<LegendEntry> legend{
+        EntryFor(chart.load, kLoadColor, QStringLiteral("load %1").arg(load)),
+        EntryFor(chart.sourceConjugate, kSourceColor, QStringLiteral("source %1, conjugated").arg(source)),
+        {QPen(Qt::NoPen), QStringLiteral("Where the traces meet, the pair is conjugate-matched.")},
+    };
+    const int width = size.width();
+    const int legendWidth = width - 40;
+    const std::vector<LegendRow> rows = LayOutLegend(painter, legend, legendWidth);
+    const int legendTop = size.height() - 14 - static_cast<int>(rows.size()) * kLegendRowHeight;
+    const qreal radius = std::max<qreal>(1.0, std::min(width, legendTop - kTitleBottom) / 2.0 - kLabelRoom);
+    const Plane plane{QPointF(width / 2.0, (kTitleBottom + legendTop) / 2.0), radius};
+
+    painter.setFont(Font(19, true));
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(0, 14, width, 30), Qt::AlignHCenter,
+                     painter.fontMetrics().elidedText(
+                         QStringLiteral("Load %1 and the conjugate of source %2").arg(load, source), Qt::ElideMiddle,
+                         width - 40));
+
+    LabelRoom room{QRectF(2, kTitleBottom, width - 4, size.height() - kTitleBottom - 2), {}};
+    DrawGridLines(painter, plane);
+    DrawGridLabels(painter, plane, room);
+    painter.save();
+    painter.setClipRect(QRect(0, kTitleBottom, width, legendTop - kTitleBottom));
+    DrawTrace(painter, chart.load, plane, kLoadColor, 60, 0, room);
+    DrawTrace(painter, chart.sourceConjugate, plane, kSourceColor, 120, 3, room);
+    painter.restore();
+
+    DrawLegend(painter, legend, rows, width / 2, legendTop + kLegendRowHeight / 2, legendWidth);
+    painter.restore();
 }
+
+}  // namespace corvalen::plot
