@@ -114,8 +114,10 @@ const char* ShortDecimal(const char* p, const char* const end, int decimalExpone
 
 bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value)
 {
+    // An empty view may have no data at all: its end is then null, like a failure.
     const char* const end = token.data() + token.size();
-    return ShortDecimal(token.data(), end, decimalExponent, value) == end;
+    const char* const after = ShortDecimal(token.data(), end, decimalExponent, value);
+    return after != nullptr && after == end;
 }
 
 bool ReadShortNumber(std::string_view& text, double& value)
@@ -129,6 +131,52 @@ bool ReadShortNumber(std::string_view& text, double& value)
         return false;
     text.remove_prefix(static_cast<std::size_t>(after - text.data()));
     return true;
+}
+
+bool LooksNumeric(std::string_view token)
+{
+    const char* p = token.data();
+    const char* const end = p + token.size();
+    const auto digits = [&] {
+        const char* const start = p;
+        while (p != end && *p >= '0' && *p <= '9')
+            ++p;
+        return p - start;
+    };
+    if (p != end && (*p == '+' || *p == '-'))
+        ++p;
+    const char* const mantissa = p;
+    long mantissaDigits = digits();
+    const char* const point = p;
+    if (p != end && *p == '.') {
+        ++p;
+        mantissaDigits += digits();
+    }
+    if (mantissaDigits == 0)
+        return false;
+    // The power of ten of the first digit that is not 0, so the value lies
+    // within a factor of ten of 10^(power + exponent).
+    const char* const first = std::find_if(mantissa, p, [](char c) { return c >= '1' && c <= '9'; });
+    long power = first == p ? 0 : first < point ? point - first - 1 : point - first;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        const bool negative = p != end && *p == '-';
+        if (p != end && (*p == '+' || *p == '-'))
+            ++p;
+        // Capped beyond any power the mantissa's digits could make up for.
+        const long cap = static_cast<long>(token.size()) + 400;
+        long written = 0;
+        const char* const start = p;
+        for (; p != end && *p >= '0' && *p <= '9'; ++p)
+            written = std::min(written * 10 + (*p - '0'), cap);
+        if (p == start)
+            return false;
+        power += negative ? -written : written;
+    }
+    if (p != end)
+        return false;
+    // From 10^-300 to 10^301 every value is a finite double other than 0.
+    return std::abs(power) <= 300 || ParseNumber(token).has_value();
 }
 
 std::optional<double> ParseScaled(std::string_view token, int decimalExponent)

@@ -97,35 +97,10 @@ inline std::optional<double> ParseNumber(std::string_view token)
 }
 
 // Whether ParseNumber would read the token, for values that are checked but not
-// kept: a scan of the characters, much cheaper than converting them.
-inline bool LooksNumeric(std::string_view token)
-{
-    std::size_t i = 0;
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < token.size() && token[i] >= '0' && token[i] <= '9')
-            ++i;
-        return i - start;
-    };
-    if (i < token.size() && (token[i] == '+' || token[i] == '-'))
-        ++i;
-    std::size_t mantissa = digits();
-    if (i < token.size() && token[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return false;
-    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-        ++i;
-        if (i < token.size() && (token[i] == '+' || token[i] == '-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == token.size();
-}
-
+// kept: a scan of the characters, much cheaper than converting them. Only a
+// magnitude near the ends of a double's range, where the conversion refuses
+// what overflows or underflows, is left to ParseNumber itself.
+bool LooksNumeric(std::string_view token);
 
 // The number times 10^decimalExponent, rounded once from the decimal text, so that
 // 1.1 GHz is exactly 1100000000 Hz rather than 1.1 * 1e9.
