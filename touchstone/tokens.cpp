@@ -2,11 +2,10 @@
 #include "tokens.h"
 
 #include <algorithm>
-#include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 #include <string>
 #include <system_error>
@@ -15,50 +14,21 @@ namespace corvalen::touchstone {
 
 namespace {
 
-// ASCII digits read as one little-endian word (big-endian machines leave all
-// numbers to from_chars): where the run of digits ends, and their value, in a
-// few multiplications instead of a step per digit.
-std::uint64_t Load(const char* text)
-{
-    std::uint64_t word;
-    std::memcpy(&word, text, sizeof word);
-    return word;
-}
-
-// The eight digits of a word, the first in its lowest byte; zero bytes count as 0.
-std::uint64_t ValueOfEight(std::uint64_t word)
-{
-    word = ((word & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
-    word = ((word & 0x00FF00FF00FF00FF) * 6553601) >> 16;
-    return ((word & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
-}
+// One multiplication or division of exact doubles rounds once only where
+// double arithmetic keeps no excess precision (FLT_EVAL_METHOD 0; x87
+// arithmetic would round twice); elsewhere from_chars reads every number, as
+// it does in the benchmark's build without this fast path.
+#if FLT_EVAL_METHOD == 0 && !defined(CORVALEN_PLAIN_NUMBERS)
+constexpr bool kShortDecimals = true;
+#else
+constexpr bool kShortDecimals = false;
+#endif
 
 // The digits from `p` on, appended to `value`: where they end.
 const char* ReadDigits(const char* p, const char* end, std::uint64_t& value)
 {
-    static constexpr std::uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
-    std::uint64_t digits = value;
-    while (end - p >= 8) {
-        const std::uint64_t word = Load(p);
-        // Digits become 0 to 9; anything else a byte above 9, whose top bit the
-        // addition sets. A carry only reaches bytes after the first non-digit.
-        const std::uint64_t offset = word ^ 0x3030303030303030;
-        const std::uint64_t others = ((offset + 0x7676767676767676) | offset) & 0x8080808080808080;
-        if (others == 0) {
-            digits = digits * 100000000 + ValueOfEight(word);
-            p += 8;
-            continue;
-        }
-        // The n digits moved to the top of the word, zero bytes before them.
-        const int n = std::countr_zero(others) / 8;
-        if (n > 0)
-            digits = digits * kPowers[n] + ValueOfEight(word << (8 * (8 - n)));
-        value = digits;
-        return p + n;
-    }
     for (; p != end && static_cast<unsigned>(*p - '0') < 10; ++p)
-        digits = digits * 10 + static_cast<unsigned>(*p - '0');
-    value = digits;
+        value = value * 10 + static_cast<unsigned>(*p - '0');
     return p;
 }
 
@@ -70,7 +40,7 @@ const char* ShortDecimal(const char* p, const char* const end, int decimalExpone
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr int kLargestPower = static_cast<int>(std::size(kExactPowers)) - 1;
-    if constexpr (std::endian::native != std::endian::little)
+    if constexpr (!kShortDecimals)
         return nullptr;
     const bool negative = p != end && *p == '-';
     if (p != end && (*p == '-' || *p == '+'))

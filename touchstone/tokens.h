@@ -4,9 +4,6 @@
 // The lexical pieces of a Touchstone line: blanks, tokens and numbers, read the
 // same way whatever the locale.
 
-#include <bit>
-#include <cstdint>
-#include <cstring>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -18,27 +15,6 @@ namespace corvalen::touchstone {
 // Lines reach the tokenizer only after LineSource has refused every control
 // byte other than tab to carriage return, so every byte up to the space is a blank.
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-// The first blank at or after `from`, or the end. Numbers are a dozen
-// characters or more, so eight bytes are looked at a time: a byte up to the
-// space sets its top bit in (word - 0x21...) & ~word, and the lowest such
-// byte is the first blank. Bytes of 0x80 and above never set it (~word clears it).
-inline std::size_t FindBlank(std::string_view text, std::size_t from)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t kEveryByte = 0x0101010101010101;
-        constexpr std::uint64_t kTopBits = 0x8080808080808080;
-        for (; from + sizeof(std::uint64_t) <= text.size(); from += sizeof(std::uint64_t)) {
-            std::uint64_t word;
-            std::memcpy(&word, text.data() + from, sizeof word);
-            if (const std::uint64_t blanks = (word - kEveryByte * 0x21) & ~word & kTopBits)
-                return from + static_cast<std::size_t>(std::countr_zero(blanks)) / 8;
-        }
-    }
-    while (from < text.size() && !IsBlank(text[from]))
-        ++from;
-    return from;
-}
 
 inline std::string_view Trimmed(std::string_view text)
 {
@@ -55,7 +31,9 @@ inline std::string_view NextToken(std::string_view& rest)
     std::size_t begin = 0;
     while (begin < rest.size() && IsBlank(rest[begin]))
         ++begin;
-    const std::size_t end = FindBlank(rest, begin);
+    std::size_t end = begin;
+    while (end < rest.size() && !IsBlank(rest[end]))
+        ++end;
     const std::string_view token = rest.substr(begin, end - begin);
     rest.remove_prefix(end);
     return token;

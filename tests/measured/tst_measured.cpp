@@ -76,7 +76,6 @@ private slots:
     void filesReadAsTheySay();
     void largeFiles_data();
     void largeFiles();
-    void blankFinderMatchesPlainLoop();
     void numbersReadAsFromChars();
     void frequenciesScaledOnce_data();
     void frequenciesScaledOnce();
@@ -167,23 +166,6 @@ void TestMeasured::largeFiles()
     const QByteArray path = Written(dir, QStringLiteral("large.s1p"), content);
     const QByteArray read = Describe(path.toStdString(), QStringLiteral("none"), 50.0);
     QCOMPARE(read.mid(read.lastIndexOf('\n', read.size() - 2) + 1), expected);
-}
-
-void TestMeasured::blankFinderMatchesPlainLoop()
-{
-    std::mt19937 random(7);
-    const std::string alphabet("0123456789.e+- \t\r\x0b\x0c" "\x80\xa0\xff", 23);
-    for (int round = 0; round < 20000; ++round) {
-        std::string text(random() % 40, ' ');
-        for (char& c : text)
-            c = alphabet[random() % alphabet.size()];
-        for (std::size_t from = 0; from <= text.size(); ++from) {
-            std::size_t plain = from;
-            while (plain < text.size() && static_cast<unsigned char>(text[plain]) > ' ')
-                ++plain;
-            QCOMPARE(FindBlank(text, from), plain);
-        }
-    }
 }
 
 // The short-decimal reader takes most numbers instead of from_chars: every
