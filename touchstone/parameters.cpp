@@ -14,7 +14,7 @@ namespace {
 // voltage at port 1 and the current at port 2 from the current at port 1 and
 // the voltage at port 2, G the other way round. +1 where the port's given
 // quantity is its voltage, -1 where it is its current.
-double Driven(ParameterType type, std::size_t port)
+double GivenQuantitySign(ParameterType type, std::size_t port)
 {
     switch (type) {
     case ParameterType::Y:
@@ -104,6 +104,23 @@ std::pair<double, double> SineCosineWithinQuarterTurn(double x)
 
 }  // namespace
 
+const char* TypeName(ParameterType type)
+{
+    switch (type) {
+    case ParameterType::S:
+        return "s";
+    case ParameterType::Y:
+        return "y";
+    case ParameterType::Z:
+        return "z";
+    case ParameterType::H:
+        return "h";
+    case ParameterType::G:
+        return "g";
+    }
+    return "";
+}
+
 void Normalize(ParameterType type, std::span<Complex> matrix, std::span<const double> referenceOhms)
 {
     if (type == ParameterType::S)
@@ -113,7 +130,7 @@ void Normalize(ParameterType type, std::span<Complex> matrix, std::span<const do
     // quantity of port k to that of port j scales by R_k^(d_k / 2) R_j^(d_j / 2).
     std::vector<double> factor(n);
     for (std::size_t k = 0; k < n; ++k)
-        factor[k] = std::pow(referenceOhms[k], Driven(type, k) / 2.0);
+        factor[k] = std::pow(referenceOhms[k], GivenQuantitySign(type, k) / 2.0);
     for (std::size_t j = 0; j < n; ++j)
         for (std::size_t k = 0; k < n; ++k)
             matrix[j * n + k] *= factor[j] * factor[k];
@@ -141,7 +158,7 @@ std::optional<std::vector<Complex>> ScatteringColumn(ParameterType type, std::sp
     if (!Solve(a, b, n))
         return std::nullopt;
     for (std::size_t r = 0; r < n; ++r)
-        b[r] *= Driven(type, r);
+        b[r] *= GivenQuantitySign(type, r);
     return b;
 }
 

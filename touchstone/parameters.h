@@ -16,6 +16,9 @@ enum class ParameterType { S, Y, Z, H, G };
 
 using Complex = std::complex<double>;
 
+// "s", "y", "z", "h" or "g", as messages name the parameters.
+const char* TypeName(ParameterType type);
+
 // magnitude x e^(j degrees), as Touchstone's MA and DB formats give a value.
 // Whole quarter turns come off exactly in degrees, so 90 and 180 degrees give
 // exact zeros, and what is left is within 45 degrees, where short polynomials

@@ -4,6 +4,7 @@
 // The lexical pieces of a Touchstone line: blanks, tokens and numbers, read the
 // same way whatever the locale.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -44,6 +45,20 @@ inline std::size_t CountTokens(std::string_view rest)
     while (!NextToken(rest).empty())
         ++count;
     return count;
+}
+
+inline bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The value of a run of digits, such as a port number; 0 for other text or
+// one too large for an int.
+inline int DigitsValue(std::string_view digits)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc{} && end == digits.data() + digits.size() ? value : 0;
 }
 
 // A short decimal text, read exactly where that is cheap: digits that make an

@@ -20,7 +20,6 @@ namespace corvalen::touchstone {
 class MeasuredError : public std::runtime_error {
 public:
     MeasuredError(std::string file, long line, const std::string& what);
-    const std::string& file() const noexcept { return file_; }
     long line() const noexcept { return line_; }
     // "FILE:LINE: what", or "FILE: what" without a line.
     std::string Located() const;
