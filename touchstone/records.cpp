@@ -63,6 +63,11 @@ const Series<double>& RecordReader::Frequencies() const
     return wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz;
 }
 
+void RecordReader::Warn(std::string line)
+{
+    (wanted_ == Wanted::Reflection ? reflection.warnings : twoPort.warnings).push_back(std::move(line));
+}
+
 std::string RecordReader::CountMessage(std::size_t found) const
 {
     return "expected " + std::to_string(recordSize_) + " numbers for a frequency (the frequency and "

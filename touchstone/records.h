@@ -34,6 +34,8 @@ public:
     // size of its first line of data.
     void ReserveByFileSize(std::string_view firstLine);
     const Series<double>& Frequencies() const;
+    // Adds a line to the warnings of what is read.
+    void Warn(std::string line);
 
     Reflection reflection;
     TwoPort twoPort;

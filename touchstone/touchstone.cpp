@@ -120,8 +120,9 @@ private:
     void DataLine(std::string_view line)
     {
         if (section_ == Section::Header) {
-            if (header_.header().version2)
-                lines_.Fail("numbers before [Network Data]");
+            // Version 2 needs [Network Data] here; Finish reads the data without
+            // it only where it holds every declared frequency.
+            networkDataMissing_ = header_.header().version2;
             BeginNetworkData();
             records_->ReserveByFileSize(line);
         }
@@ -167,11 +168,14 @@ private:
         if (section_ == Section::Header && !header.version2)
             BeginNetworkData();  // says which reflection to choose before that there is no data
         EndNetworkData();
-        if (header.version2 && section_ != Section::Ended)
-            lines_.Fail("[End] is missing");
         const std::size_t frequencies = records_ ? records_->Frequencies().size() : 0;
         if (frequencies == 0)
             lines_.Fail("no network data");
+        const bool endMissing = header.version2 && section_ != Section::Ended;
+        // [End] and the count are how a file shows that its data is all there.
+        if (endMissing && frequencies < header.declaredFrequencies)
+            lines_.Fail("the data stops after " + std::to_string(frequencies) + " of the "
+                        + std::to_string(header.declaredFrequencies) + " declared frequencies, without [End]");
         if (header.declaredFrequencies != 0 && header.declaredFrequencies != frequencies)
             lines_.Fail("[Number of Frequencies] says " + std::to_string(header.declaredFrequencies)
                         + ", the data holds " + std::to_string(frequencies));
@@ -181,6 +185,12 @@ private:
                                         : "[Number of Noise Frequencies] says "
                                               + std::to_string(header.declaredNoiseFrequencies)
                                               + ", [Noise Data] holds " + std::to_string(noiseFrequencies_));
+        if (networkDataMissing_ || endMissing)
+            records_->Warn(lines_.name() + ": no " + (networkDataMissing_ ? "[Network Data] before " : "")
+                                + (networkDataMissing_ && endMissing ? "and no " : "")
+                                + (endMissing ? "[End] after " : "") + "the " + std::to_string(frequencies)
+                                + (frequencies == 1 ? " declared frequency" : " declared frequencies")
+                                + "; read as complete");
     }
 
     LineSource& lines_;
@@ -194,6 +204,7 @@ private:
     std::optional<RecordReader> records_;  // from the start of the network data
     std::size_t noiseFrequencies_ = 0;
     long noiseLine_ = 0;
+    bool networkDataMissing_ = false;
 };
 
 }  // namespace

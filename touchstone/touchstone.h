@@ -29,9 +29,14 @@ private:
     long line_;
 };
 
+// What a file lacks that the reader could do without, one whole line each
+// ("FILE: what"), for the caller to show: the reader prints nothing.
+using Warnings = std::vector<std::string>;
+
 struct Reflection {
     Series<double> frequencyHz;                // strictly ascending
     Series<std::complex<double>> gamma;        // relative to the system impedance
+    Warnings warnings;
 };
 
 // The S-parameters of a two-port across frequency, referred to systemOhms at
@@ -39,6 +44,7 @@ struct Reflection {
 struct TwoPort {
     Series<double> frequencyHz;  // strictly ascending
     Series<std::complex<double>> s11, s21, s12, s22;
+    Warnings warnings;
 };
 
 // Reads the reflection named by `choice` and refers it from its port's

@@ -26,10 +26,12 @@ using namespace corvalen::touchstone;
 
 namespace {
 
-// What a reading gave, one line per frequency ("HZ RE IM ..."), or its refusal.
+// What a reading gave, one line per frequency ("HZ RE IM ...") and one per
+// warning, or its refusal.
 QByteArray Describe(const std::string& path, const QString& choice, double z0)
 {
     QByteArray text;
+    Warnings warnings;
     const auto number = [](double v) { return QByteArray::number(std::abs(v) < 5e-16 ? 0.0 : v, 'g', 15); };
     try {
         if (choice == u"two-port") {
@@ -40,11 +42,15 @@ QByteArray Describe(const std::string& path, const QString& choice, double z0)
                     text += ' ' + number(s.real()) + ' ' + number(s.imag());
                 text += '\n';
             }
+            warnings = t.warnings;
         } else {
             const Reflection r = ReadReflection(path, choice == u"none" ? "" : choice.toStdString(), z0);
             for (std::size_t i = 0; i < r.frequencyHz.size(); ++i)
                 text += number(r.frequencyHz[i]) + ' ' + number(r.gamma[i].real()) + ' ' + number(r.gamma[i].imag()) + '\n';
+            warnings = r.warnings;
         }
+        for (const std::string& warning : warnings)
+            text += "warning " + QByteArray::fromStdString(warning) + '\n';
     } catch (const MeasuredError& error) {
         text = "refused " + QByteArray::number(error.line()) + ": " + QByteArray::fromStdString(error.what()) + '\n';
     }
@@ -85,7 +91,8 @@ private slots:
 
 // Each file's comments hold its readings: "!> CHOICE [z0=OHMS]" opens one (a
 // reflection such as S22 or D1,2, "none", or "two-port"), then "!= HZ RE IM ..."
-// for each frequency it holds, or "!x LINE: MESSAGE" for its refusal.
+// for each frequency it holds and "!w WARNING" for each warning, or
+// "!x LINE: MESSAGE" for its refusal; %f stands for the file's path.
 void TestMeasured::filesReadAsTheySay_data()
 {
     QTest::addColumn<QString>("path");
@@ -114,8 +121,8 @@ void TestMeasured::filesReadAsTheySay_data()
                 expected.clear();
             } else if (line.startsWith(u"!= ")) {
                 expected += line.mid(3).toUtf8() + '\n';
-            } else if (line.startsWith(u"!x ")) {
-                expected += "refused " + line.mid(3).replace(u"%f"_qs, path).toUtf8() + '\n';
+            } else if (line.startsWith(u"!x ") || line.startsWith(u"!w ")) {
+                expected += (line[1] == u'x' ? "refused " : "warning ") + line.mid(3).replace(u"%f"_qs, path).toUtf8() + '\n';
             }
         }
         add();
