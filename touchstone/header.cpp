@@ -180,7 +180,7 @@ const Header& HeaderReader::Complete()
     if (h.version2 && h.declaredFrequencies == 0)
         lines_.Fail("[Number of Frequencies] is missing");
     if ((h.type == ParameterType::H || h.type == ParameterType::G) && h.ports != 2)
-        lines_.FailAt(h.optionsLine, std::string(TypeName(h.type)) + "-parameters are for two-ports only; this file has "
+        lines_.FailAt(h.optionsLine, TypeName(h.type) + "-parameters are for two-ports only; this file has "
                                          + std::to_string(h.ports) + " ports");
     return h;
 }

@@ -104,23 +104,6 @@ std::pair<double, double> SineCosineWithinQuarterTurn(double x)
 
 }  // namespace
 
-const char* TypeName(ParameterType type)
-{
-    switch (type) {
-    case ParameterType::S:
-        return "s";
-    case ParameterType::Y:
-        return "y";
-    case ParameterType::Z:
-        return "z";
-    case ParameterType::H:
-        return "h";
-    case ParameterType::G:
-        return "g";
-    }
-    return "";
-}
-
 void Normalize(ParameterType type, std::span<Complex> matrix, std::span<const double> referenceOhms)
 {
     if (type == ParameterType::S)

@@ -30,7 +30,7 @@ public:
     {
     }
 
-    // Reads the whole file; the values are then in records().
+    // Reads the whole file: the records hold what it gave.
     RecordReader& Run()
     {
         std::string_view line;
