@@ -83,67 +83,92 @@ bool LineSource::Next(std::string_view& line)
     carry_.clear();
     for (;;) {
         if (begin_ < end_) {
-            if (skipLineFeed_) {
-                skipLineFeed_ = false;
-                if (chunk_[begin_] == '\n') {
-                    ++begin_;
-                    continue;
-                }
-            }
-            const char* start = chunk_.data() + begin_;
-            if (!newlineKnown_ || newline_ < begin_) {
-                const void* lf = std::memchr(start, '\n', end_ - begin_);
-                newline_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - chunk_.data()) : end_;
-                newlineKnown_ = true;
-            }
-            // A CR before the LF ends the line: alone, or as the first half of CR LF.
-            const void* cr = chunkHasCr_ ? std::memchr(start, '\r', newline_ - begin_) : nullptr;
-            std::size_t lineEnd = newline_;
-            std::size_t next = newline_ + 1;
-            if (cr) {
-                lineEnd = static_cast<std::size_t>(static_cast<const char*>(cr) - chunk_.data());
-                next = lineEnd + 1 < end_ && chunk_[lineEnd + 1] == '\n' ? lineEnd + 2 : lineEnd + 1;
-                skipLineFeed_ = lineEnd + 1 == end_;
-            }
-            if (lineEnd < end_) {
-                const std::size_t lineBegin = begin_;
-                begin_ = next;
-                ++number_;
-                if (carry_.size() + (lineEnd - lineBegin) > kLongestLine)
-                    FailTooLong(std::string_view(start, lineEnd - lineBegin));
-                if (carry_.empty()) {
-                    if (firstBad_ >= lineBegin && firstBad_ < lineEnd)
-                        FailBinary();
-                    line = std::string_view(start, lineEnd - lineBegin);
-                    return true;
-                }
-                carry_.append(start, lineEnd - lineBegin);
-                return HandCarry(line);
-            }
-            carry_.append(start, end_ - begin_);
-            begin_ = end_;
-            if (carry_.size() > kLongestLine) {
-                ++number_;
-                FailTooLong(carry_);
-            }
+            if (TakeLine(line))
+                return true;
         } else if (atEnd_) {
             if (carry_.empty())
                 return false;
             ++number_;
             return HandCarry(line);
         } else {
-            begin_ = 0;
-            newlineKnown_ = false;
-            end_ = std::fread(chunk_.data(), 1, chunk_.size(), stream_);
-            if (end_ < chunk_.size()) {
-                if (std::ferror(stream_))
-                    throw MeasuredError(name_, 0, std::string("cannot read: ") + std::strerror(errno));
-                atEnd_ = true;
-            }
-            firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_), &chunkHasCr_);
+            Refill();
         }
     }
 }
+
+// The line from begin_, handed out where it ends in the chunk, else carried
+// over to the next chunk (false).
+bool LineSource::TakeLine(std::string_view& line)
+{
+    if (skipLineFeed_) {
+        skipLineFeed_ = false;
+        if (chunk_[begin_] == '\n') {
+            ++begin_;
+            return false;
+        }
+    }
+    const auto [lineEnd, next] = FindLineEnd();
+    const char* const start = chunk_.data() + begin_;
+    const std::size_t length = lineEnd - begin_;
+    if (lineEnd == end_) {
+        carry_.append(start, length);
+        begin_ = end_;
+        if (carry_.size() > kLongestLine) {
+            ++number_;
+            FailTooLong(carry_);
+        }
+        return false;
+    }
+    const std::size_t lineBegin = begin_;
+    begin_ = next;
+    ++number_;
+    if (carry_.size() + length > kLongestLine)
+        FailTooLong(std::string_view(start, length));
+    if (!carry_.empty()) {
+        carry_.append(start, length);
+        return HandCarry(line);
+    }
+    if (firstBad_ >= lineBegin && firstBad_ < lineEnd)
+        FailBinary();
+    line = std::string_view(start, length);
+    return true;
+}
+
+// Where the line from begin_ ends (end_ where the chunk holds no line end) and
+// where the next one starts.
+std::pair<std::size_t, std::size_t> LineSource::FindLineEnd()
+{
+    const char* const start = chunk_.data() + begin_;
+    if (!newlineKnown_ || newline_ < begin_) {
+        const void* lf = std::memchr(start, '\n', end_ - begin_);
+        newline_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - chunk_.data()) : end_;
+        newlineKnown_ = true;
+    }
+    // A CR before the LF ends the line: alone, or as the first half of CR LF.
+    const void* cr = chunkHasCr_ ? std::memchr(start, '\r', newline_ - begin_) : nullptr;
+    if (!cr)
+        return {newline_, newline_ + 1};
+    const auto lineEnd = static_cast<std::size_t>(static_cast<const char*>(cr) - chunk_.data());
+    skipLineFeed_ = lineEnd + 1 == end_;
+    return {lineEnd, lineEnd + 1 < end_ && chunk_[lineEnd + 1] == '\n' ? lineEnd + 2 : lineEnd + 1};
+}
+
+void LineSource::Refill()
+{
+    begin_ = 0;
+    newlineKnown_ = false;
+    end_ = std::fread(chunk_.data(), 1, chunk_.size(), stream_);
+    if (end_ < chunk_.size()) {
+        if (std::ferror(stream_))
+            FailAt(0, std::string("cannot read: ") + std::strerror(errno));
+        atEnd_ = true;
+    }
+    firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_), &chunkHasCr_);
+}
+
+void LineSource::Fail(const std::string& what) const { throw MeasuredError(name_, number_, what); }
+
+void LineSource::FailAt(long line, const std::string& what) const { throw MeasuredError(name_, line, what); }
 
 bool LineSource::HandCarry(std::string_view& line)
 {
@@ -152,12 +177,12 @@ bool LineSource::HandCarry(std::string_view& line)
     return true;
 }
 
-void LineSource::FailBinary() const { throw MeasuredError(name_, number_, "binary data, not a Touchstone file"); }
+void LineSource::FailBinary() const { Fail("binary data, not a Touchstone file"); }
 
 void LineSource::FailTooLong(std::string_view text) const
 {
     RequireText(text);  // a binary file is named as such, not as one long line
-    throw MeasuredError(name_, number_, "line longer than " + std::to_string(kLongestLine) + " characters");
+    Fail("line longer than " + std::to_string(kLongestLine) + " characters");
 }
 
 void LineSource::RequireText(std::string_view text) const

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace corvalen::touchstone {
@@ -34,10 +35,18 @@ public:
     // without line ends is never read whole into memory.
     bool Next(std::string_view& line);
 
+    // Refuses the file at the line last handed out, or at `line` (0 where no
+    // one line is at fault).
+    [[noreturn]] void Fail(const std::string& what) const;
+    [[noreturn]] void FailAt(long line, const std::string& what) const;
+
     static constexpr std::size_t kChunkBytes = 1 << 18;
     static constexpr std::size_t kLongestLine = 1 << 16;
 
 private:
+    bool TakeLine(std::string_view& line);
+    std::pair<std::size_t, std::size_t> FindLineEnd();
+    void Refill();
     bool HandCarry(std::string_view& line);
     [[noreturn]] void FailBinary() const;
     void RequireText(std::string_view text) const;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace corvalen::touchstone {
 namespace {
@@ -13,7 +14,7 @@ namespace {
 // voltage at port 1 and the current at port 2 from the current at port 1 and
 // the voltage at port 2, G the other way round. +1 where the port's given
 // quantity is its voltage, -1 where it is its current.
-double Driven(ParameterType type, std::size_t port)
+double GivenQuantitySign(ParameterType type, std::size_t port)
 {
     switch (type) {
     case ParameterType::Y:
@@ -70,6 +71,37 @@ bool Solve(std::vector<Complex>& a, std::vector<Complex>& b, std::size_t n)
     return true;
 }
 
+// The benchmark builds the reader once with std::sin and std::cos instead, to
+// weigh the polynomials below against them.
+#ifdef CORVALEN_PLAIN_ANGLES
+constexpr bool kQuarterTurnPolynomials = false;
+#else
+constexpr bool kQuarterTurnPolynomials = true;
+#endif
+
+// The minimax polynomials of fdlibm's sine and cosine kernels, accurate to the
+// last bit or so for |x| up to pi/4.
+std::pair<double, double> SineCosineWithinQuarterTurn(double x)
+{
+    const double z = x * x;
+    const double sine =
+        x + x * z
+                * (-1.66666666666666324348e-01
+                   + z * (8.33333333332248946124e-03
+                          + z * (-1.98412698298579493134e-04
+                                 + z * (2.75573137070700676789e-06
+                                        + z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
+    const double r = z
+                     * (4.16666666666666019037e-02
+                        + z * (-1.38888888888741095749e-03
+                               + z * (2.48015872894767294178e-05
+                                      + z * (-2.75573143513906633035e-07
+                                             + z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
+    const double half = 0.5 * z;
+    const double w = 1.0 - half;
+    return {sine, w + (((1.0 - w) - half) + z * r)};
+}
+
 }  // namespace
 
 void Normalize(ParameterType type, std::span<Complex> matrix, std::span<const double> referenceOhms)
@@ -81,7 +113,7 @@ void Normalize(ParameterType type, std::span<Complex> matrix, std::span<const do
     // quantity of port k to that of port j scales by R_k^(d_k / 2) R_j^(d_j / 2).
     std::vector<double> factor(n);
     for (std::size_t k = 0; k < n; ++k)
-        factor[k] = std::pow(referenceOhms[k], Driven(type, k) / 2.0);
+        factor[k] = std::pow(referenceOhms[k], GivenQuantitySign(type, k) / 2.0);
     for (std::size_t j = 0; j < n; ++j)
         for (std::size_t k = 0; k < n; ++k)
             matrix[j * n + k] *= factor[j] * factor[k];
@@ -109,7 +141,7 @@ std::optional<std::vector<Complex>> ScatteringColumn(ParameterType type, std::sp
     if (!Solve(a, b, n))
         return std::nullopt;
     for (std::size_t r = 0; r < n; ++r)
-        b[r] *= Driven(type, r);
+        b[r] *= GivenQuantitySign(type, r);
     return b;
 }
 
@@ -122,24 +154,7 @@ Complex FromPolarDegrees(double magnitude, double degrees)
     }
     const double quarters = std::nearbyint(degrees / 90.0);
     const double x = (degrees - 90.0 * quarters) * (std::numbers::pi / 180.0);  // the difference is exact
-    const double z = x * x;
-    // The minimax polynomials of fdlibm's sine and cosine kernels on [-pi/4, pi/4].
-    const double sine =
-        x + x * z
-                * (-1.66666666666666324348e-01
-                   + z * (8.33333333332248946124e-03
-                          + z * (-1.98412698298579493134e-04
-                                 + z * (2.75573137070700676789e-06
-                                        + z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
-    const double r = z
-                     * (4.16666666666666019037e-02
-                        + z * (-1.38888888888741095749e-03
-                               + z * (2.48015872894767294178e-05
-                                      + z * (-2.75573143513906633035e-07
-                                             + z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
-    const double half = 0.5 * z;
-    const double w = 1.0 - half;
-    const double cosine = w + (((1.0 - w) - half) + z * r);
+    const auto [sine, cosine] = kQuarterTurnPolynomials ? SineCosineWithinQuarterTurn(x) : std::pair{std::sin(x), std::cos(x)};
     switch (static_cast<long long>(quarters) & 3) {
     case 0:
         return {magnitude * cosine, magnitude * sine};

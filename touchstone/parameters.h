@@ -8,13 +8,17 @@
 #include <complex>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace corvalen::touchstone {
 
-enum class ParameterType { S, Y, Z, H, G };
+enum class ParameterType { S, Y, Z, H, G };  // in the order of "syzhg" below
 
 using Complex = std::complex<double>;
+
+// "s", "y", "z", "h" or "g", as messages name the parameters.
+inline std::string TypeName(ParameterType type) { return std::string(1, "syzhg"[static_cast<int>(type)]); }
 
 // magnitude x e^(j degrees), as Touchstone's MA and DB formats give a value.
 // Whole quarter turns come off exactly in degrees, so 90 and 180 degrees give

@@ -2,11 +2,10 @@
 #include "tokens.h"
 
 #include <algorithm>
-#include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 #include <string>
 #include <system_error>
@@ -15,50 +14,21 @@ namespace corvalen::touchstone {
 
 namespace {
 
-// ASCII digits read as one little-endian word (big-endian machines leave all
-// numbers to from_chars): where the run of digits ends, and their value, in a
-// few multiplications instead of a step per digit.
-std::uint64_t Load(const char* text)
-{
-    std::uint64_t word;
-    std::memcpy(&word, text, sizeof word);
-    return word;
-}
-
-// The eight digits of a word, the first in its lowest byte; zero bytes count as 0.
-std::uint64_t ValueOfEight(std::uint64_t word)
-{
-    word = ((word & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
-    word = ((word & 0x00FF00FF00FF00FF) * 6553601) >> 16;
-    return ((word & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
-}
+// One multiplication or division of exact doubles rounds once only where
+// double arithmetic keeps no excess precision (FLT_EVAL_METHOD 0; x87
+// arithmetic would round twice); elsewhere from_chars reads every number, as
+// it does in the benchmark's build without this fast path.
+#if FLT_EVAL_METHOD == 0 && !defined(CORVALEN_PLAIN_NUMBERS)
+constexpr bool kShortDecimals = true;
+#else
+constexpr bool kShortDecimals = false;
+#endif
 
 // The digits from `p` on, appended to `value`: where they end.
 const char* ReadDigits(const char* p, const char* end, std::uint64_t& value)
 {
-    static constexpr std::uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
-    std::uint64_t digits = value;
-    while (end - p >= 8) {
-        const std::uint64_t word = Load(p);
-        // Digits become 0 to 9; anything else a byte above 9, whose top bit the
-        // addition sets. A carry only reaches bytes after the first non-digit.
-        const std::uint64_t offset = word ^ 0x3030303030303030;
-        const std::uint64_t others = ((offset + 0x7676767676767676) | offset) & 0x8080808080808080;
-        if (others == 0) {
-            digits = digits * 100000000 + ValueOfEight(word);
-            p += 8;
-            continue;
-        }
-        // The n digits moved to the top of the word, zero bytes before them.
-        const int n = std::countr_zero(others) / 8;
-        if (n > 0)
-            digits = digits * kPowers[n] + ValueOfEight(word << (8 * (8 - n)));
-        value = digits;
-        return p + n;
-    }
     for (; p != end && static_cast<unsigned>(*p - '0') < 10; ++p)
-        digits = digits * 10 + static_cast<unsigned>(*p - '0');
-    value = digits;
+        value = value * 10 + static_cast<unsigned>(*p - '0');
     return p;
 }
 
@@ -70,7 +40,7 @@ const char* ShortDecimal(const char* p, const char* const end, int decimalExpone
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr int kLargestPower = static_cast<int>(std::size(kExactPowers)) - 1;
-    if constexpr (std::endian::native != std::endian::little)
+    if constexpr (!kShortDecimals)
         return nullptr;
     const bool negative = p != end && *p == '-';
     if (p != end && (*p == '-' || *p == '+'))
@@ -114,8 +84,10 @@ const char* ShortDecimal(const char* p, const char* const end, int decimalExpone
 
 bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value)
 {
+    // An empty view may have no data at all: its end is then null, like a failure.
     const char* const end = token.data() + token.size();
-    return ShortDecimal(token.data(), end, decimalExponent, value) == end;
+    const char* const after = ShortDecimal(token.data(), end, decimalExponent, value);
+    return after != nullptr && after == end;
 }
 
 bool ReadShortNumber(std::string_view& text, double& value)
@@ -129,6 +101,52 @@ bool ReadShortNumber(std::string_view& text, double& value)
         return false;
     text.remove_prefix(static_cast<std::size_t>(after - text.data()));
     return true;
+}
+
+bool LooksNumeric(std::string_view token)
+{
+    const char* p = token.data();
+    const char* const end = p + token.size();
+    const auto digits = [&] {
+        const char* const start = p;
+        while (p != end && *p >= '0' && *p <= '9')
+            ++p;
+        return p - start;
+    };
+    if (p != end && (*p == '+' || *p == '-'))
+        ++p;
+    const char* const mantissa = p;
+    long mantissaDigits = digits();
+    const char* const point = p;
+    if (p != end && *p == '.') {
+        ++p;
+        mantissaDigits += digits();
+    }
+    if (mantissaDigits == 0)
+        return false;
+    // The power of ten of the first digit that is not 0, so the value lies
+    // within a factor of ten of 10^(power + exponent).
+    const char* const first = std::find_if(mantissa, p, [](char c) { return c >= '1' && c <= '9'; });
+    long power = first == p ? 0 : first < point ? point - first - 1 : point - first;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        const bool negative = p != end && *p == '-';
+        if (p != end && (*p == '+' || *p == '-'))
+            ++p;
+        // Capped beyond any power the mantissa's digits could make up for.
+        const long cap = static_cast<long>(token.size()) + 400;
+        long written = 0;
+        const char* const start = p;
+        for (; p != end && *p >= '0' && *p <= '9'; ++p)
+            written = std::min(written * 10 + (*p - '0'), cap);
+        if (p == start)
+            return false;
+        power += negative ? -written : written;
+    }
+    if (p != end)
+        return false;
+    // From 10^-300 to 10^301 every value is a finite double other than 0.
+    return std::abs(power) <= 300 || ParseNumber(token).has_value();
 }
 
 std::optional<double> ParseScaled(std::string_view token, int decimalExponent)

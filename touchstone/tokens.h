@@ -4,9 +4,7 @@
 // The lexical pieces of a Touchstone line: blanks, tokens and numbers, read the
 // same way whatever the locale.
 
-#include <bit>
-#include <cstdint>
-#include <cstring>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -18,27 +16,6 @@ namespace corvalen::touchstone {
 // Lines reach the tokenizer only after LineSource has refused every control
 // byte other than tab to carriage return, so every byte up to the space is a blank.
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-// The first blank at or after `from`, or the end. Numbers are a dozen
-// characters or more, so eight bytes are looked at a time: a byte up to the
-// space sets its top bit in (word - 0x21...) & ~word, and the lowest such
-// byte is the first blank. Bytes of 0x80 and above never set it (~word clears it).
-inline std::size_t FindBlank(std::string_view text, std::size_t from)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t kEveryByte = 0x0101010101010101;
-        constexpr std::uint64_t kTopBits = 0x8080808080808080;
-        for (; from + sizeof(std::uint64_t) <= text.size(); from += sizeof(std::uint64_t)) {
-            std::uint64_t word;
-            std::memcpy(&word, text.data() + from, sizeof word);
-            if (const std::uint64_t blanks = (word - kEveryByte * 0x21) & ~word & kTopBits)
-                return from + static_cast<std::size_t>(std::countr_zero(blanks)) / 8;
-        }
-    }
-    while (from < text.size() && !IsBlank(text[from]))
-        ++from;
-    return from;
-}
 
 inline std::string_view Trimmed(std::string_view text)
 {
@@ -55,7 +32,9 @@ inline std::string_view NextToken(std::string_view& rest)
     std::size_t begin = 0;
     while (begin < rest.size() && IsBlank(rest[begin]))
         ++begin;
-    const std::size_t end = FindBlank(rest, begin);
+    std::size_t end = begin;
+    while (end < rest.size() && !IsBlank(rest[end]))
+        ++end;
     const std::string_view token = rest.substr(begin, end - begin);
     rest.remove_prefix(end);
     return token;
@@ -66,6 +45,20 @@ inline std::size_t CountTokens(std::string_view rest)
     while (!NextToken(rest).empty())
         ++count;
     return count;
+}
+
+inline bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The value of a run of digits, such as a port number; 0 for other text or
+// one too large for an int.
+inline int DigitsValue(std::string_view digits)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc{} && end == digits.data() + digits.size() ? value : 0;
 }
 
 // A short decimal text, read exactly where that is cheap: digits that make an
@@ -97,35 +90,10 @@ inline std::optional<double> ParseNumber(std::string_view token)
 }
 
 // Whether ParseNumber would read the token, for values that are checked but not
-// kept: a scan of the characters, much cheaper than converting them.
-inline bool LooksNumeric(std::string_view token)
-{
-    std::size_t i = 0;
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < token.size() && token[i] >= '0' && token[i] <= '9')
-            ++i;
-        return i - start;
-    };
-    if (i < token.size() && (token[i] == '+' || token[i] == '-'))
-        ++i;
-    std::size_t mantissa = digits();
-    if (i < token.size() && token[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return false;
-    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-        ++i;
-        if (i < token.size() && (token[i] == '+' || token[i] == '-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == token.size();
-}
-
+// kept: a scan of the characters, much cheaper than converting them. Only a
+// magnitude near the ends of a double's range, where the conversion refuses
+// what overflows or underflows, is left to ParseNumber itself.
+bool LooksNumeric(std::string_view token);
 
 // The number times 10^decimalExponent, rounded once from the decimal text, so that
 // 1.1 GHz is exactly 1100000000 Hz rather than 1.1 * 1e9.

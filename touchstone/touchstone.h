@@ -20,7 +20,6 @@ namespace corvalen::touchstone {
 class MeasuredError : public std::runtime_error {
 public:
     MeasuredError(std::string file, long line, const std::string& what);
-    const std::string& file() const noexcept { return file_; }
     long line() const noexcept { return line_; }
     // "FILE:LINE: what", or "FILE: what" without a line.
     std::string Located() const;
@@ -30,9 +29,14 @@ private:
     long line_;
 };
 
+// What a file lacks that the reader could do without, one whole line each
+// ("FILE: what"), for the caller to show: the reader prints nothing.
+using Warnings = std::vector<std::string>;
+
 struct Reflection {
     Series<double> frequencyHz;                // strictly ascending
     Series<std::complex<double>> gamma;        // relative to the system impedance
+    Warnings warnings;
 };
 
 // The S-parameters of a two-port across frequency, referred to systemOhms at
@@ -40,6 +44,7 @@ struct Reflection {
 struct TwoPort {
     Series<double> frequencyHz;  // strictly ascending
     Series<std::complex<double>> s11, s21, s12, s22;
+    Warnings warnings;
 };
 
 // Reads the reflection named by `choice` and refers it from its port's

@@ -23,10 +23,12 @@ using namespace corvalen::touchstone;
 
 namespace {
 
-// What a reading gave, one line per frequency ("HZ RE IM ..."), or its refusal.
+// What a reading gave, one line per frequency ("HZ RE IM ...") and one per
+// warning, or its refusal.
 QByteArray Describe(const std::string& path, const QString& choice, double z0)
 {
     QByteArray text;
+    Warnings warnings;
     const auto number = [](double v) { return QByteArray::number(std::abs(v) < 5e-16 ? 0.0 : v, 'g', 15); };
     try {
         if (choice == u"two-port") {
@@ -37,15 +39,26 @@ QByteArray Describe(const std::string& path, const QString& choice, double z0)
                     text += ' ' + number(s.real()) + ' ' + number(s.imag());
                 text += '\n';
             }
+            warnings = t.warnings;
         } else {
             const Reflection r = ReadReflection(path, choice == u"none" ? "" : choice.toStdString(), z0);
             for (std::size_t i = 0; i < r.frequencyHz.size(); ++i)
                 text += number(r.frequencyHz[i]) + ' ' + number(r.gamma[i].real()) + ' ' + number(r.gamma[i].imag()) + '\n';
+            warnings = r.warnings;
         }
+        for (const std::string& warning : warnings)
+            text += "warning " + QByteArray::fromStdString(warning) + '\n';
     } catch (const MeasuredError& error) {
         text = "refused " + QByteArray::number(error.line()) + ": " + QByteArray::fromStdString(error.what()) + '\n';
     }
     return text;
+}
+
+std::optional<double> FromChars(std::string_view text)
+{
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc{} && end == text.data() + text.size() ? std::optional(value) : std::nullopt;
 }
 
 QByteArray Written(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
@@ -66,14 +79,16 @@ private slots:
     void filesReadAsTheySay();
     void largeFiles_data();
     void largeFiles();
-    void blankFinderMatchesPlainLoop();
     void numbersReadAsFromChars();
+    void frequenciesScaledOnce_data();
+    void frequenciesScaledOnce();
     void anglesInDegrees();
 };
 
 // Each file's comments hold its readings: "!> CHOICE [z0=OHMS]" opens one (a
 // reflection such as S22 or D1,2, "none", or "two-port"), then "!= HZ RE IM ..."
-// for each frequency it holds, or "!x LINE: MESSAGE" for its refusal.
+// for each frequency it holds and "!w WARNING" for each warning, or
+// "!x LINE: MESSAGE" for its refusal; %f stands for the file's path.
 void TestMeasured::filesReadAsTheySay_data()
 {
     QTest::addColumn<QString>("path");
@@ -102,8 +117,8 @@ void TestMeasured::filesReadAsTheySay_data()
                 expected.clear();
             } else if (line.startsWith(u"!= ")) {
                 expected += line.mid(3).toUtf8() + '\n';
-            } else if (line.startsWith(u"!x ")) {
-                expected += "refused " + line.mid(3).replace(u"%f"_qs, path).toUtf8() + '\n';
+            } else if (line.startsWith(u"!x ") || line.startsWith(u"!w ")) {
+                expected += (line[1] == u'x' ? "refused " : "warning ") + line.mid(3).replace(u"%f"_qs, path).toUtf8() + '\n';
             }
         }
         add();
@@ -156,41 +171,21 @@ void TestMeasured::largeFiles()
     QCOMPARE(read.mid(read.lastIndexOf('\n', read.size() - 2) + 1), expected);
 }
 
-void TestMeasured::blankFinderMatchesPlainLoop()
-{
-    std::mt19937 random(7);
-    const std::string alphabet("0123456789.e+- \t\r\x0b\x0c" "\x80\xa0\xff", 23);
-    for (int round = 0; round < 20000; ++round) {
-        std::string text(random() % 40, ' ');
-        for (char& c : text)
-            c = alphabet[random() % alphabet.size()];
-        for (std::size_t from = 0; from <= text.size(); ++from) {
-            std::size_t plain = from;
-            while (plain < text.size() && static_cast<unsigned char>(text[plain]) > ' ')
-                ++plain;
-            QCOMPARE(FindBlank(text, from), plain);
-        }
-    }
-}
-
 // The short-decimal reader takes most numbers instead of from_chars: every
 // value must be the same double, and every text it refuses refused alike.
 // Texts of every length around its limits (19 digits, 2^53, 10^+-22), with
-// signs, points, exponents, frequency units, and malformed ones.
+// signs, points, exponents near the ends of a double's range, and malformed
+// ones; the check of values that are not kept must agree on every one.
 void TestMeasured::numbersReadAsFromChars()
 {
     std::mt19937_64 random(11);
     const auto pick = [&](const char* choices) { return choices[random() % std::strlen(choices)]; };
-    const auto fromChars = [](std::string_view text) -> std::optional<double> {
-        double value = 0.0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        return error == std::errc{} && end == text.data() + text.size() ? std::optional(value) : std::nullopt;
-    };
     const auto same = [](std::optional<double> a, std::optional<double> b) {
         return a.has_value() == b.has_value() && (!a || std::bit_cast<std::uint64_t>(*a) == std::bit_cast<std::uint64_t>(*b));
     };
     for (const char* twoSigns : {"+-5", "++5", "-+5", "+", "-"})
-        QVERIFY2(!ParseNumber(twoSigns), twoSigns);
+        QVERIFY2(!ParseNumber(twoSigns) && !LooksNumeric(twoSigns), twoSigns);
+    QVERIFY(!ParseNumber(std::string_view{}) && !LooksNumeric(std::string_view{}));
     for (int round = 0; round < 400000; ++round) {
         // from_chars takes no leading '+', which Touchstone allows: that sign is tried on its own below.
         std::string text;
@@ -201,18 +196,20 @@ void TestMeasured::numbersReadAsFromChars()
         if (random() % 3 != 0) {
             text += '.';
             for (std::size_t n = random() % 22; n > 0; --n)
-                text += pick("0123456789");
+                text += pick(random() % 2 ? "0" : "0123456789");
         }
         if (random() % 3 == 0)
-            text += pick("eE") + std::string(random() % 3 == 0 ? 0 : 1, pick("+-")) + std::to_string(random() % 40);
+            text += pick("eE") + std::string(random() % 3 == 0 ? 0 : 1, pick("+-"))
+                    + std::to_string(random() % 2 ? random() % 40 : 280 + random() % 60);
         if (random() % 50 == 0) {
             const char junk = pick("x.e+- 9:/");
             text.insert(junk == '+' ? text.size() : random() % (text.size() + 1), 1, junk);
         }
-        const std::optional<double> expected = fromChars(text);
-        QVERIFY2(same(ParseNumber(text), expected), text.c_str());
+        const std::optional<double> expected = FromChars(text);
+        QVERIFY2(same(ParseNumber(text), expected) && LooksNumeric(text) == expected.has_value(), text.c_str());
         if (text.empty() || text[0] != '-')
-            QVERIFY2(same(ParseNumber("+" + text), expected), ("+" + text).c_str());
+            QVERIFY2(same(ParseNumber("+" + text), expected) && LooksNumeric("+" + text) == expected.has_value(),
+                     ("+" + text).c_str());
         // Read in its line, as the reader reads data, where more text follows.
         if (!text.empty() && text.find_first_of(" \t") == std::string::npos) {
             const std::string line = " \t" + text + " 42 0.5";
@@ -223,17 +220,39 @@ void TestMeasured::numbersReadAsFromChars()
                              && rest == " 42 0.5",
                          text.c_str());
         }
-        // In a frequency's unit the same digits, the exponent moved (texts whose
-        // exponent is too long to be a number's are left out).
-        const int unit = static_cast<int>(random() % 4) * 3;
-        const std::size_t e = text.find_first_of("eE");
-        if (!LooksNumeric(text) || (e != std::string::npos && text.size() - e > 4))
-            continue;
-        const std::optional<double> scaled = ParseScaled(text, unit);
-        const std::optional<double> shifted = fromChars(
-            text.substr(0, e) + "e" + std::to_string((e == std::string::npos ? 0 : std::stoi(text.substr(e + 1))) + unit));
-        QVERIFY2(scaled.has_value() == shifted.has_value() && (!scaled || *scaled == *shifted), text.c_str());
     }
+}
+
+// A frequency in the file's unit is its digits with the exponent moved, rounded
+// once: 1.1 GHz is 1100000000 Hz, not 1.1 * 1e9, whether the short reader or
+// from_chars (more than 19 digits) takes it.
+void TestMeasured::frequenciesScaledOnce_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<int>("unitExponent");
+    QTest::addColumn<QString>("hertz");  // read by from_chars; empty where refused
+
+    QTest::newRow("GHz") << u"1.1"_qs << 9 << u"1100000000"_qs;
+    QTest::newRow("GHz, 21 digits") << u"1.10000000000000000000"_qs << 9 << u"1100000000"_qs;
+    QTest::newRow("MHz with exponent") << u"+7.5E+2"_qs << 6 << u"750000000"_qs;
+    QTest::newRow("kHz, 25 digits and exponent") << u"1234567890.123456789012345e-3"_qs << 3 << u"1234567890.123456789012345"_qs;
+    QTest::newRow("Hz, 21 digits") << u"123456789012345678901"_qs << 0 << u"123456789012345678901"_qs;
+    QTest::newRow("below 10^-300 as written") << u"2.5e-310"_qs << 9 << u"2.5e-301"_qs;
+    QTest::newRow("beyond a double as written") << u"1e400"_qs << 0 << u""_qs;
+    QTest::newRow("beyond a double in hertz") << u"1e300"_qs << 9 << u""_qs;
+    QTest::newRow("exponent without digits") << u"1e"_qs << 9 << u""_qs;
+    QTest::newRow("not a number") << u"1.1x"_qs << 9 << u""_qs;
+}
+
+void TestMeasured::frequenciesScaledOnce()
+{
+    QFETCH(QString, written);
+    QFETCH(int, unitExponent);
+    QFETCH(QString, hertz);
+    const std::optional<double> scaled = ParseScaled(written.toStdString(), unitExponent);
+    QCOMPARE(scaled.has_value(), !hertz.isEmpty());
+    if (scaled)
+        QCOMPARE(*scaled, *FromChars(hertz.toStdString()));
 }
 
 // MA and DB values: whole quarter turns exact, every other angle within two

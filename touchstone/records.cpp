@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: MIT
+#include "records.h"
+
+#include "refusals.h"
+#include "tokens.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvalen::touchstone {
+
+RecordReader::RecordReader(const LineSource& lines, const Header& header, MatrixReferences references, Wanted wanted,
+                           std::size_t chosen, double systemOhms)
+    : lines_(lines), header_(header), references_(std::move(references)), wanted_(wanted), chosen_(chosen),
+      systemOhms_(systemOhms)
+{
+    // Where each value of a record goes in the row-major matrix.
+    const auto n = static_cast<std::size_t>(header.ports);
+    for (std::size_t row = 0; row < n; ++row)
+        for (std::size_t column = header.matrixFormat == 'u' ? row : 0;
+             column < (header.matrixFormat == 'l' ? row + 1 : n); ++column)
+            cells_.push_back(row * n + column);
+    // Version 1 and 21_12 write a two-port column by column: 11 21 12 22.
+    if (n == 2 && header.matrixFormat == 'f' && !header.twelveFirst)
+        std::swap(cells_[1], cells_[2]);
+    recordSize_ = 1 + 2 * cells_.size();
+    chosenAsWritten_ = wanted == Wanted::Reflection && header.type == ParameterType::S;
+    chosenValue_ =
+        1 + 2 * static_cast<std::size_t>(std::find(cells_.begin(), cells_.end(), chosen * n + chosen) - cells_.begin());
+    values_.assign(chosenAsWritten_ ? 0 : 2 * cells_.size(), 0.0);
+    Reserve(header.declaredFrequencies);
+}
+
+// Room for the points up front, so that the values are neither copied as they
+// grow nor their memory touched twice. A few lines may claim any count: a
+// record takes at least a digit and a blank a number, so the file's size
+// bounds what it may hold (a stream of unknown size gets room for a modest
+// file, and grows from there), and no more than a large file's points are reserved.
+void RecordReader::Reserve(std::size_t points)
+{
+    const std::size_t fits =
+        lines_.FileBytes() > 0 ? lines_.FileBytes() / (2 * recordSize_) + 1 : std::size_t{1} << 16;
+    const std::size_t reserved = std::min({points, fits, std::size_t{1} << 20});
+    (wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz).reserve(reserved);
+    for (auto* values : {&reflection.gamma, &twoPort.s11, &twoPort.s21, &twoPort.s12, &twoPort.s22})
+        if (wanted_ == Wanted::TwoPort || values == &reflection.gamma)
+            values->reserve(reserved);
+}
+
+// The file's size over the bytes a record takes on the first line, with an
+// eighth more for longer lines.
+void RecordReader::ReserveByFileSize(std::string_view firstLine)
+{
+    const std::size_t numbers = CountTokens(firstLine);
+    if (numbers == 0 || lines_.FileBytes() == 0)
+        return;
+    const std::size_t recordBytes = (firstLine.size() + 1) * recordSize_ / numbers;
+    Reserve(lines_.FileBytes() / recordBytes * 9 / 8 + 1);
+}
+
+const Series<double>& RecordReader::Frequencies() const
+{
+    return wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz;
+}
+
+void RecordReader::Warn(std::string line)
+{
+    (wanted_ == Wanted::Reflection ? reflection.warnings : twoPort.warnings).push_back(std::move(line));
+}
+
+std::string RecordReader::CountMessage(std::size_t found) const
+{
+    return "expected " + std::to_string(recordSize_) + " numbers for a frequency (the frequency and "
+           + std::to_string(recordSize_ / 2) + " complex " + (recordSize_ / 2 == 1 ? "value" : "values") + "), found "
+           + std::to_string(found);
+}
+
+void RecordReader::End() const
+{
+    if (inRecord_ > 0)
+        lines_.FailAt(recordLine_, CountMessage(inRecord_));
+}
+
+bool RecordReader::Line(std::string_view text)
+{
+    // One- and two-port data keep each frequency on one line; larger matrices
+    // run over several lines, but every frequency starts on a line of its own.
+    if (inRecord_ > 0 && header_.ports <= 2)
+        End();
+    for (bool lineStart = true;; lineStart = false) {
+        double value = 0.0;
+        if (inRecord_ > 0 && ReadShortNumber(text, value)) {
+            Keep(value);
+        } else {
+            const std::string_view token = NextToken(text);
+            if (token.empty())
+                return false;
+            if (inRecord_ == 0) {
+                if (!lineStart)
+                    lines_.Fail(header_.ports <= 2 ? CountMessage(CountTokens(Trimmed(text)) + recordSize_ + 1)
+                                                   : "a new frequency must start a line; expected "
+                                                         + std::to_string(recordSize_) + " numbers for a frequency");
+                if (StartRecord(token, text))
+                    return true;
+            } else if (chosenAsWritten_ && inRecord_ != chosenValue_ && inRecord_ != chosenValue_ + 1) {
+                if (!LooksNumeric(token))
+                    RequireNumber(lines_, token);  // says what is wrong
+            } else {
+                Keep(RequireNumber(lines_, token));
+            }
+        }
+        if (++inRecord_ == recordSize_)
+            EndRecord();
+    }
+}
+
+// The record's number inRecord_, where it is needed.
+void RecordReader::Keep(double value)
+{
+    if (!chosenAsWritten_)
+        values_[inRecord_ - 1] = value;
+    else if (inRecord_ == chosenValue_ || inRecord_ == chosenValue_ + 1)
+        chosenNumbers_[inRecord_ - chosenValue_] = value;
+}
+
+// Reads the frequency that opens a record; true when the line opens the noise
+// block instead.
+bool RecordReader::StartRecord(std::string_view token, std::string_view restOfLine)
+{
+    const auto frequency = ParseScaled(token, header_.unitExponent);
+    if (!frequency)
+        lines_.Fail(Quoted(token) + " is not a frequency");
+    if (*frequency < 0.0)
+        lines_.Fail("negative frequency " + std::string(token));
+    const auto& frequencies = Frequencies();
+    if (!frequencies.empty() && *frequency <= frequencies.back()) {
+        // The standard: version 1 puts a two-port's noise parameters, five
+        // numbers a line, straight after the network data, starting again at
+        // a lower frequency.
+        if (!header_.version2 && header_.ports == 2 && CountTokens(restOfLine) == 4)
+            return true;
+        lines_.Fail("frequency " + FrequencyText(*frequency) + " Hz is not above the one before, "
+                    + FrequencyText(frequencies.back()) + " Hz");
+    }
+    frequencyHz_ = *frequency;
+    recordLine_ = lines_.number();
+    return false;
+}
+
+Complex RecordReader::Value(double first, double second) const
+{
+    switch (header_.format) {
+    case Format::RealImaginary:
+        return {first, second};
+    case Format::MagnitudeAngle:
+        return FromPolarDegrees(first, second);
+    case Format::DecibelAngle:
+        break;
+    }
+    return FromPolarDegrees(std::pow(10.0, first / 20.0), second);
+}
+
+// The record's S-matrix column `column`, converted from the file's parameters.
+std::vector<Complex> RecordReader::ScatteringOf(const std::vector<Complex>& matrix, std::size_t column) const
+{
+    auto s = ScatteringColumn(header_.type, matrix, column);
+    if (!s)
+        lines_.FailAt(recordLine_, std::string("the ") + TypeName(header_.type) + "-parameters at "
+                                       + FrequencyText(frequencyHz_)
+                                       + " Hz have no S-parameters (their matrix with the references added is singular)");
+    return *s;
+}
+
+void RecordReader::EndRecord()
+{
+    inRecord_ = 0;
+    const std::vector<double>& referenceOhms = references_.referenceOhms;
+    if (chosenAsWritten_) {
+        reflection.frequencyHz.push_back(frequencyHz_);
+        reflection.gamma.push_back(Renormalized(Value(chosenNumbers_[0], chosenNumbers_[1]), referenceOhms[chosen_],
+                                                references_.targetOhms[chosen_]));
+        return;
+    }
+    const auto n = static_cast<std::size_t>(header_.ports);
+    matrix_.assign(n * n, Complex{});
+    for (std::size_t i = 0; i < cells_.size(); ++i) {
+        const Complex value = Value(values_[2 * i], values_[2 * i + 1]);
+        matrix_[cells_[i]] = value;
+        if (header_.matrixFormat != 'f')  // the missing half mirrors the given one
+            matrix_[(cells_[i] % n) * n + cells_[i] / n] = value;
+    }
+    // The standard: version 1 holds Z, Y, H and G divided by R; version 2 as they are.
+    if (header_.version2)
+        Normalize(header_.type, matrix_, referenceOhms);
+    if (wanted_ == Wanted::TwoPort)
+        return KeepTwoPort(matrix_);
+    const Complex s = ScatteringOf(matrix_, chosen_)[chosen_];
+    reflection.frequencyHz.push_back(frequencyHz_);
+    reflection.gamma.push_back(Renormalized(s, referenceOhms[chosen_], references_.targetOhms[chosen_]));
+}
+
+void RecordReader::KeepTwoPort(const std::vector<Complex>& matrix)
+{
+    std::array<Complex, 4> s{matrix[0], matrix[1], matrix[2], matrix[3]};
+    if (header_.type != ParameterType::S) {
+        const std::vector<Complex> first = ScatteringOf(matrix, 0);
+        const std::vector<Complex> second = ScatteringOf(matrix, 1);
+        s = {first[0], second[0], first[1], second[1]};
+    }
+    const std::vector<double>& from = references_.referenceOhms;
+    if (from[0] != systemOhms_ || from[1] != systemOhms_) {
+        const auto referred = RenormalizedTwoPort(s, std::array<double, 2>{from[0], from[1]}, systemOhms_);
+        if (!referred)
+            lines_.FailAt(recordLine_, "the two-port at " + FrequencyText(frequencyHz_) + " Hz cannot be referred to "
+                                           + FrequencyText(systemOhms_) + " ohms");
+        s = *referred;
+    }
+    twoPort.frequencyHz.push_back(frequencyHz_);
+    twoPort.s11.push_back(s[0]);
+    twoPort.s12.push_back(s[1]);
+    twoPort.s21.push_back(s[2]);
+    twoPort.s22.push_back(s[3]);
+}
+
+}  // namespace corvalen::touchstone
