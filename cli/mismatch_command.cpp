@@ -142,6 +142,8 @@ int RunMismatchCommand(const MismatchCommand& command, const std::function<void(
         Note(error.Located());
         return 2;
     }
+    for (const std::string& warning : oneOff.warnings)
+        Note(warning);
     sink(command.format == MismatchFormat::Json ? Json(oneOff) : Text(command, oneOff));
     return 0;
 }

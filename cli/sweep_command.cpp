@@ -75,6 +75,8 @@ int RunSweepCommand(const SweepCommand& command, const std::function<void(std::s
         Note(error.Located());
         return 2;
     }
+    for (const std::string& warning : bench->Warnings())
+        Note(warning);
     if (const std::size_t outside = sweep->GridPointsOutside(); outside > 0)
         Note(sweep->GridName() + ": " + std::to_string(outside) + " of " + std::to_string(sweep->GridPoints())
              + " frequencies lie outside the range of " + sweep->OutsideOf() + " and are left out");

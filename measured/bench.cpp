@@ -21,6 +21,19 @@ Through ReadThrough(const TwoPortInput& through, double systemOhms)
 
 }  // namespace
 
+touchstone::Warnings Bench::Warnings() const
+{
+    touchstone::Warnings all;
+    const auto add = [&all](const touchstone::Warnings& more) { all.insert(all.end(), more.begin(), more.end()); };
+    for (const Side* side : {&source, &load})
+        if (const Reflection* measured = side->Measured())
+            add(measured->warnings);
+    for (const Through& through : chain)
+        if (const TwoPort* measured = through.Measured())
+            add(measured->warnings);
+    return all;
+}
+
 Bench ReadBench(const BenchInput& input)
 {
     Bench bench{ReadSide(input.source, input.systemOhms), ReadSide(input.load, input.systemOhms), {}};

@@ -37,6 +37,9 @@ struct Bench {
     Side source;
     Side load;
     std::vector<Through> chain;  // in order from the source
+
+    // What the files lacked that could be done without, in the order source, load, chain.
+    touchstone::Warnings Warnings() const;
 };
 
 // Reads every file of the input, each referred to its system impedance.

@@ -45,13 +45,13 @@ OneOffValues ComputeOneOff(const BenchInput& input)
     const auto& load = std::get<SideValues>(bench.load.value);
     const TwoPort* file = bench.chain.empty() ? nullptr : bench.chain.front().Measured();
     if (!file) {
-        OneOffValues values{ComputeRow(0.0, source, load, std::nullopt, std::nullopt), std::nullopt};
+        OneOffValues values{ComputeRow(0.0, source, load, std::nullopt, std::nullopt), std::nullopt, {}};
         if (!bench.chain.empty())
             values.pair.through = ComputeThrough(source.gammaMagnitude, load.gammaMagnitude, std::nullopt,
                                                  std::nullopt, PadPoint(std::get<Pad>(bench.chain.front().value)));
         return values;
     }
-    return {FindWorstCase(Sweep(bench)).widestLimits.value(), file->frequencyHz.size()};
+    return {FindWorstCase(Sweep(bench)).widestLimits.value(), file->frequencyHz.size(), bench.Warnings()};
 }
 
 }  // namespace corvalen::measured

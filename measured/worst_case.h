@@ -28,6 +28,7 @@ WorstCase FindWorstCase(const Sweep& sweep, Band band = {});
 struct OneOffValues {
     RowValues pair;  // frequencyHz is 0 unless the two-port is a file
     std::optional<std::size_t> twoPortPoints;  // for a file, how many frequencies it has
+    touchstone::Warnings warnings;             // what the two-port's file lacked
 };
 
 // Reads the two-port's file if there is one; throws MeasuredError when it

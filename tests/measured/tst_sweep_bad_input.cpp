@@ -17,6 +17,7 @@ private slots:
     void refusedWithFileAndLine();
     void pictureNotDrawnExitsOne_data();
     void pictureNotDrawnExitsOne();
+    void incompleteButWholeIsReadWithAWarning();
 
 private:
     QTemporaryDir dir_;
@@ -120,6 +121,20 @@ void TestSweepBadInput::pictureNotDrawnExitsOne()
     QCOMPARE(process.exitCode(), 1);
     QVERIFY2(error.startsWith("corvalen-cli: " + said) && error.count('\n') == 1, error.constData());
     QVERIFY(!QFile::exists(picture));
+}
+
+// A file without [End] whose declared frequencies are all there is read; the
+// user is told once, on stderr, what it lacked.
+void TestSweepBadInput::incompleteButWholeIsReadWithAWarning()
+{
+    const QString file = QStringLiteral(CORVALEN_TOUCHSTONE_DIR "/no-end.ts");
+    QProcess process;
+    process.start(QStringLiteral(CORVALEN_CLI_PATH), {QStringLiteral("sweep"), file, QStringLiteral("1.5")});
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardError(),
+             "corvalen-cli: " + file.toUtf8() + ": no [End] after the 1 declared frequency; read as complete\n");
+    QCOMPARE(process.readAllStandardOutput().count('\n'), 2);
 }
 
 QTEST_GUILESS_MAIN(TestSweepBadInput)
