@@ -7,6 +7,7 @@
 #include "sweep_command.h"
 #include "table.h"
 #include "corvalen_version.h"
+#include "platform/console.h"
 
 #include <cstdio>
 #include <string>
@@ -61,8 +62,9 @@ int Run(const Command& command)
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    const ParseResult parsed = ParseArguments(arguments);
+    platform::WriteStandardStreamsAsBytes();
+    const std::vector<std::string> utf8 = platform::ProgramArguments(argc, argv);
+    const ParseResult parsed = ParseArguments(std::vector<std::string_view>(utf8.begin(), utf8.end()));
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
         std::fputs((error->message + "\n").c_str(), stderr);
         return kExitUsage;

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace corvalen::platform {
+
+// Opens a file to read its bytes as they are, by its name in UTF-8 whatever
+// the system's own encoding of names; null with errno set where it cannot.
+std::FILE* OpenToRead(const std::string& utf8Path);
+
+}  // namespace corvalen::platform
