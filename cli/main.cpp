@@ -69,5 +69,13 @@ int main(int argc, char** argv)
         std::fputs((error->message + "\n").c_str(), stderr);
         return kExitUsage;
     }
+#ifdef _WIN32
+    // The drawing is a Qt module, and Qt is built for the Linux desktop only.
+    const auto* sweep = std::get_if<SweepCommand>(&std::get<Command>(parsed));
+    if (sweep && (sweep->plotPath || sweep->smithPath)) {
+        std::fputs("corvalen-cli: drawing needs the desktop build\n", stderr);
+        return kExitUsage;
+    }
+#endif
     return Run(std::get<Command>(parsed));
 }

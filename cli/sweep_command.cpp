@@ -17,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <dlfcn.h>
 #include <unistd.h>
+#endif
 
 namespace corvalen::cli {
 namespace {
@@ -122,6 +124,14 @@ void AppendRow(std::string& text, const RowValues& row, char separator)
 }
 
 
+#ifdef _WIN32
+// No module to load: main refuses --plot and --smith before a sweep starts.
+template <typename Entry, typename Picture>
+std::string Draw(const char*, const Picture&)
+{
+    return "drawing needs the desktop build";
+}
+#else
 std::string ModulePath()
 {
     std::string self(4096, '\0');
@@ -145,6 +155,7 @@ std::string Draw(const char* entryPoint, const Picture& picture)
     char reason[512] = "";
     return draw(&picture, reason, sizeof reason) == 0 ? std::string() : std::string(reason);
 }
+#endif
 
 std::string Plot(const SweepCommand& command, const PlotSeries& series)
 {
