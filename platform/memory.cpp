@@ -78,7 +78,7 @@ void* AllocateArray(std::size_t bytes)
     return ::operator new(bytes);
 }
 
-void FreeArray(void* memory, std::size_t bytes) noexcept
+void FreeArray(void* memory, [[maybe_unused]] std::size_t bytes) noexcept
 {
 #ifdef CORVALEN_MAPPED_ARRAYS
     if (const std::size_t huge = HugePageBytesFor(bytes)) {
