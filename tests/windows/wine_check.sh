@@ -66,6 +66,11 @@ same sweep "$work/Dämpfungsglied_fehlt.s1p" 1.5
 awk 'BEGIN { print "# Hz S RI R 50"; for (i = 1; i <= 200000; i++) printf "%d %.6f %.6f\n", 1e6 + 1e3 * i, sin(i) / 2, cos(i) / 3 }' >"$work/many.s1p"
 same sweep "$work/many.s1p" 1.5
 
+# A write that fails: one line and status 1.
+run linux sh -c 'exec "$@" >/dev/full' sh "$linux" table
+run wine sh -c 'exec "$@" >/dev/full' sh timeout 120 "$wine" "$exe" table
+check 'cmp -s "$work"/{linux,wine}.err && cmp -s "$work"/{linux,wine}.status' "a failed write"
+
 # No drawing without Qt: one line, status 2, no rows.
 for option in --plot --smith; do
     run wine timeout 120 "$wine" "$exe" sweep touchstone/z-v1.s1p 1.5 "$option" "$work/drawing.svg"
