@@ -4,6 +4,7 @@
 #ifdef _WIN32
 #include <cerrno>
 #include <climits>
+#include <exception>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -29,6 +30,19 @@ std::FILE* OpenToRead(const std::string& utf8Path)
     return ::_wfopen(name.c_str(), L"rb");
 #else
     return std::fopen(utf8Path.c_str(), "rb");
+#endif
+}
+
+std::filesystem::path PathFromUtf8(const std::string& utf8Path)
+{
+#ifdef _WIN32
+    try {
+        return std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end()));
+    } catch (const std::exception&) {
+        return {};
+    }
+#else
+    return utf8Path;
 #endif
 }
 

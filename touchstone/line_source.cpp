@@ -45,7 +45,7 @@ std::FILE* Open(const std::string& path)
     std::FILE* file = platform::OpenToRead(path);
     const int openError = errno;  // before anything else can change it
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    if (std::filesystem::is_directory(platform::PathFromUtf8(path), ignored)) {
         if (file)
             std::fclose(file);
         throw MeasuredError(path, 0, "is a directory, not a Touchstone file");
