@@ -9,6 +9,7 @@
 #include "sweep_command.h"
 #include "table.h"
 #include "corvalen_version.h"
+#include "platform/console.h"
 
 #include <cstdio>
 #include <exception>
@@ -85,11 +86,20 @@ int Run(const Command& command)
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    const ParseResult parsed = ParseArguments(arguments);
+    platform::WriteStandardStreamsAsBytes();
+    const std::vector<std::string> utf8 = platform::ProgramArguments(argc, argv);
+    const ParseResult parsed = ParseArguments(std::vector<std::string_view>(utf8.begin(), utf8.end()));
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
         std::fputs((error->message + "\n").c_str(), stderr);
         return kExitUsage;
     }
+#ifdef _WIN32
+    // The drawing is a Qt module, and Qt is built for the Linux desktop only.
+    const auto* sweep = std::get_if<SweepCommand>(&std::get<Command>(parsed));
+    if (sweep && (sweep->plotPath || sweep->smithPath)) {
+        std::fputs("corvalen-cli: drawing needs the desktop build\n", stderr);
+        return kExitUsage;
+    }
+#endif
     return Run(std::get<Command>(parsed));
 }

@@ -2,6 +2,7 @@
 #include "line_source.h"
 
 #include "touchstone.h"
+#include "platform/file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,10 +42,10 @@ std::size_t FirstBinaryByte(std::string_view text, bool* carriageReturn = nullpt
 
 std::FILE* Open(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::OpenToRead(path);
     const int openError = errno;  // before anything else can change it
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    if (std::filesystem::is_directory(platform::PathFromUtf8(path), ignored)) {
         if (file)
             std::fclose(file);
         throw MeasuredError(path, 0, "is a directory, not a Touchstone file");

@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -47,14 +48,14 @@ const char* ShortDecimal(const char* p, const char* const end, int decimalExpone
         ++p;
     std::uint64_t digits = 0;
     const char* digitsEnd = ReadDigits(p, end, digits);
-    long count = digitsEnd - p;
+    std::ptrdiff_t count = digitsEnd - p;
     p = digitsEnd;
     int exponent = decimalExponent;
     if (p != end && *p == '.') {
         digitsEnd = ReadDigits(p + 1, end, digits);
-        const long fraction = digitsEnd - (p + 1);
+        const std::ptrdiff_t fraction = digitsEnd - (p + 1);
         count += fraction;
-        exponent -= static_cast<int>(std::min(fraction, 100L));
+        exponent -= static_cast<int>(std::min<std::ptrdiff_t>(fraction, 100));
         p = digitsEnd;
     }
     // Nineteen digits cannot overflow 64 bits; more go to from_chars.
