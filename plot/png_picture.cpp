@@ -5,29 +5,16 @@
 
 #include <png.h>
 
+#include "platform/memory.h"
+
 #include <bit>
 #include <csetjmp>
-#include <cstdint>
-#include <fstream>
-
-#if __has_include(<sys/mman.h>)
-#include <sys/mman.h>
-#define CORVALEN_HAVE_MMAP 1
-#endif
 
 namespace corvalen::plot {
 
 namespace {
 
 constexpr int kBytesPerPixel = 4;
-
-// The size of a transparent huge page, or 0 where the system has none.
-std::size_t HugePageBytes()
-{
-    std::ifstream file("/sys/kernel/mm/transparent_hugepage/hpage_pmd_size");
-    std::size_t bytes = 0;
-    return file >> bytes ? bytes : 0;
-}
 
 void WriteBytes(png_structp png, png_bytep bytes, std::size_t length)
 {
@@ -40,37 +27,20 @@ void FlushNothing(png_structp) {}
 
 }  // namespace
 
-PixelMemory::PixelMemory(QSize size) : size_(size)
+PixelMemory::PixelMemory(QSize size)
+    : size_(size)
+    , bytes_(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) * kBytesPerPixel)
+    , pixels_(static_cast<uchar*>(platform::AllocateArray(bytes_)))
 {
-#ifdef CORVALEN_HAVE_MMAP
-    const std::size_t huge = HugePageBytes();
-    const std::size_t bytes =
-        static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) * kBytesPerPixel;
-    if (huge == 0 || bytes == 0)
-        return;
-    // A huge page more than needed, so that the pixels can start on a boundary.
-    mappedBytes_ = (bytes + huge - 1) / huge * huge + huge;
-    void* mapping = ::mmap(nullptr, mappedBytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapping == MAP_FAILED)
-        return;
-    mapping_ = mapping;
-    pixels_ = static_cast<uchar*>(mapping) + (huge - reinterpret_cast<std::uintptr_t>(mapping) % huge) % huge;
-    ::madvise(pixels_, mappedBytes_ - huge, MADV_HUGEPAGE);  // advice only: small pages work too
-#endif
 }
 
 PixelMemory::~PixelMemory()
 {
-#ifdef CORVALEN_HAVE_MMAP
-    if (mapping_)
-        ::munmap(mapping_, mappedBytes_);
-#endif
+    platform::FreeArray(pixels_, bytes_);
 }
 
 QImage PixelMemory::Image() const
 {
-    if (!pixels_)
-        return QImage(size_, QImage::Format_RGB32);
     return QImage(pixels_, size_.width(), size_.height(), qsizetype{size_.width()} * kBytesPerPixel,
                   QImage::Format_RGB32);
 }

@@ -12,9 +12,9 @@ class QIODevice;
 
 namespace corvalen::plot {
 
-// Pixels in huge pages where the system has them: the first touch of each small
-// page traps into the kernel, and a chart's pixels span about a thousand of
-// them, where one huge page takes 512 at once. Elsewhere the image holds its own.
+// Pixels in the memory the system gives large arrays (huge pages where it has
+// them): a chart's pixels span about a thousand small pages, each trapping into
+// the kernel at its first touch.
 class PixelMemory {
 public:
     explicit PixelMemory(QSize size);
@@ -27,9 +27,8 @@ public:
 
 private:
     QSize size_;
-    void* mapping_ = nullptr;
-    std::size_t mappedBytes_ = 0;
-    uchar* pixels_ = nullptr;
+    std::size_t bytes_;
+    uchar* pixels_;
 };
 
 // Writes an RGB32 image as an 8-bit RGB PNG; false if libpng or the file failed.

@@ -32,9 +32,9 @@ constexpr std::size_t kPoints = 100'001;
 // |G| about 0.3 with 0.002 of noise, the phase turning a few times across the band.
 struct NoisyReflection {
     std::vector<double> real, imaginary;
-    NoisyReflection(double magnitude, double turns, unsigned seed)
+    NoisyReflection(double magnitude, double turns, unsigned stream)
     {
-        std::mt19937_64 random(seed);
+        std::mt19937_64 random(stream);
         std::normal_distribution<double> noise(0.0, 0.002);
         for (std::size_t i = 0; i < kPoints; ++i) {
             const double phase = -2 * std::numbers::pi * turns * static_cast<double>(i) / (kPoints - 1);
