@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix), whose
-# POSIX thread model gives std::thread and std::async. scripts/build-windows uses it.
+# 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix).
+# scripts/build-windows uses it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -15,12 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# libstdc++ 12 builds std::counting_semaphore on std::atomic::wait, which
-# without futexes loses wake-ups: under Wine, 6 of 10 runs of 1,000 handovers
-# between two threads, as the sweep makes them, hung, and so did a 100,001-point
-# sweep. Semaphores through winpthread did not hang in 20 runs.
-set(CMAKE_CXX_FLAGS_INIT -D_GLIBCXX_USE_POSIX_SEMAPHORE)
 
 # One program that needs no DLL beside it: the C++ runtime, libgcc and
 # winpthread are linked in, and only Windows' own DLLs are left to import.
