@@ -64,7 +64,7 @@ same sweep "$work/Messung_Dämpfungsglied.s2p:S22" 1.5 --through "$work/Messung_
 same sweep "$work/Dämpfungsglied_fehlt.s1p" 1.5
 mkdir "$work/Messungen_März"
 same sweep "$work/Messungen_März" 1.5
-# Enough rows for the sweep's two threads to hand blocks over a hundred times.
+# A sweep of many blocks of rows, as large measured files give.
 awk 'BEGIN { print "# Hz S RI R 50"; for (i = 1; i <= 200000; i++) printf "%d %.6f %.6f\n", 1e6 + 1e3 * i, sin(i) / 2, cos(i) / 3 }' >"$work/many.s1p"
 same sweep "$work/many.s1p" 1.5
 
