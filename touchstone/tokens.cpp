@@ -117,7 +117,7 @@ bool LooksNumeric(std::string_view token)
     if (p != end && (*p == '+' || *p == '-'))
         ++p;
     const char* const mantissa = p;
-    long mantissaDigits = digits();
+    std::ptrdiff_t mantissaDigits = digits();
     const char* const point = p;
     if (p != end && *p == '.') {
         ++p;
@@ -128,15 +128,15 @@ bool LooksNumeric(std::string_view token)
     // The power of ten of the first digit that is not 0, so the value lies
     // within a factor of ten of 10^(power + exponent).
     const char* const first = std::find_if(mantissa, p, [](char c) { return c >= '1' && c <= '9'; });
-    long power = first == p ? 0 : first < point ? point - first - 1 : point - first;
+    std::ptrdiff_t power = first == p ? 0 : first < point ? point - first - 1 : point - first;
     if (p != end && (*p == 'e' || *p == 'E')) {
         ++p;
         const bool negative = p != end && *p == '-';
         if (p != end && (*p == '+' || *p == '-'))
             ++p;
         // Capped beyond any power the mantissa's digits could make up for.
-        const long cap = static_cast<long>(token.size()) + 400;
-        long written = 0;
+        const std::ptrdiff_t cap = static_cast<std::ptrdiff_t>(token.size()) + 400;
+        std::ptrdiff_t written = 0;
         const char* const start = p;
         for (; p != end && *p >= '0' && *p <= '9'; ++p)
             written = std::min(written * 10 + (*p - '0'), cap);
