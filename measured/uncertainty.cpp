@@ -2,6 +2,7 @@
 #include "uncertainty.h"
 
 #include "dilogarithm.h"
+#include "quantities.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,11 +25,6 @@ constexpr double kQuantileToleranceNepers = 5e-6;
 
 using Complex = std::complex<double>;
 
-double Magnitude(Complex z)
-{
-    return std::sqrt(std::norm(z));
-}
-
 ChainMismatch::Group Cascade(const ChainMismatch::Group& first, const ChainMismatch::Group& second)
 {
     const Complex loop = 1.0 - first.s22 * second.s11;
@@ -42,6 +38,29 @@ struct Facing {
     bool phaseKnown;
 };
 
+// The groups between one end and a junction, in the order walked from that end.
+struct Path {
+    std::span<const ChainMismatch::Group> groups;
+    bool fromLoad;
+
+    std::size_t size() const { return groups.size(); }
+    Facing operator[](std::size_t k) const
+    {
+        const ChainMismatch::Group& g = fromLoad ? groups[groups.size() - 1 - k] : groups[k];
+        return fromLoad ? Facing{g.s22, g.s11, g.s21s12, g.phaseKnown} : Facing{g.s11, g.s22, g.s21s12, g.phaseKnown};
+    }
+};
+
+Path PathFromSource(std::span<const ChainMismatch::Group> groups, std::size_t junction)
+{
+    return {groups.first(junction), false};
+}
+
+Path PathFromLoad(std::span<const ChainMismatch::Group> groups, std::size_t junction)
+{
+    return {groups.subspan(junction), true};
+}
+
 // The reflection looking from a junction toward one end, with the logarithm of
 // the factors of D on the way, at every point of the grid of unknown phases.
 // Where the phase is uniform (independent of the rest), gamma holds |Gamma|.
@@ -54,61 +73,81 @@ struct Walk {
     bool phaseUniform;
 };
 
-void StepMeasured(Walk& walk, const Facing& step, const std::vector<Complex>& circle)
+// Each step hands the states it leads to to `next`, so that a walk of one
+// state (no phase to average over) needs no memory of its own.
+template <typename Next>
+void StepMeasured(const WalkState& state, bool phaseUniform, const Facing& step, std::span<const Complex> circle,
+                  Next&& next)
 {
-    const std::size_t turns = walk.phaseUniform ? circle.size() : 1;
-    std::vector<WalkState> next;
-    next.reserve(walk.states.size() * turns);
-    for (const WalkState& state : walk.states) {
-        for (std::size_t i = 0; i < turns; ++i) {
-            const Complex gamma = walk.phaseUniform ? state.gamma.real() * circle[i] : state.gamma;
-            const Complex loop = 1.0 - step.near * gamma;
-            next.push_back({step.far + step.transfer * gamma / loop, state.nepers + 0.5 * std::log(std::norm(loop))});
-        }
+    const std::size_t turns = phaseUniform ? circle.size() : 1;
+    for (std::size_t i = 0; i < turns; ++i) {
+        const Complex gamma = phaseUniform ? state.gamma.real() * circle[i] : state.gamma;
+        const Complex loop = 1.0 - step.near * gamma;
+        next({step.far + step.transfer * gamma / loop, state.nepers + 0.5 * std::log(std::norm(loop))});
     }
-    walk = {std::move(next), false};
 }
 
 // Two independent uniform phases matter: the loop's (near against the incoming
 // reflection) and the transfer's against far. A third turns the reflection
 // passed on, so it leaves with a uniform phase.
-void StepUnknown(Walk& walk, const Facing& step, const std::vector<Complex>& circle)
+template <typename Next>
+void StepUnknown(const WalkState& state, const Facing& step, std::span<const Complex> circle, Next&& next)
 {
     const double near = Magnitude(step.near), far = Magnitude(step.far), transfer = Magnitude(step.transfer);
     const std::size_t loopTurns = near > 0.0 ? circle.size() : 1;
     const std::size_t transferTurns = far > 0.0 && transfer > 0.0 ? circle.size() : 1;
-    std::vector<WalkState> next;
-    next.reserve(walk.states.size() * loopTurns * transferTurns);
-    for (const WalkState& state : walk.states) {
-        const double incoming = Magnitude(state.gamma);
-        for (std::size_t i = 0; i < loopTurns; ++i) {
-            const Complex loop = 1.0 - near * incoming * circle[i];
-            const Complex bounce = transfer * incoming / loop;
-            const double nepers = state.nepers + 0.5 * std::log(std::norm(loop));
-            for (std::size_t k = 0; k < transferTurns; ++k)
-                next.push_back({Magnitude(far + bounce * circle[k]), nepers});
-        }
+    const double incoming = Magnitude(state.gamma);
+    for (std::size_t i = 0; i < loopTurns; ++i) {
+        const Complex loop = 1.0 - near * incoming * circle[i];
+        const Complex bounce = transfer * incoming / loop;
+        const double nepers = state.nepers + 0.5 * std::log(std::norm(loop));
+        for (std::size_t k = 0; k < transferTurns; ++k)
+            next({Magnitude(far + bounce * circle[k]), nepers});
     }
-    walk = {std::move(next), true};
 }
 
-Walk WalkFrom(const Termination& end, const std::vector<Facing>& path, const std::vector<Complex>& circle)
+template <typename Next>
+void Step(const WalkState& state, bool phaseUniform, const Facing& step, std::span<const Complex> circle, Next&& next)
+{
+    if (step.phaseKnown)
+        StepMeasured(state, phaseUniform, step, circle, next);
+    else
+        StepUnknown(state, step, circle, next);
+}
+
+Walk WalkFrom(const Termination& end, const Path& path, const std::vector<Complex>& circle)
 {
     Walk walk{{{end.gamma.value_or(end.gammaMagnitude), 0.0}}, !end.gamma};
-    for (const Facing& step : path) {
-        if (step.phaseKnown)
-            StepMeasured(walk, step, circle);
-        else
-            StepUnknown(walk, step, circle);
+    for (std::size_t k = 0; k < path.size(); ++k) {
+        const std::size_t turns = path[k].phaseKnown ? (walk.phaseUniform ? circle.size() : 1) : circle.size() * circle.size();
+        std::vector<WalkState> next;
+        next.reserve(walk.states.size() * turns);
+        for (const WalkState& state : walk.states)
+            Step(state, walk.phaseUniform, path[k], circle, [&next](const WalkState& s) { next.push_back(s); });
+        walk = {std::move(next), !path[k].phaseKnown};
     }
     return walk;
 }
 
-int WalkPhaseCount(bool endUniform, const std::vector<Facing>& path)
+// The walk where no phase is left to average over: one state.
+WalkState OnlyState(const Termination& end, const Path& path)
+{
+    constexpr Complex kNoTurn[] = {1.0};
+    WalkState state{end.gamma.value_or(end.gammaMagnitude), 0.0};
+    bool phaseUniform = !end.gamma;
+    for (std::size_t k = 0; k < path.size(); ++k) {
+        Step(state, phaseUniform, path[k], kNoTurn, [&state](const WalkState& s) { state = s; });
+        phaseUniform = !path[k].phaseKnown;
+    }
+    return state;
+}
+
+int WalkPhaseCount(bool endUniform, const Path& path)
 {
     int count = 0;
     bool uniform = endUniform;
-    for (const Facing& step : path) {
+    for (std::size_t k = 0; k < path.size(); ++k) {
+        const Facing step = path[k];
         if (step.phaseKnown) {
             count += uniform ? 1 : 0;
         } else {
@@ -117,22 +156,6 @@ int WalkPhaseCount(bool endUniform, const std::vector<Facing>& path)
         uniform = !step.phaseKnown;
     }
     return count;
-}
-
-std::vector<Facing> PathFromSource(const std::vector<ChainMismatch::Group>& groups, std::size_t junction)
-{
-    std::vector<Facing> path;
-    for (std::size_t k = 0; k < junction; ++k)
-        path.push_back({groups[k].s11, groups[k].s22, groups[k].s21s12, groups[k].phaseKnown});
-    return path;
-}
-
-std::vector<Facing> PathFromLoad(const std::vector<ChainMismatch::Group>& groups, std::size_t junction)
-{
-    std::vector<Facing> path;
-    for (std::size_t k = groups.size(); k-- > junction;)
-        path.push_back({groups[k].s22, groups[k].s11, groups[k].s21s12, groups[k].phaseKnown});
-    return path;
 }
 
 std::vector<Complex> UnitCircle(int points)
@@ -156,7 +179,7 @@ double ConditionalVarianceNepers2(double r)
 }
 
 template <typename Sample>
-double VarianceNepers2(const std::vector<Sample>& samples)
+double VarianceNepers2(std::span<const Sample> samples)
 {
     double mean = 0.0;
     for (const Sample& s : samples)
@@ -247,16 +270,17 @@ Termination PhaseUnknownTermination(double gammaMagnitude)
     return {gammaMagnitude, std::nullopt};
 }
 
-ChainTwoPort PadTwoPort(double lossDb, double vswr)
+ChainTwoPort PadTwoPort(const Pad& pad)
 {
-    const double transmission = std::pow(10.0, -lossDb / 20.0);
-    const double reflection = (vswr - 1.0) / (vswr + 1.0);
+    const double transmission = AmplitudeOfLoss(pad.lossDb);
+    const double reflection = FixedSideValues(pad.vswr).gammaMagnitude;
     return {reflection, transmission, transmission, reflection, false};
 }
 
 ChainMismatch::ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load)
     : source_(source), load_(load)
 {
+    groups_.reserve(chain.size());
     for (const ChainTwoPort& twoPort : chain) {
         const Group group{twoPort.s11, twoPort.s21 * twoPort.s12, twoPort.s22, twoPort.phaseKnown};
         if (!groups_.empty() && groups_.back().phaseKnown && group.phaseKnown)
@@ -290,6 +314,13 @@ int ChainMismatch::UnknownPhaseCount(std::size_t junction) const
 {
     return WalkPhaseCount(!source_.gamma, PathFromSource(groups_, junction))
            + WalkPhaseCount(!load_.gamma, PathFromLoad(groups_, junction));
+}
+
+ChainMismatch::Sample ChainMismatch::OnlySample() const
+{
+    const WalkState left = OnlyState(source_, PathFromSource(groups_, innerJunction_));
+    const WalkState right = OnlyState(load_, PathFromLoad(groups_, innerJunction_));
+    return {left.nepers + right.nepers, Magnitude(left.gamma) * Magnitude(right.gamma)};
 }
 
 std::vector<ChainMismatch::Sample> ChainMismatch::Samples(int pointsPerPhase) const
@@ -348,13 +379,15 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
 {
     if (!random_)
         return std::nullopt;
-    if (outerPhases_ == 0)
-        return kDbPerNeper * std::sqrt(VarianceNepers2(Samples(1)));
+    if (outerPhases_ == 0) {
+        const Sample only = OnlySample();
+        return kDbPerNeper * std::sqrt(VarianceNepers2(std::span(&only, 1)));
+    }
     // Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two
     // differences d and d' of successive grids; the first grids are too coarse to go by.
     double coarse = kInfinity, lastStep = kInfinity;
     for (int points = 2;; points *= 2) {
-        const double fine = kDbPerNeper * std::sqrt(VarianceNepers2(Samples(points)));
+        const double fine = kDbPerNeper * std::sqrt(VarianceNepers2<Sample>(Samples(points)));
         const double step = std::abs(fine - coarse);
         if (step < kStandardToleranceDb || (points >= 8 && step * step * step < kStandardToleranceDb * lastStep * lastStep)
             || std::pow(2.0 * points, outerPhases_) > kMostSamples)
@@ -370,7 +403,7 @@ std::optional<CoverageIntervalDb> ChainMismatch::CoverageDb(double probability) 
     const double lowTail = (1.0 - probability) / 2.0, highTail = (1.0 + probability) / 2.0;
     if (outerPhases_ == 0) {
         // 1 + r^2 - 2 r cos theta rises with theta from 0 to pi: the quantile q is at theta = q pi.
-        const Sample s = Samples(1).front();
+        const Sample s = OnlySample();
         const auto quantile = [&](double q) {
             const double r = s.reflectionProduct;
             return kDbPerNeper * (s.restNepers + 0.5 * std::log(1.0 + r * r - 2.0 * r * std::cos(q * std::numbers::pi)));
