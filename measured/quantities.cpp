@@ -27,11 +27,6 @@ double GammaOfVswr(double vswr)
 
 }  // namespace
 
-double Magnitude(std::complex<double> z)
-{
-    return std::sqrt(std::norm(z));
-}
-
 double AmplitudeOfLoss(double lossDb)
 {
     return std::pow(10.0, -lossDb / 20.0);

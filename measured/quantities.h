@@ -8,6 +8,7 @@
 #include "uncertainty.h"
 #include "values.h"
 
+#include <cmath>
 #include <complex>
 #include <optional>
 #include <span>
@@ -17,7 +18,10 @@ namespace corvalen::measured {
 
 // Reflections are near 1 at most, far from where std::abs's care against
 // overflow (hypot, a tenth of the sweep's time) matters.
-double Magnitude(std::complex<double> z);
+inline double Magnitude(std::complex<double> z)
+{
+    return std::sqrt(std::norm(z));
+}
 // The amplitude ratio 10^(-lossDb / 20) of a loss or return loss.
 double AmplitudeOfLoss(double lossDb);
 
