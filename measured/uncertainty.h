@@ -87,7 +87,9 @@ private:
     };
     Sample OnlySample() const;  // where no phase is left to average over
     std::vector<Sample> Samples(int pointsPerPhase) const;
-    int UnknownPhaseCount(std::size_t junction) const;
+    template <typename Walk>
+    static std::vector<Sample> PairSamples(const Walk& left, const Walk& right);
+    double GridVarianceNepers2(int pointsPerPhase) const;
     bool RandomAt(std::size_t junction) const;
 
     Termination source_;
