@@ -26,21 +26,17 @@ std::string Decimals(double value, bool sign = false)
     return text;
 }
 
-// The shortest text that reads back as the value; null where it is not finite.
-std::string JsonNumber(double value)
-{
-    if (!std::isfinite(value))
-        return "null";
-    char buffer[32];
-    // A loss of exactly nothing is 0, not -0.
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value == 0.0 ? 0.0 : value).ptr);
-}
-
 // The shortest text that reads back as the value.
 std::string Shortest(double value)
 {
     char buffer[32];
     return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+// Null where it is not finite, and a loss of exactly nothing is 0, not -0.
+std::string JsonNumber(double value)
+{
+    return std::isfinite(value) ? Shortest(value == 0.0 ? 0.0 : value) : "null";
 }
 
 // Read as hundredths, so that 99.73 % gives the double nearest 0.9973, which
