@@ -131,7 +131,7 @@ def sweep(case, source_arg, load_arg, through_arg, source, load, two, z0="50", c
         for name, values in columns.items():
             text, value = cells[lines[0].index(name)], values[row]
             if text == "" or not (float(text) == value if np.isinf(value) else abs(float(text) - value) <= 1e-4):
-                failures.append(f"{case}: row {row} {name} printed {text!r}, scikit-rf gives {value!r}")
+                failures.append(f"{case}: row {row} {name} printed {text!r}, expected {value!r}")
     if stderr_has not in run.stderr:
         failures.append(f"{case}: stderr lacks {stderr_has!r}: {run.stderr!r}")
 
@@ -155,6 +155,7 @@ source, load, two = network(source_path, 50), network(load_path, 50), network(tw
 sweep("measured through", source_path, load_path, two_path, source, load, two,
       stderr_has=os.path.basename(two_path))
 sweep("fixed source rl=14", "rl=14", load_path, two_path, 10 ** (-14 / 20), load, two)
+sweep("two fixed sides, the rows the two-port's", "1.5", "gamma=0.3", two_path, 0.2, 0.3, two)
 sweep("pad loss=10,vswr=1.1", source_path, load_path, "loss=10,vswr=1.1", source, load, (0.1 / 2.1, 0.1))
 # A chain of two-ports on grids of their own: the rows inside every range, each interpolated.
 other_path = touchstone("adapter.s2p", "# GHz S RI R 50", 1e9, np.linspace(0.12e9, 2.5e9, 41), [
