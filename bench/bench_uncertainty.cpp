@@ -38,9 +38,9 @@ void Rows(benchmark::State& state, const Termination& source, const Termination&
 
 std::vector<ChainTwoPort> None(std::size_t) { return {}; }
 std::vector<ChainTwoPort> OneAmplifier(std::size_t row) { return {Amplifier(row)}; }
-std::vector<ChainTwoPort> OnePad(std::size_t) { return {PadTwoPort(3.0, 1.3)}; }
-std::vector<ChainTwoPort> TwoPads(std::size_t) { return {PadTwoPort(3.0, 1.3), PadTwoPort(3.0, 1.3)}; }
-std::vector<ChainTwoPort> PadAndAmplifier(std::size_t row) { return {PadTwoPort(3.0, 1.3), Amplifier(row)}; }
+std::vector<ChainTwoPort> OnePad(std::size_t) { return {PadTwoPort({3.0, 1.3})}; }
+std::vector<ChainTwoPort> TwoPads(std::size_t) { return {PadTwoPort({3.0, 1.3}), PadTwoPort({3.0, 1.3})}; }
+std::vector<ChainTwoPort> PadAndAmplifier(std::size_t row) { return {PadTwoPort({3.0, 1.3}), Amplifier(row)}; }
 std::vector<ChainTwoPort> TwoAmplifiers(std::size_t row) { return {Amplifier(row), Amplifier(row + 1)}; }
 
 std::optional<double> Standard(const ChainMismatch& m) { return m.StandardUncertaintyDb(); }

@@ -21,9 +21,9 @@ constexpr std::string_view kRangeAccepted =
 
 using Found = std::optional<UsageError>;
 
-// The arguments after the subcommand: each of `options` at most once, as
-// --option=value or --option value, handed to `option`; any other argument not
-// starting with "--" to `positional`.
+// The arguments after the subcommand: each of `options` at most once (but
+// --through, once for each two-port of a chain), as --option=value or --option
+// value, handed to `option`; any other argument not starting with "--" to `positional`.
 Found ScanArguments(const std::vector<std::string_view>& arguments, std::span<const std::string_view> options,
                     std::string_view missingValue, const std::function<Found(std::string_view)>& positional,
                     const std::function<Found(std::string_view option, std::string_view value)>& option)
@@ -44,7 +44,7 @@ Found ScanArguments(const std::vector<std::string_view>& arguments, std::span<co
         }
         if (std::find(options.begin(), options.end(), name) == options.end())
             return Error(Quoted(subcommand, arguments[i]), "unknown argument; " + Usage(subcommand));
-        if (std::find(given.begin(), given.end(), name) != given.end())
+        if (name != "--through" && std::find(given.begin(), given.end(), name) != given.end())
             return Error(name, "given more than once");
         given.push_back(name);
         if (!value) {
@@ -155,12 +155,19 @@ std::function<Found(std::string_view)> CollectSides(std::string_view subcommand,
 
 ParseResult ParseMismatch(const std::vector<std::string_view>& arguments)
 {
-    constexpr std::string_view kOptions[] = {"--through", "--z0", "--format"};
+    constexpr std::string_view kOptions[] = {"--through", "--z0", "--format", "--coverage"};
     MismatchCommand mismatch;
     std::vector<std::string_view> sides;
     const Found error = ScanArguments(
         arguments, kOptions, "missing its value", CollectSides("mismatch", sides),
         [&](std::string_view option, std::string_view value) -> Found {
+            if (option == "--coverage") {
+                auto percent = ParseCoverage(value);
+                if (auto* bad = std::get_if<UsageError>(&percent))
+                    return *bad;
+                mismatch.coveragePercent = std::get<double>(percent);
+                return std::nullopt;
+            }
             if (option != "--format")
                 return ParseSharedOption(option, value, mismatch.bench);
             if (value != "text" && value != "json")

@@ -31,15 +31,16 @@ struct TableCommand {
 };
 enum class SweepFormat { Tsv, Csv };
 struct SweepCommand {
-    measured::BenchInput bench;  // at most one two-port in its chain
+    measured::BenchInput bench;
     SweepFormat format = SweepFormat::Tsv;
     std::optional<std::string> plotPath;
     std::optional<std::string> smithPath;
 };
 enum class MismatchFormat { Text, Json };
 struct MismatchCommand {
-    measured::BenchInput bench;  // both sides fixed, at most one two-port
+    measured::BenchInput bench;  // both sides fixed
     MismatchFormat format = MismatchFormat::Text;
+    double coveragePercent = 95.0;
 };
 
 using Command = std::variant<HelpCommand, VersionCommand, ReportCommand, TableCommand, SweepCommand, MismatchCommand>;

@@ -21,33 +21,39 @@ constexpr Subcommand kSubcommands[] = {
      "  table    one tab-separated row of the eleven output texts per pair,\n"
      "           source in the outer loop and load in the inner loop, both\n"
      "           ascending; each range defaults to 1.00:5.00\n"},
-    {"mismatch", "corvalen-cli mismatch SOURCE LOAD [--through TWO-PORT] [--z0 OHMS] [--format text|json]",
+    {"mismatch",
+     "corvalen-cli mismatch SOURCE LOAD [--through TWO-PORT]... [--z0 OHMS] [--coverage P]\n"
+     "                     [--format text|json]",
      "  mismatch one-off values, double precision: each side's VSWR, return loss\n"
      "           and |G|, the load's mismatch loss, the maximum VSWR, combined\n"
-     "           return loss, the uncertainty limits 20 log10(1 +- |Gs||GL|) and\n"
-     "           the standard uncertainty; with --through, the limits and the\n"
-     "           standard uncertainty through the two-port too (for a file, at\n"
-     "           the frequency where its limits are widest)\n"},
+     "           return loss, the uncertainty limits 20 log10(1 +- |Gs||GL|), the\n"
+     "           standard uncertainty (the standard deviation of the error over\n"
+     "           the unknown phases) and the interval holding P % of the error\n"
+     "           (95 unless --coverage says), with what u x 2 would have claimed;\n"
+     "           with --through, the same through the chain of two-ports too\n"
+     "           (with files, at the frequency where its limits are widest)\n"},
     {"sweep",
-     "corvalen-cli sweep SOURCE LOAD [--through TWO-PORT] [--z0 OHMS] [--format tsv|csv]\n"
+     "corvalen-cli sweep SOURCE LOAD [--through TWO-PORT]... [--z0 OHMS] [--format tsv|csv]\n"
      "                     [--plot FILE] [--smith FILE]",
      "  sweep    one row per frequency for a measured source and load: each\n"
      "           side's VSWR and return loss, the load's mismatch loss, the\n"
      "           maximum VSWR, combined return loss, uncertainty limits, the\n"
-     "           mismatch error from the measured phases and the standard\n"
-     "           uncertainty; with --through, the limits, error and standard\n"
-     "           uncertainty through the two-port beside them. SOURCE and LOAD\n"
-     "           are Touchstone files (amp.s1p), a reflection of a multi-port\n"
-     "           file (amp.s2p:S22) or fixed values. --z0 sets the system\n"
-     "           impedance (50 ohms); --plot draws the limits and the error,\n"
-     "           --smith the two reflections on a Smith chart (.svg or .png)\n"},
+     "           mismatch error from the measured phases and, where a phase is\n"
+     "           unknown instead, the standard uncertainty; with --through, the\n"
+     "           limits, error and standard uncertainty through the chain beside\n"
+     "           them. SOURCE and LOAD are Touchstone files (amp.s1p), a\n"
+     "           reflection of a multi-port file (amp.s2p:S22) or fixed values.\n"
+     "           --z0 sets the system impedance (50 ohms); --plot draws the\n"
+     "           limits and the error, --smith the two reflections on a Smith\n"
+     "           chart (.svg or .png)\n"},
 };
 
 constexpr std::string_view kFixedValues =
     "A fixed SOURCE or LOAD is 1.5 or vswr=1.5 (VSWR, at least 1), rl=23 (return\n"
     "loss in dB, at least 0) or gamma=0.07 (|G|, 0 to 1), its phase unknown.\n"
     "TWO-PORT is a two-port Touchstone file (port 1 faces the source) or\n"
-    "loss=DB,vswr=V, a pad or cable of DB dB loss with both ports at VSWR V.\n";
+    "loss=DB,vswr=V, a pad or cable of DB dB loss with both ports at VSWR V;\n"
+    "--through given several times is a chain, in order from the source.\n";
 
 constexpr std::string_view kBarVswrs =
     "For report and table, a VSWR is a plain decimal from 1.00 to 5.00 with at\n"
@@ -67,9 +73,17 @@ bool IsSubcommand(std::string_view name)
     return Find(name) != nullptr;
 }
 
+// On one line, as an error message is.
 std::string Usage(std::string_view subcommand)
 {
-    return "usage: " + std::string(Find(subcommand)->synopsis);
+    std::string usage = "usage: ";
+    bool wrapped = false;  // the indent of a wrapped line is dropped
+    for (const char c : Find(subcommand)->synopsis) {
+        if (!(wrapped && c == ' '))
+            usage += c == '\n' ? ' ' : c;
+        wrapped = c == '\n' || (wrapped && c == ' ');
+    }
+    return usage;
 }
 
 std::string UsageText(std::string_view subcommand)

@@ -69,10 +69,10 @@ struct SmithTrace {
 void PlotSeries::Append(const measured::RowValues& row)
 {
     frequencyHz.push_back(row.frequencyHz);
-    plusDb.push_back(row.plusUncertaintyDb);
-    minusDb.push_back(row.minusUncertaintyDb);
-    if (row.mismatchErrorDb)
-        errorDb.push_back(*row.mismatchErrorDb);
+    plusDb.push_back(row.direct.plusUncertaintyDb);
+    minusDb.push_back(row.direct.minusUncertaintyDb);
+    if (row.direct.mismatchErrorDb)
+        errorDb.push_back(*row.direct.mismatchErrorDb);
     mismatchLossDb.push_back(row.loadMismatchLossDb);
     if (row.through) {
         throughPlusDb.push_back(row.through->plusUncertaintyDb);
@@ -84,7 +84,10 @@ void PlotSeries::Append(const measured::RowValues& row)
 
 std::string DrawSweepPlot(const std::string& path, const PlotSeries& series, const measured::Bench& bench)
 {
-    const char* through = bench.chain.empty() ? nullptr : bench.chain.front().name.c_str();
+    std::string chain;
+    for (const measured::Through& twoPort : bench.chain)
+        chain.append(chain.empty() ? "" : " then ").append(twoPort.name);
+    const char* through = bench.chain.empty() ? nullptr : chain.c_str();
     const CorvalenSweepPlot plot{series.frequencyHz.size(), series.frequencyHz.data(), series.plusDb.data(),
                                  series.minusDb.data(), OrNull(series.errorDb), series.mismatchLossDb.data(),
                                  OrNull(series.throughPlusDb), OrNull(series.throughMinusDb),

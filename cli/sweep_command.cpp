@@ -26,23 +26,33 @@ void NoteActive(const Side& side, const ActivePoints& points)
              + " Hz; VSWR, mismatch loss and limits that have no value there print as inf or -inf");
 }
 
+// What a run of rows met that stderr should tell of.
+struct Written {
+    ActiveSides active;
+    bool errorKnown = false;  // a row where every phase is measured
+};
+
 // The header and every row to `sink`, a block of rows at a time, and each row
 // to `series` too when there is one.
-ActiveSides WriteRows(const Sweep& sweep, bool withTwoPort, char separator,
-                      const std::function<void(std::string_view)>& sink, PlotSeries* series)
+Written WriteRows(const Sweep& sweep, bool withTwoPort, char separator, const std::function<void(std::string_view)>& sink,
+                  PlotSeries* series)
 {
     sink(SweepHeader(withTwoPort, separator));
     std::string text;
     text.reserve(Sweep::kBlockRows * SweepRowBytes(withTwoPort));
-    return sweep.Run([&](std::span<const RowValues> rows) {
+    Written written;
+    written.active = sweep.Run([&](std::span<const RowValues> rows) {
         text.clear();
         for (const RowValues& row : rows) {
             AppendSweepRow(text, row, separator);
+            written.errorKnown = written.errorKnown || row.direct.mismatchErrorDb
+                                 || (row.through && row.through->mismatchErrorDb);
             if (series)
                 series->Append(row);
         }
         sink(text);
     });
+    return written;
 }
 
 // The exit status: 1 when a picture asked for cannot be written.
@@ -82,10 +92,13 @@ int RunSweepCommand(const SweepCommand& command, const std::function<void(std::s
              + " frequencies lie outside the range of " + sweep->OutsideOf() + " and are left out");
 
     PlotSeries series;
-    const ActiveSides active = WriteRows(*sweep, !bench->chain.empty(), command.format == SweepFormat::Csv ? ',' : '\t',
-                                         sink, command.plotPath ? &series : nullptr);
-    NoteActive(bench->source, active.source);
-    NoteActive(bench->load, active.load);
+    const Written written = WriteRows(*sweep, !bench->chain.empty(), command.format == SweepFormat::Csv ? ',' : '\t',
+                                      sink, command.plotPath ? &series : nullptr);
+    if (written.errorKnown)
+        Note("where every phase is measured the mismatch error is known, not spread: its standard uncertainty is "
+             "left empty there");
+    NoteActive(bench->source, written.active.source);
+    NoteActive(bench->load, written.active.load);
     return DrawPictures(command, *bench, series);
 }
 

@@ -14,7 +14,7 @@
 namespace corvalen::cli {
 namespace {
 
-// The direct pair's columns, then the pair through the two-port's.
+// The direct pair's columns, then the pair through the two-ports'.
 constexpr std::string_view kColumns[] = {
     "frequency_hz", "source_vswr", "source_return_loss_db", "load_vswr", "load_return_loss_db",
     "load_mismatch_loss_db", "max_vswr", "combined_return_loss_db", "plus_uncertainty_db",
@@ -49,15 +49,15 @@ void AppendSweepRow(std::string& text, const measured::RowValues& row, char sepa
     };
     for (const double value :
          {row.source.vswr, row.source.returnLossDb, row.load.vswr, row.load.returnLossDb, row.loadMismatchLossDb,
-          row.maxVswr, row.combinedReturnLossDb, row.plusUncertaintyDb, row.minusUncertaintyDb})
+          row.maxVswr, row.combinedReturnLossDb})
         number(value);
-    optionalNumber(row.mismatchErrorDb);
-    number(row.standardUncertaintyDb);
-    if (const auto& through = row.through) {
-        number(through->plusUncertaintyDb);
-        number(through->minusUncertaintyDb);
-        optionalNumber(through->mismatchErrorDb);
-        number(through->standardUncertaintyDb);
+    for (const auto* mismatch : {&row.direct, row.through ? &*row.through : nullptr}) {
+        if (!mismatch)
+            break;
+        number(mismatch->plusUncertaintyDb);
+        number(mismatch->minusUncertaintyDb);
+        optionalNumber(mismatch->mismatchErrorDb);
+        optionalNumber(mismatch->standardUncertaintyDb);
     }
     *end++ = '\n';
     text.append(line, end);

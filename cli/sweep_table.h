@@ -10,10 +10,11 @@
 namespace corvalen::cli {
 
 // The column names joined by `separator`, with the through columns when the
-// bench has a two-port.
+// bench has two-ports.
 std::string SweepHeader(bool withTwoPort, char separator);
 
-// One row as a line, ending in a newline; an unknown error is an empty field.
+// One row as a line, ending in a newline; an error or standard uncertainty
+// without a value is an empty field.
 void AppendSweepRow(std::string& text, const measured::RowValues& row, char separator);
 
 // Room for a row's line, for reserving a block of them.

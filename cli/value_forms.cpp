@@ -209,4 +209,16 @@ std::variant<double, UsageError> ParseOhms(std::string_view text)
     return std::get<double>(value);
 }
 
+std::variant<double, UsageError> ParseCoverage(std::string_view text)
+{
+    const auto value = FormValue(text, [](double percent) -> Fault {
+        if (!(percent > 0.0 && percent < 100.0))
+            return "expected a probability in percent above 0 and below 100, such as 95";
+        return std::nullopt;
+    });
+    if (const auto* fault = std::get_if<std::string>(&value))
+        return Error(Quoted("--coverage", text), *fault);
+    return std::get<double>(value);
+}
+
 }  // namespace corvalen::cli

@@ -44,4 +44,7 @@ std::variant<measured::TwoPortInput, UsageError> ParseTwoPort(std::string_view t
 // --z0: an impedance in ohms above 0.
 std::variant<double, UsageError> ParseOhms(std::string_view text);
 
+// --coverage: a probability in percent, above 0 and below 100.
+std::variant<double, UsageError> ParseCoverage(std::string_view text);
+
 }  // namespace corvalen::cli

@@ -2,14 +2,28 @@
 #pragma once
 
 // The mismatch quantities in double precision, each formula written once: one
-// side, the pair, and the pair through a two-port, at one frequency.
+// side, and the pair directly and through two-ports at one frequency (the
+// chain's mathematics in uncertainty.h).
 
+#include "uncertainty.h"
 #include "values.h"
 
+#include <cmath>
 #include <complex>
 #include <optional>
+#include <span>
+#include <vector>
 
 namespace corvalen::measured {
+
+// Reflections are near 1 at most, far from where std::abs's care against
+// overflow (hypot, a tenth of the sweep's time) matters.
+inline double Magnitude(std::complex<double> z)
+{
+    return std::sqrt(std::norm(z));
+}
+// The amplitude ratio 10^(-lossDb / 20) of a loss or return loss.
+double AmplitudeOfLoss(double lossDb);
 
 // A side with a phase: |G| is taken from it. VSWR and mismatch loss are infinite
 // from |G| = 1 on; they are printed as such rather than as negative numbers.
@@ -18,27 +32,27 @@ SideValues FixedSideValues(double vswr);                 // at least 1
 SideValues GammaSideValues(double gammaMagnitude);       // |G| from 0 to 1
 SideValues ReturnLossSideValues(double returnLossDb);    // at least 0 dB
 
-// The pair directly: the limits 20 log10(1 +- |Gs||GL|), the first-order
-// standard uncertainty of a phase unknown (20 / ln 10) / sqrt(2) |Gs||GL| dB,
-// and, with both phases known, the error 20 log10 |1 - Gs GL|.
-RowValues ComputeRow(double frequencyHz, const SideValues& source, const SideValues& load,
-                     std::optional<std::complex<double>> sourceGamma, std::optional<std::complex<double>> loadGamma);
-
-// A two-port at one frequency, port 1 facing the source; for a pad, the
-// magnitudes with phase 0.
-struct TwoPortPoint {
-    std::complex<double> s11, s21, s12, s22;
-    bool phaseKnown;
+// A row's sides and two-ports as measured or given.
+struct RowInputs {
+    double frequencyHz = 0.0;
+    SideValues source{};
+    SideValues load{};
+    std::optional<std::complex<double>> sourceGamma;  // only where the phase is measured
+    std::optional<std::complex<double>> loadGamma;
+    std::vector<ChainTwoPort> chain;  // in order from the source; empty without two-ports
 };
 
-TwoPortPoint PadPoint(const Pad& pad);
+// The pair's own values: the sides, the load's mismatch loss, the maximum VSWR
+// and the combined return loss; the mismatch is left to ComputeMismatch.
+RowValues ComputePair(const RowInputs& inputs);
 
-// With a = |Gs S11|, b = |S22 GL|, c = |S21 S12 Gs GL|: the limits
-// 20 log10((1 + a)(1 + b) + c) and 20 log10((1 - a)(1 - b) - c), the standard
-// uncertainty (20 / ln 10) / sqrt(2) sqrt(a^2 + b^2 + c^2), and, with every
-// phase known, the error 20 log10 |(1 - Gs S11)(1 - S22 GL) - S21 S12 Gs GL|.
-ThroughValues ComputeThrough(double sourceGammaMagnitude, double loadGammaMagnitude,
-                             std::optional<std::complex<double>> sourceGamma,
-                             std::optional<std::complex<double>> loadGamma, const TwoPortPoint& twoPort);
+// The mismatch of the row's sides through `chain` (directly where it is empty).
+ChainMismatch MismatchOf(const RowInputs& inputs, std::span<const ChainTwoPort> chain);
+
+// Its limits, the error where every phase is measured and, if asked for, the
+// standard uncertainty where one is not (a grid over the phases of pads can
+// cost a thousand times the rest of a row).
+MismatchValues ComputeMismatch(const RowInputs& inputs, std::span<const ChainTwoPort> chain,
+                               bool withStandardUncertainty = true);
 
 }  // namespace corvalen::measured

@@ -17,6 +17,15 @@ void Count(ActivePoints& points, double gammaMagnitude, double frequencyHz)
         points.firstFrequencyHz = frequencyHz;
 }
 
+// "a", "a and b", "a, b and c".
+std::string JoinNames(const std::vector<std::string>& names)
+{
+    std::string joined;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        joined.append(i == 0 ? "" : i + 1 == names.size() ? " and " : ", ").append(names[i]);
+    return joined;
+}
+
 // The first of the grid's points [first, end) at or above `hz` (upper: above).
 std::size_t Bound(const Series<double>& grid, std::size_t first, std::size_t end, double hz, bool upper)
 {
@@ -70,33 +79,91 @@ private:
 
 }  // namespace
 
+// The inputs of consecutive rows: what is measured interpolated to each row's
+// frequency, what is fixed set once.
+class Sweep::Cursor {
+public:
+    Cursor(const Sweep& sweep, std::size_t first)
+        : sweep_(sweep)
+        , sourceAt_(Frequencies(sweep.source_.Measured()), *sweep.grid_, first)
+        , loadAt_(Frequencies(sweep.load_.Measured()), *sweep.grid_, first)
+    {
+        if (const auto* fixed = std::get_if<SideValues>(&sweep.source_.value))
+            inputs_.source = *fixed;
+        if (const auto* fixed = std::get_if<SideValues>(&sweep.load_.value))
+            inputs_.load = *fixed;
+        for (const Through& through : sweep.chain_) {
+            const TwoPort* file = through.Measured();
+            twoPortsAt_.emplace_back(file ? &file->frequencyHz : nullptr, *sweep.grid_, first);
+            inputs_.chain.push_back(file ? ChainTwoPort{} : PadTwoPort(std::get<Pad>(through.value)));
+        }
+    }
+
+    // Row i, the next of the rows.
+    const RowInputs& At(std::size_t i)
+    {
+        const double frequencyHz = (*sweep_.grid_)[i];
+        inputs_.frequencyHz = frequencyHz;
+        if (const Reflection* from = sweep_.source_.Measured()) {
+            sourceAt_.Seek(i, frequencyHz);
+            inputs_.sourceGamma = sourceAt_.Value(from->gamma);
+            inputs_.source = MeasuredSideValues(*inputs_.sourceGamma);
+        }
+        if (const Reflection* to = sweep_.load_.Measured()) {
+            loadAt_.Seek(i, frequencyHz);
+            inputs_.loadGamma = loadAt_.Value(to->gamma);
+            inputs_.load = MeasuredSideValues(*inputs_.loadGamma);
+        }
+        for (std::size_t k = 0; k < twoPortsAt_.size(); ++k) {
+            if (const TwoPort* file = sweep_.chain_[k].Measured()) {
+                Interpolation& at = twoPortsAt_[k];
+                at.Seek(i, frequencyHz);
+                inputs_.chain[k] = {at.Value(file->s11), at.Value(file->s21), at.Value(file->s12), at.Value(file->s22), true};
+            }
+        }
+        return inputs_;
+    }
+
+private:
+    static const Series<double>* Frequencies(const Reflection* measured)
+    {
+        return measured ? &measured->frequencyHz : nullptr;
+    }
+
+    const Sweep& sweep_;
+    Interpolation sourceAt_;
+    Interpolation loadAt_;
+    std::vector<Interpolation> twoPortsAt_;  // one per two-port, unused for a pad
+    RowInputs inputs_;
+};
+
 Sweep::Sweep(const Bench& bench)
     : source_(bench.source)
     , load_(bench.load)
-    , through_(bench.chain.empty() ? nullptr : &bench.chain.front())
+    , chain_(bench.chain)
 {
-    if (bench.chain.size() > 1)
-        throw MeasuredError(bench.chain[1].name, 0, "only one two-port can stand between source and load");
-    const TwoPort* twoPort = through_ ? through_->Measured() : nullptr;
+    const auto file = std::find_if(chain_.begin(), chain_.end(), [](const Through& t) { return t.Measured(); });
     if (load_.Measured()) {
         grid_ = &load_.Measured()->frequencyHz;
         gridName_ = &load_.name;
     } else if (source_.Measured()) {
         grid_ = &source_.Measured()->frequencyHz;
         gridName_ = &source_.name;
-    } else if (twoPort) {
-        grid_ = &twoPort->frequencyHz;
-        gridName_ = &through_->name;
+    } else if (file != chain_.end()) {
+        grid_ = &file->Measured()->frequencyHz;
+        gridName_ = &file->name;
     } else {
         throw MeasuredError(load_.name, 0, "nothing is measured");
     }
     end_ = grid_->size();
 
     // The grid's points inside the range of each other thing measured.
+    std::vector<std::string> outside;
     const auto narrow = [&](const Series<double>& range, const std::string& name) {
         if (&range == grid_)
             return;
-        outsideOf_.append(outsideOf_.empty() ? "" : " and ").append(name);
+        outside.push_back(name);
+        outsideOf_ = JoinNames(outside);
         first_ = Bound(*grid_, first_, end_, range.front(), false);
         end_ = std::max(first_, Bound(*grid_, first_, end_, range.back(), true));
         if (first_ == end_)
@@ -106,11 +173,13 @@ Sweep::Sweep(const Bench& bench)
     };
     if (source_.Measured())
         narrow(source_.Measured()->frequencyHz, source_.name);
-    if (twoPort)
-        narrow(twoPort->frequencyHz, through_->name);
+    for (const Through& through : chain_)
+        if (const TwoPort* twoPort = through.Measured())
+            narrow(twoPort->frequencyHz, through.name);
 }
 
-ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& take, Band band) const
+ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& take, Band band,
+                       bool withStandardUncertainty) const
 {
     const std::size_t first = Bound(*grid_, first_, end_, band.fromHz, false);
     const std::size_t end = std::max(first, Bound(*grid_, first, end_, band.toHz, true));
@@ -119,7 +188,7 @@ ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& ta
     ActiveSides active;
     for (std::size_t at = first; at < end; at += kBlockRows) {
         const std::span<RowValues> rows(block.data(), std::min(kBlockRows, end - at));
-        Fill(at, rows);
+        Fill(at, rows, withStandardUncertainty);
         for (const RowValues& row : rows) {
             Count(active.source, row.source.gammaMagnitude, row.frequencyHz);
             Count(active.load, row.load.gammaMagnitude, row.frequencyHz);
@@ -136,46 +205,27 @@ std::vector<RowValues> Sweep::Rows(Band band) const
     return rows;
 }
 
-void Sweep::Fill(std::size_t first, std::span<RowValues> rows) const
+RowInputs Sweep::InputsAt(double frequencyHz) const
 {
-    const Series<double>& grid = *grid_;
-    const auto* fixedSource = std::get_if<SideValues>(&source_.value);
-    const auto* fixedLoad = std::get_if<SideValues>(&load_.value);
-    const Reflection* from = source_.Measured();
-    const Reflection* to = load_.Measured();
-    const TwoPort* twoPort = through_ ? through_->Measured() : nullptr;
-    const auto* pad = through_ ? std::get_if<Pad>(&through_->value) : nullptr;
-    const TwoPortPoint padPoint = pad ? PadPoint(*pad) : TwoPortPoint{};
+    const std::size_t i = Bound(*grid_, first_, end_, frequencyHz, false);
+    Cursor cursor(*this, i);
+    return cursor.At(i);
+}
 
-    Interpolation sourceAt(from ? &from->frequencyHz : nullptr, grid, first);
-    Interpolation loadAt(to ? &to->frequencyHz : nullptr, grid, first);
-    Interpolation twoPortAt(twoPort ? &twoPort->frequencyHz : nullptr, grid, first);
+void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const
+{
+    Cursor cursor(*this, first);
+    // Between two fixed sides the direct values are the same on every row.
+    const bool directVaries = source_.Measured() || load_.Measured();
+    std::optional<MismatchValues> direct;
     for (std::size_t k = 0; k < rows.size(); ++k) {
-        const std::size_t i = first + k;
-        const double frequencyHz = grid[i];
-        std::optional<std::complex<double>> sourceGamma;
-        std::optional<std::complex<double>> loadGamma;
-        if (to) {
-            loadAt.Seek(i, frequencyHz);
-            loadGamma = loadAt.Value(to->gamma);
-        }
-        if (from) {
-            sourceAt.Seek(i, frequencyHz);
-            sourceGamma = sourceAt.Value(from->gamma);
-        }
-        RowValues& row = rows[k];
-        row = ComputeRow(frequencyHz, fixedSource ? *fixedSource : MeasuredSideValues(*sourceGamma),
-                         fixedLoad ? *fixedLoad : MeasuredSideValues(*loadGamma), sourceGamma, loadGamma);
-        if (twoPort) {
-            twoPortAt.Seek(i, frequencyHz);
-            const TwoPortPoint point{twoPortAt.Value(twoPort->s11), twoPortAt.Value(twoPort->s21),
-                                     twoPortAt.Value(twoPort->s12), twoPortAt.Value(twoPort->s22), true};
-            row.through = ComputeThrough(row.source.gammaMagnitude, row.load.gammaMagnitude, sourceGamma, loadGamma,
-                                         point);
-        } else if (pad) {
-            row.through = ComputeThrough(row.source.gammaMagnitude, row.load.gammaMagnitude, sourceGamma, loadGamma,
-                                         padPoint);
-        }
+        const RowInputs& inputs = cursor.At(first + k);
+        RowValues& row = rows[k] = ComputePair(inputs);
+        if (directVaries || !direct)
+            direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
+        row.direct = *direct;
+        if (!inputs.chain.empty())
+            row.through = ComputeMismatch(inputs, inputs.chain, withStandardUncertainty);
     }
 }
 

@@ -5,6 +5,7 @@
 // mismatch quantities of the pair at every frequency, in double precision.
 
 #include "bench.h"
+#include "quantities.h"
 #include "values.h"
 
 #include <cstddef>
@@ -28,15 +29,14 @@ struct ActiveSides {
     ActivePoints load;
 };
 
-// The rows of a source paired with a load, through a two-port if one is
-// given, one per frequency, ascending: the load's frequencies (else the
-// source's, else the two-port's) inside the ranges of the others measured,
-// which are interpolated linearly in their real and imaginary parts.
+// The rows of a source paired with a load, through the chain of two-ports if
+// there is one, one per frequency, ascending: the load's frequencies (else the
+// source's, else the first two-port file's) inside the ranges of the others
+// measured, which are interpolated linearly in their real and imaginary parts.
 class Sweep {
 public:
-    // Throws MeasuredError when no row can be made: nothing measured, no
-    // frequency in common, or more than one two-port between source and load.
-    // The bench must outlive the sweep.
+    // Throws MeasuredError when no row can be made: nothing measured or no
+    // frequency in common. The bench must outlive the sweep.
     explicit Sweep(const Bench& bench);
 
     std::size_t RowCount() const { return end_ - first_; }
@@ -45,23 +45,28 @@ public:
     const std::string& GridName() const { return *gridName_; }
     std::size_t GridPoints() const { return grid_->size(); }
     std::size_t GridPointsOutside() const { return grid_->size() - RowCount(); }
-    // What the grid's points left out lie outside of ("a.s1p and pad.s2p").
+    // What the grid's points left out lie outside of ("a.s1p, cable.s2p and pad.s2p").
     const std::string& OutsideOf() const { return outsideOf_; }
 
-    // Hands the rows inside `band` to `take` in order, kBlockRows at a time.
-    ActiveSides Run(const std::function<void(std::span<const RowValues>)>& take, Band band = {}) const;
+    // Hands the rows inside `band` to `take` in order, kBlockRows at a time;
+    // their standard uncertainties only if asked for.
+    ActiveSides Run(const std::function<void(std::span<const RowValues>)>& take, Band band = {},
+                    bool withStandardUncertainty = true) const;
     // The rows inside `band`, to fill a table.
     std::vector<RowValues> Rows(Band band = {}) const;
+    // The sides and two-ports at one of the rows' frequencies.
+    RowInputs InputsAt(double frequencyHz) const;
 
     static constexpr std::size_t kBlockRows = 2048;
 
 private:
+    class Cursor;
     // The rows at grid points first to first + rows.size() - 1.
-    void Fill(std::size_t first, std::span<RowValues> rows) const;
+    void Fill(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const;
 
     const Side& source_;
     const Side& load_;
-    const Through* through_;
+    const std::vector<Through>& chain_;
     const Series<double>* grid_ = nullptr;
     const std::string* gridName_ = nullptr;
     std::string outsideOf_;

@@ -14,7 +14,12 @@
 // two-port D = (1 - Gs S11)(1 - S22 GL) - S21 S12 Gs GL, for none 1 - Gs GL.
 // docs/uncertainty.md derives what follows.
 
+#include "values.h"
+
+#include <array>
 #include <complex>
+#include <cstddef>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <vector>
@@ -37,7 +42,7 @@ struct ChainTwoPort {
 };
 // A pad or cable known by its loss and both ports' VSWR: |S21| = |S12| = 10^(-lossDb / 20),
 // |S11| = |S22| = (vswr - 1) / (vswr + 1), phases unknown.
-ChainTwoPort PadTwoPort(double lossDb, double vswr);
+ChainTwoPort PadTwoPort(const Pad& pad);
 
 struct ErrorLimitsDb {
     double plusDb;
@@ -49,9 +54,13 @@ struct CoverageIntervalDb {
     double highDb;
 };
 
+// Made once per frequency: a chain of a few two-ports takes no memory beyond
+// its own, and values with no phase to average over are closed forms.
 class ChainMismatch {
 public:
     ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load);
+    ChainMismatch(const ChainMismatch&) = delete;
+    ChainMismatch& operator=(const ChainMismatch&) = delete;
 
     // Never narrower than the extremes over every phase; for one two-port
     // 20 log10((1 + a)(1 + b) + c) and 20 log10((1 - a)(1 - b) - c) with
@@ -76,13 +85,18 @@ private:
         double restNepers;          // ln |D| but for the factor at the innermost junction
         double reflectionProduct;   // r: that factor is 1 - r e^(j theta), theta uniform
     };
+    Sample OnlySample() const;  // where no phase is left to average over
     std::vector<Sample> Samples(int pointsPerPhase) const;
-    int UnknownPhaseCount(std::size_t junction) const;
+    template <typename Walk>
+    static std::vector<Sample> PairSamples(const Walk& left, const Walk& right);
+    double GridVarianceNepers2(int pointsPerPhase) const;
     bool RandomAt(std::size_t junction) const;
 
     Termination source_;
     Termination load_;
-    std::vector<Group> groups_;
+    std::array<std::byte, 8 * sizeof(Group)> groupRoom_;
+    std::pmr::monotonic_buffer_resource groupMemory_{groupRoom_.data(), groupRoom_.size()};
+    std::pmr::vector<Group> groups_{&groupMemory_};
     std::size_t innerJunction_ = 0;  // 0 at the source, groups_.size() at the load
     int outerPhases_ = 0;            // unknown phases averaged numerically
     bool random_ = false;

@@ -21,15 +21,17 @@ struct Pad {
     double vswr;
 };
 
-// The mismatch of a source and a load through what lies between them.
-struct ThroughValues {
+// The mismatch of a source and a load, directly or through two-ports.
+struct MismatchValues {
     double plusUncertaintyDb;
     double minusUncertaintyDb;  // minus infinity where the lower bound is not positive
-    double standardUncertaintyDb;
-    std::optional<double> mismatchErrorDb;  // only where every phase is known
+    std::optional<double> mismatchErrorDb;  // only where every phase is measured
+    // Only where some phase is unknown: where every phase is measured the error
+    // is known and has no distribution.
+    std::optional<double> standardUncertaintyDb;
 };
 
-// The pair at one frequency, directly and through the two-port if there is one.
+// The pair at one frequency, directly and through the two-ports if there are any.
 struct RowValues {
     double frequencyHz;
     SideValues source;
@@ -37,11 +39,8 @@ struct RowValues {
     double loadMismatchLossDb;
     double maxVswr;
     double combinedReturnLossDb;
-    double plusUncertaintyDb;
-    double minusUncertaintyDb;
-    std::optional<double> mismatchErrorDb;  // only when both phases are known
-    double standardUncertaintyDb;
-    std::optional<ThroughValues> through;
+    MismatchValues direct;
+    std::optional<MismatchValues> through;
 };
 
 // Points where a side's |G| exceeds 1 (measurement noise on a near-total reflection).

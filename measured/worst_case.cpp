@@ -3,20 +3,31 @@
 
 #include "quantities.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvalen::measured {
 namespace {
 
-double LimitsWidthDb(const RowValues& row)
+const MismatchValues& Outermost(const RowValues& row)
 {
-    return row.through ? row.through->plusUncertaintyDb - row.through->minusUncertaintyDb
-                       : row.plusUncertaintyDb - row.minusUncertaintyDb;
+    return row.through ? *row.through : row.direct;
 }
 
-std::optional<double> ErrorDb(const RowValues& row)
+double LimitsWidthDb(const RowValues& row)
 {
-    return row.through ? row.through->mismatchErrorDb : row.mismatchErrorDb;
+    return Outermost(row).plusUncertaintyDb - Outermost(row).minusUncertaintyDb;
+}
+
+// The row's sides and two-ports where nothing is measured.
+RowInputs FixedInputs(const Bench& bench)
+{
+    RowInputs inputs;
+    inputs.source = std::get<SideValues>(bench.source.value);
+    inputs.load = std::get<SideValues>(bench.load.value);
+    for (const Through& through : bench.chain)
+        inputs.chain.push_back(PadTwoPort(std::get<Pad>(through.value)));
+    return inputs;
 }
 
 }  // namespace
@@ -24,34 +35,48 @@ std::optional<double> ErrorDb(const RowValues& row)
 WorstCase FindWorstCase(const Sweep& sweep, Band band)
 {
     WorstCase worst;
+    // Only the limits and the error decide, so the standard uncertainty is
+    // left out of the search and computed for the row found.
     sweep.Run(
         [&worst](std::span<const RowValues> rows) {
             for (const RowValues& row : rows) {
                 if (!worst.widestLimits || LimitsWidthDb(row) > LimitsWidthDb(*worst.widestLimits))
                     worst.widestLimits = row;
-                const std::optional<double> error = ErrorDb(row);
-                if (error && (!worst.largestError || std::abs(*error) > std::abs(*ErrorDb(*worst.largestError))))
+                const std::optional<double> error = Outermost(row).mismatchErrorDb;
+                if (error && (!worst.largestError || std::abs(*error) > std::abs(*Outermost(*worst.largestError).mismatchErrorDb)))
                     worst.largestError = row;
             }
         },
-        band);
+        band, false);
+    // Where the error is measured there is no standard uncertainty to add.
+    if (worst.widestLimits)
+        worst.widestLimits = sweep.Rows({worst.widestLimits->frequencyHz, worst.widestLimits->frequencyHz}).front();
     return worst;
 }
 
-OneOffValues ComputeOneOff(const BenchInput& input)
+OneOffValues ComputeOneOff(const BenchInput& input, double coverageProbability)
 {
     const Bench bench = ReadBench(input);
-    const auto& source = std::get<SideValues>(bench.source.value);
-    const auto& load = std::get<SideValues>(bench.load.value);
-    const TwoPort* file = bench.chain.empty() ? nullptr : bench.chain.front().Measured();
-    if (!file) {
-        OneOffValues values{ComputeRow(0.0, source, load, std::nullopt, std::nullopt), std::nullopt, {}};
-        if (!bench.chain.empty())
-            values.pair.through = ComputeThrough(source.gammaMagnitude, load.gammaMagnitude, std::nullopt,
-                                                 std::nullopt, PadPoint(std::get<Pad>(bench.chain.front().value)));
-        return values;
+    OneOffValues oneOff{};
+    RowInputs inputs;
+    if (std::any_of(bench.chain.begin(), bench.chain.end(), [](const Through& t) { return t.Measured(); })) {
+        const Sweep sweep(bench);
+        inputs = sweep.InputsAt(FindWorstCase(sweep).widestLimits->frequencyHz);
+        oneOff.rows = sweep.RowCount();
+        oneOff.gridName = sweep.GridName();
+        oneOff.outsideOf = sweep.OutsideOf();
+        oneOff.warnings = bench.Warnings();
+    } else {
+        inputs = FixedInputs(bench);
     }
-    return {FindWorstCase(Sweep(bench)).widestLimits.value(), file->frequencyHz.size(), bench.Warnings()};
+    oneOff.pair = ComputePair(inputs);
+    oneOff.pair.direct = ComputeMismatch(inputs, {});
+    oneOff.coverage = MismatchOf(inputs, {}).CoverageDb(coverageProbability);
+    if (!inputs.chain.empty()) {
+        oneOff.pair.through = ComputeMismatch(inputs, inputs.chain);
+        oneOff.throughCoverage = MismatchOf(inputs, inputs.chain).CoverageDb(coverageProbability);
+    }
+    return oneOff;
 }
 
 }  // namespace corvalen::measured

@@ -5,15 +5,17 @@
 
 #include "inputs.h"
 #include "sweep.h"
+#include "uncertainty.h"
 #include "values.h"
 
 #include <cstddef>
 #include <optional>
+#include <string>
 
 namespace corvalen::measured {
 
 // Each the first row of the band where it is largest, taken through the
-// two-port where there is one: the widest limits (a lower limit without a
+// two-ports where there are any: the widest limits (a lower limit without a
 // value is infinitely wide), and the largest measured |error| (none where a
 // phase is unknown).
 struct WorstCase {
@@ -23,16 +25,25 @@ struct WorstCase {
 
 WorstCase FindWorstCase(const Sweep& sweep, Band band = {});
 
-// A fixed source and load, and through the two-port if there is one: for a
-// two-port file at the frequency of its widest limits, the worst case over its band.
+// A fixed source and load, directly and through the two-ports if there are
+// any: with two-port files, at the frequency of the widest limits among the
+// rows they have in common, the worst case over their band.
 struct OneOffValues {
-    RowValues pair;  // frequencyHz is 0 unless the two-port is a file
-    std::optional<std::size_t> twoPortPoints;  // for a file, how many frequencies it has
-    touchstone::Warnings warnings;             // what the two-port's file lacked
+    RowValues pair;  // frequencyHz is 0 unless a two-port is a file
+    // The interval holding the given probability of the error, equally little
+    // of it left on either side.
+    std::optional<CoverageIntervalDb> coverage;
+    std::optional<CoverageIntervalDb> throughCoverage;
+    // With files, what the widest limits were sought over: the rows of
+    // gridName inside the range of outsideOf (empty for a single file).
+    std::optional<std::size_t> rows;
+    std::string gridName;
+    std::string outsideOf;
+    touchstone::Warnings warnings;  // what the two-ports' files lacked
 };
 
-// Reads the two-port's file if there is one; throws MeasuredError when it
-// cannot be read. Both sides must be fixed values.
-OneOffValues ComputeOneOff(const BenchInput& input);
+// Reads the two-ports' files if there are any; throws MeasuredError when one
+// cannot be read. Both sides must be fixed values; 0 < coverageProbability < 1.
+OneOffValues ComputeOneOff(const BenchInput& input, double coverageProbability);
 
 }  // namespace corvalen::measured

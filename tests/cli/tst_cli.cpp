@@ -52,7 +52,8 @@ QByteArray Describe(const ParseResult& result)
         for (const auto& twoPort : mismatch->bench.chain)
             if (const auto* pad = std::get_if<corvalen::measured::Pad>(&twoPort.value))
                 text += " pad " + QByteArray::number(pad->lossDb) + " dB " + QByteArray::number(pad->vswr);
-        return text + " z0=" + QByteArray::number(mismatch->bench.systemOhms);
+        return text + " z0=" + QByteArray::number(mismatch->bench.systemOhms)
+            + (mismatch->coveragePercent != 95.0 ? " coverage=" + QByteArray::number(mismatch->coveragePercent) : "");
     }
     if (const auto* help = std::get_if<HelpCommand>(&command))
         return ("help " + help->subcommand).c_str();
@@ -187,8 +188,13 @@ void TestCli::values_data()
     QTest::newRow("blank in a pad") << QByteArrayList{"mismatch", "1", "2", "--through", "loss=10, vswr=1.1"}
         << "corvalen-cli: --through 'loss=10, vswr=1.1': a stray blank: write loss=DB,vswr=V without spaces"_ba;
     QTest::newRow("z0 with an exponent") << QByteArrayList{"mismatch", "1", "2", "--z0", "5e1"} << "corvalen-cli: --z0 '5e1'" + plain;
-    QTest::newRow("a second two-port") << QByteArrayList{"sweep", "a.s1p", "2", "--through", "b.s2p", "--through", "c.s2p"}
-        << "corvalen-cli: --through: given more than once"_ba;
+    QTest::newRow("a chain, in order from the source") << QByteArrayList{"mismatch", "1", "2", "--through", "loss=3,vswr=1.2", "--through=loss=1,vswr=1.5", "--coverage", "99.73"}
+        << "mismatch 1 2 pad 3 dB 1.2 pad 1 dB 1.5 z0=50 coverage=99.73"_ba;
+    QTest::newRow("a bad value second in a chain") << QByteArrayList{"mismatch", "1", "2", "--through", "loss=1,vswr=1.1", "--through", "loss=-1,vswr=1.1"}
+        << "corvalen-cli: --through 'loss=-1,vswr=1.1': loss: a loss must be at least 0 dB"_ba;
+    for (const QByteArray percent : {"0", "100"})
+        QTest::newRow("coverage " + percent) << QByteArrayList{"mismatch", "1", "2", "--coverage", percent}
+            << "corvalen-cli: --coverage '" + percent + "': expected a probability in percent above 0 and below 100, such as 95";
 }
 
 void TestCli::run_data()
@@ -318,7 +324,10 @@ void TestCli::oneOff_data()
     QTest::newRow("1.2 with 1.5, minus") << QByteArrayList{"mismatch", "1.2", "1.5", "--format", "json"} << "minus_uncertainty_db" << -0.159 << 5e-4;
     QTest::newRow("1.5 with 2.0, plus") << pad << "plus_uncertainty_db" << 0.5606 << 5e-5;
     QTest::newRow("1.5 with 2.0, minus") << pad << "minus_uncertainty_db" << -0.5993 << 5e-5;
-    QTest::newRow("1.5 with 2.0, standard") << pad << "standard_uncertainty_db" << 0.4095 << 5e-5;
+    QTest::newRow("1.5 with 2.0, standard") << pad << "standard_uncertainty_db" << 0.4097 << 5e-5;
+    QTest::newRow("1.5 with 2.0, 95 % low") << pad << "coverage_low_db" << -0.5972 << 5e-5;
+    QTest::newRow("1.5 with 2.0, 95 % high") << pad << "coverage_high_db" << 0.5590 << 5e-5;
+    QTest::newRow("through a 10 dB pad, 95 % low") << pad << "through_coverage_low_db" << -0.2274 << 5e-5;
     QTest::newRow("through a 10 dB pad, plus") << pad << "through_plus_uncertainty_db" << 0.2754 << 5e-5;
     QTest::newRow("through a 10 dB pad, minus") << pad << "through_minus_uncertainty_db" << -0.2817 << 5e-5;
     QTest::newRow("rl=20 is |G| 0.1") << QByteArrayList{"mismatch", "rl=20", "1", "--format=json"} << "source_gamma" << 0.1 << 1e-12;
@@ -351,8 +360,8 @@ void TestCli::sweepThrough_data()
     QTest::addColumn<QByteArray>("expected");
 
     QTest::newRow("through a pad, phases of the pad unknown") << QByteArrayList{"sweep", "source.s1p", "load.s1p", "--through", "loss=10,vswr=1.1"}
-        << "1000000000\t2.0000\t9.5424\t1.5000\t13.9794\t0.1773\t3.0000\t6.0206\t0.5606\t-0.5993\t-0.5993\t0.4095\t0.2754\t-0.2817\t\t0.1208\n"
-           "2000000000\t2.0000\t9.5424\t1.5000\t13.9794\t0.1773\t3.0000\t6.0206\t0.5606\t-0.5993\t0.0193\t0.4095\t0.2754\t-0.2817\t\t0.1208\n"_ba;
+        << "1000000000\t2.0000\t9.5424\t1.5000\t13.9794\t0.1773\t3.0000\t6.0206\t0.5606\t-0.5993\t-0.5993\t\t0.2754\t-0.2817\t\t0.1208\n"
+           "2000000000\t2.0000\t9.5424\t1.5000\t13.9794\t0.1773\t3.0000\t6.0206\t0.5606\t-0.5993\t0.0193\t\t0.2754\t-0.2817\t\t0.1208\n"_ba;
     QTest::newRow("fixed source in any form") << QByteArrayList{"sweep", "gamma=0.2", "load.s1p", "--format=csv"}
         << "1000000000,1.5000,13.9794,1.5000,13.9794,0.1773,2.2500,8.2995,0.3407,-0.3546,,0.2457\n"
            "2000000000,1.5000,13.9794,1.5000,13.9794,0.1773,2.2500,8.2995,0.3407,-0.3546,,0.2457\n"_ba;

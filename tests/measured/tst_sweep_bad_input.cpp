@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// corvalen-cli sweep on files it must refuse: status 2, one line naming the file
-// and line, and nothing on stdout or in the plot file.
+// corvalen-cli sweep on files it must refuse, as a side or anywhere in a chain of
+// two-ports: status 2, one line naming the file and line, and nothing on stdout
+// or in the plot file.
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,8 +26,8 @@ private:
 
 void TestSweepBadInput::refusedWithFileAndLine_data()
 {
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QByteArray>("said");  // what follows "corvalen-cli: "
+    QTest::addColumn<QStringList>("arguments");  // after the good source
+    QTest::addColumn<QByteArray>("said");        // what follows "corvalen-cli: "
 
     // Every file under touchstone/ that says "!x LINE: MESSAGE" for its reading "!> CHOICE".
     const QDir files(QStringLiteral(CORVALEN_TOUCHSTONE_DIR));
@@ -36,27 +37,29 @@ void TestSweepBadInput::refusedWithFileAndLine_data()
         const QString text = QString::fromUtf8(file.readAll());
         const auto choice = QRegularExpression(QStringLiteral("^!> (\\S+)"), QRegularExpression::MultilineOption).match(text);
         const auto refusal = QRegularExpression(QStringLiteral("^!x (\\d+): ([^\r\n]*)"), QRegularExpression::MultilineOption).match(text);
-        if (!refusal.hasMatch() || choice.captured(1) == u"two-port")
+        if (!refusal.hasMatch())
             continue;
         const QString path = file.fileName();
         const QString line = refusal.captured(1) == u"0" ? QStringLiteral(": ") : u':' + refusal.captured(1) + u": "_qs;
-        QTest::newRow(qPrintable(name)) << path + (choice.captured(1) == u"none" ? QString() : u':' + choice.captured(1))
-                                        << (path + line + refusal.captured(2).replace(u"%f"_qs, path)).toUtf8();
+        const QStringList arguments = choice.captured(1) == u"two-port"
+            ? QStringList{QStringLiteral("1.5"), QStringLiteral("--through=loss=3,vswr=1.2"), QStringLiteral("--through"), path}
+            : QStringList{path + (choice.captured(1) == u"none" ? QString() : u':' + choice.captured(1))};
+        QTest::newRow(qPrintable(name)) << arguments << (path + line + refusal.captured(2).replace(u"%f"_qs, path)).toUtf8();
     }
     const QString missing = dir_.filePath(QStringLiteral("none.s1p"));
-    QTest::newRow("missing file") << missing << (missing + u": cannot open: No such file or directory"_qs).toUtf8();
+    QTest::newRow("missing file") << QStringList{missing} << (missing + u": cannot open: No such file or directory"_qs).toUtf8();
     const QString folder = dir_.filePath(QStringLiteral("dir.s1p"));
     QVERIFY(QDir().mkpath(folder));
-    QTest::newRow("directory") << folder << (folder + u": is a directory, not a Touchstone file"_qs).toUtf8();
+    QTest::newRow("directory") << QStringList{folder} << (folder + u": is a directory, not a Touchstone file"_qs).toUtf8();
     const QString far = dir_.filePath(QStringLiteral("far.s1p"));
     QFile farFile(far);
     QVERIFY(farFile.open(QIODevice::WriteOnly) && farFile.write("# Hz S RI R 50\n1 0 0\n2 0 0\n") > 0);
-    QTest::newRow("no overlap") << far << (far + u": no frequency inside the range of %2 (3000000 Hz to 5000000 Hz)"_qs).toUtf8();
+    QTest::newRow("no overlap") << QStringList{far} << (far + u": no frequency inside the range of %2 (3000000 Hz to 5000000 Hz)"_qs).toUtf8();
 }
 
 void TestSweepBadInput::refusedWithFileAndLine()
 {
-    QFETCH(QString, argument);
+    QFETCH(QStringList, arguments);
     QFETCH(QByteArray, said);
 
     // The other side is a good file, so that only the side under test can fail.
@@ -67,7 +70,7 @@ void TestSweepBadInput::refusedWithFileAndLine()
 
     const QString plot = dir_.filePath(QStringLiteral("never.svg"));
     QProcess process;
-    process.start(QStringLiteral(CORVALEN_CLI_PATH), {QStringLiteral("sweep"), good, argument, QStringLiteral("--plot"), plot});
+    process.start(QStringLiteral(CORVALEN_CLI_PATH), QStringList{QStringLiteral("sweep"), good} + arguments + QStringList{QStringLiteral("--plot"), plot});
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.readAllStandardError(), "corvalen-cli: " + said.replace("%2", good.toUtf8()) + '\n');
     QCOMPARE(process.exitCode(), 2);

@@ -59,7 +59,7 @@ private slots:
         QFETCH(QString, figures);
         std::vector<ChainTwoPort> chain;
         if (padLossDb >= 0.0)
-            chain.push_back(PadTwoPort(padLossDb, 1.1));
+            chain.push_back(PadTwoPort({padLossDb, 1.1}));
         const ChainMismatch mismatch(source, chain, load);
         const auto db = [](double v) { return (v > 0 ? u"+"_qs : QString()) + QString::number(v, 'f', 4); };
         QString text = db(mismatch.LimitsDb().plusDb) + u' ' + db(mismatch.LimitsDb().minusDb);

@@ -37,7 +37,7 @@ int main(int argc, char** argv)
         if (i < 4)
             sides.push_back(v.size() == 1 ? PhaseUnknownTermination(v[0]) : MeasuredTermination({v[0], v[1]}));
         else
-            chain.push_back(text.starts_with("pad:") ? PadTwoPort(v[0], v[1])
+            chain.push_back(text.starts_with("pad:") ? PadTwoPort({v[0], v[1]})
                                                      : ChainTwoPort{{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}, {v[6], v[7]}, true});
     }
     const ChainMismatch mismatch(sides[0], chain, sides[1]);
