@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: MIT
+#include "bench_result.h"
+
+#include "cli/mismatch_command.h"
+#include "cli/sweep_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace corvalen::sweepwindow {
+namespace {
+
+using namespace corvalen::measured;
+
+SmithPoints PointsOf(const Side& side, bool conjugate)
+{
+    SmithPoints points;
+    if (const Reflection* measured = side.Measured()) {
+        points.frequencyHz.assign(measured->frequencyHz.begin(), measured->frequencyHz.end());
+        for (const std::complex<double> gamma : measured->gamma) {
+            points.real.push_back(gamma.real());
+            points.imaginary.push_back(conjugate ? -gamma.imag() : gamma.imag());
+        }
+    }
+    return points;
+}
+
+// The index of the measured point nearest to a frequency.
+std::optional<std::size_t> Nearest(const std::vector<double>& frequencyHz, double at)
+{
+    if (frequencyHz.empty())
+        return std::nullopt;
+    const auto above = std::lower_bound(frequencyHz.begin(), frequencyHz.end(), at);
+    if (above == frequencyHz.begin())
+        return 0;
+    if (above == frequencyHz.end())
+        return frequencyHz.size() - 1;
+    const auto below = above - 1;
+    return static_cast<std::size_t>((at - *below <= *above - at ? below : above) - frequencyHz.begin());
+}
+
+std::optional<std::complex<double>> PointAt(const SmithPoints& points, double frequencyHz)
+{
+    const auto index = Nearest(points.frequencyHz, frequencyHz);
+    if (!index)
+        return std::nullopt;
+    return std::complex<double>(points.real[*index], points.imaginary[*index]);
+}
+
+template <typename Frequencies>
+std::string Range(const Frequencies& frequencyHz)
+{
+    return std::to_string(frequencyHz.size()) + (frequencyHz.size() == 1 ? " point, " : " points, ")
+           + FrequencyText(frequencyHz.front()) + " Hz to " + FrequencyText(frequencyHz.back()) + " Hz";
+}
+
+}  // namespace
+
+MeasuredSweep::MeasuredSweep(const BenchInput& input)
+    : bench_(std::make_unique<measured::Bench>(ReadBench(input)))
+{
+    sweep_.emplace(*bench_);
+    rows_ = sweep_->Rows();
+    worst_ = FindWorstCase(*sweep_);
+    for (const RowValues& row : rows_)
+        series_.Append(row);
+    load_ = PointsOf(bench_->load, false);
+    sourceConjugate_ = PointsOf(bench_->source, true);
+}
+
+std::string MeasuredSweep::LeftOutNote() const
+{
+    const std::size_t outside = sweep_->GridPointsOutside();
+    if (outside == 0)
+        return {};
+    return sweep_->GridName() + ": " + std::to_string(outside) + " of " + std::to_string(sweep_->GridPoints())
+           + " frequencies lie outside the range of " + sweep_->OutsideOf() + " and are left out";
+}
+
+std::size_t MeasuredSweep::RowNear(double frequencyHz) const
+{
+    return Nearest(series_.frequencyHz, frequencyHz).value_or(0);
+}
+
+std::size_t MeasuredSweep::TenthAway(std::size_t row, bool up) const
+{
+    const std::vector<double>& hz = series_.frequencyHz;
+    const double step = (hz.back() - hz.front()) / 10.0;
+    const std::size_t near = RowNear(hz[row] + (up ? step : -step));
+    if (near != row)
+        return near;
+    return up ? std::min(row + 1, hz.size() - 1) : (row > 0 ? row - 1 : 0);
+}
+
+std::size_t MeasuredSweep::RowNearestOnSmith(std::complex<double> gamma) const
+{
+    double nearestHz = series_.frequencyHz.front();
+    double nearestDistance = std::numeric_limits<double>::infinity();
+    for (const SmithPoints* points : {&load_, &sourceConjugate_}) {
+        for (std::size_t i = 0; i < points->frequencyHz.size(); ++i) {
+            const double distance = std::norm(std::complex<double>(points->real[i], points->imaginary[i]) - gamma);
+            if (distance < nearestDistance) {
+                nearestDistance = distance;
+                nearestHz = points->frequencyHz[i];
+            }
+        }
+    }
+    return RowNear(nearestHz);
+}
+
+std::optional<std::complex<double>> MeasuredSweep::LoadAt(std::size_t row) const
+{
+    return PointAt(load_, rows_[row].frequencyHz);
+}
+
+std::optional<std::complex<double>> MeasuredSweep::SourceConjugateAt(std::size_t row) const
+{
+    return PointAt(sourceConjugate_, rows_[row].frequencyHz);
+}
+
+std::string MeasuredSweep::Table(char separator) const
+{
+    std::string text = cli::SweepHeader(WithTwoPort(), separator);
+    text.reserve(text.size() + rows_.size() * cli::SweepRowBytes(WithTwoPort()));
+    for (const RowValues& row : rows_)
+        cli::AppendSweepRow(text, row, separator);
+    return text;
+}
+
+std::string Described(const Side& side)
+{
+    if (const Reflection* measured = side.Measured())
+        return Range(measured->frequencyHz);
+    return "fixed, phase unknown";
+}
+
+std::string Described(const Through& through)
+{
+    if (const TwoPort* measured = through.Measured())
+        return Range(measured->frequencyHz);
+    return "a pad, phases unknown";
+}
+
+OneOff ComputeOneOffResult(const BenchInput& input)
+{
+    OneOff result{ComputeOneOff(input), {}};
+    if (input.chain.empty())
+        return result;
+    // The CLI's own sentence: its last line of the one-off values.
+    std::string text;
+    cli::RunMismatchCommand({input, cli::MismatchFormat::Text}, [&text](std::string_view part) { text += part; });
+    if (text.size() > 1) {
+        const std::size_t start = text.rfind('\n', text.size() - 2);
+        result.verdict = text.substr(start == std::string::npos ? 0 : start + 1);
+        result.verdict.pop_back();
+    }
+    return result;
+}
+
+}  // namespace corvalen::sweepwindow

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// What the window shows for one set of inputs, computed by the engine and held
+// ready for painting and reading: the sweep's rows, its worst case, the traces
+// of both charts, or, with no file, the one-off values. Plain C++, no Qt.
+
+#include "cli/plot_loader.h"
+#include "measured/bench.h"
+#include "measured/sweep.h"
+#include "measured/worst_case.h"
+
+#include <complex>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvalen::sweepwindow {
+
+// A side's reflection as the Smith chart draws it (the source conjugated).
+struct SmithPoints {
+    std::vector<double> frequencyHz, real, imaginary;
+};
+
+class MeasuredSweep {
+public:
+    // Reads every file; throws touchstone::MeasuredError as the CLI reports it.
+    explicit MeasuredSweep(const measured::BenchInput& input);
+
+    const measured::Bench& Bench() const { return *bench_; }
+    const std::vector<measured::RowValues>& Rows() const { return rows_; }
+    const measured::WorstCase& Worst() const { return worst_; }
+    const cli::PlotSeries& Series() const { return series_; }
+    const SmithPoints& LoadPoints() const { return load_; }
+    const SmithPoints& SourceConjugatePoints() const { return sourceConjugate_; }
+    bool WithTwoPort() const { return !bench_->chain.empty(); }
+    // How many of the grid's frequencies lie outside the other files' ranges, and why.
+    std::string LeftOutNote() const;
+
+    // The row nearest to a frequency, and the row a tenth of the band away
+    // (at least one row, within the rows).
+    std::size_t RowNear(double frequencyHz) const;
+    std::size_t TenthAway(std::size_t row, bool up) const;
+    // The row whose load or source point on the Smith chart lies nearest to G.
+    std::size_t RowNearestOnSmith(std::complex<double> gamma) const;
+    // Each measured side's point on the Smith chart at a row's frequency.
+    std::optional<std::complex<double>> LoadAt(std::size_t row) const;
+    std::optional<std::complex<double>> SourceConjugateAt(std::size_t row) const;
+
+    // The table `corvalen-cli sweep` writes, with the separator of TSV or CSV.
+    std::string Table(char separator) const;
+
+private:
+    std::unique_ptr<measured::Bench> bench_;  // the sweep refers to it
+    std::optional<measured::Sweep> sweep_;
+    std::vector<measured::RowValues> rows_;
+    measured::WorstCase worst_;
+    cli::PlotSeries series_;
+    SmithPoints load_, sourceConjugate_;
+};
+
+// "201 points, 1 MHz to 6 GHz" for a measured side, "fixed, phase unknown" for a value.
+std::string Described(const measured::Side& side);
+std::string Described(const measured::Through& through);
+
+// The one-off values of fixed sides, and the CLI's sentence on whether the
+// two-port narrows or widens the limits (empty without one).
+struct OneOff {
+    measured::OneOffValues values;
+    std::string verdict;
+};
+OneOff ComputeOneOffResult(const measured::BenchInput& input);
+
+}  // namespace corvalen::sweepwindow

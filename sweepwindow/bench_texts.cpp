@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#include "bench_texts.h"
+
+#include "cli/value_forms.h"
+#include "touchstone/touchstone.h"
+
+#include <string_view>
+#include <utility>
+
+namespace corvalen::sweepwindow {
+namespace {
+
+// The CLI's messages start with its own name, which means nothing in a window.
+std::string WithoutProgramName(const std::string& message)
+{
+    constexpr std::string_view kPrefix = "corvalen-cli: ";
+    return message.starts_with(kPrefix) ? message.substr(kPrefix.size()) : message;
+}
+
+// SOURCE or LOAD as the CLI reads them: a fixed value, else a file with its reflection.
+std::variant<measured::SideInput, std::string> ReadSide(std::string_view role, const std::string& text)
+{
+    if (const auto fixed = cli::ParseFixedValue(role, text)) {
+        if (const auto* error = std::get_if<cli::UsageError>(&*fixed))
+            return WithoutProgramName(error->message);
+        return measured::SideInput{text, std::get<measured::SideValues>(*fixed)};
+    }
+    auto [path, choice] = touchstone::SplitFileChoice(text);
+    return measured::SideInput{text, measured::ReflectionFile{std::move(path), std::move(choice)}};
+}
+
+}  // namespace
+
+const char* const kUsage =
+    "usage: corvalen-sweep [SOURCE [LOAD]] [--through TWO-PORT] [--z0 OHMS]\n"
+    "  SOURCE, LOAD  a Touchstone file (amp.s2p:S22 names a reflection of a multi-port one)\n"
+    "                or a fixed value: 1.5, vswr=1.5, rl=23, gamma=0.07\n"
+    "  --through     a two-port file, or loss=DB,vswr=V\n"
+    "  --z0          the system impedance in ohms (50)\n";
+
+std::variant<measured::BenchInput, InputProblem> ReadInputTexts(const InputTexts& texts)
+{
+    measured::BenchInput bench;
+    const auto ohms = cli::ParseOhms(texts.z0Ohms);
+    if (const auto* error = std::get_if<cli::UsageError>(&ohms))
+        return InputProblem{InputField::Z0, WithoutProgramName(error->message)};
+    bench.systemOhms = std::get<double>(ohms);
+    for (const auto& [field, role, text, side] :
+         {std::tuple{InputField::Source, "SOURCE", &texts.source, &bench.source},
+          std::tuple{InputField::Load, "LOAD", &texts.load, &bench.load}}) {
+        if (text->empty())
+            return InputProblem{field, {}};
+        auto read = ReadSide(role, *text);
+        if (auto* error = std::get_if<std::string>(&read))
+            return InputProblem{field, std::move(*error)};
+        *side = std::get<measured::SideInput>(std::move(read));
+    }
+    if (!texts.twoPort.empty()) {
+        auto twoPort = cli::ParseTwoPort(texts.twoPort);
+        if (const auto* error = std::get_if<cli::UsageError>(&twoPort))
+            return InputProblem{InputField::TwoPort, WithoutProgramName(error->message)};
+        bench.chain.push_back(std::get<measured::TwoPortInput>(std::move(twoPort)));
+    }
+    return bench;
+}
+
+bool HasFile(const measured::BenchInput& bench)
+{
+    const auto measuredSide = [](const measured::SideInput& side) {
+        return std::holds_alternative<measured::ReflectionFile>(side.value);
+    };
+    const bool measuredTwoPort = !bench.chain.empty() && std::holds_alternative<std::string>(bench.chain.front().value);
+    return measuredSide(bench.source) || measuredSide(bench.load) || measuredTwoPort;
+}
+
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& arguments)
+{
+    CommandLine line;
+    std::vector<std::string> sides;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            line.help = true;
+        } else if (argument == "--version") {
+            line.version = true;
+        } else if (argument == "--through" || argument == "--z0") {
+            if (i + 1 == arguments.size())
+                return argument + " is missing its value";
+            std::string& into = argument == "--z0" ? line.texts.z0Ohms : line.texts.twoPort;
+            if (argument == "--through" && !into.empty())
+                return std::string("one two-port between source and load for now: --through is given twice");
+            into = arguments[++i];
+        } else if (argument.starts_with("--") && argument.size() > 2) {
+            return "unknown option " + argument;
+        } else if (sides.size() == 2) {
+            return "one SOURCE and one LOAD: " + argument + " is one too many";
+        } else {
+            sides.push_back(argument);
+        }
+    }
+    if (!sides.empty())
+        line.texts.source = sides[0];
+    if (sides.size() > 1)
+        line.texts.load = sides[1];
+    return line;
+}
+
+}  // namespace corvalen::sweepwindow

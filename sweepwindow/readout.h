@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The values of one row as a person reads them: a label, the value with the
+// CLI's four decimals in the locale's decimal mark, and its unit.
+
+#include "measured/values.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <vector>
+
+namespace corvalen::sweepwindow {
+
+struct ReadoutLine {
+    QString label;
+    QString value;
+    QString unit;
+};
+
+// Frequency first (left out when the row has none, as one-off values of fixed
+// sides), then every column of the sweep's row and each side's |G|.
+std::vector<ReadoutLine> ReadoutLines(const measured::RowValues& row, bool withFrequency, const QLocale& locale);
+
+// One labelled value a line, CR LF ended like the calculator's report.
+QString ReadoutReport(const std::vector<ReadoutLine>& lines);
+
+}  // namespace corvalen::sweepwindow

@@ -1,0 +1,481 @@
+// SPDX-License-Identifier: MIT
+#include "sweep_window.h"
+
+#include "chart_views.h"
+#include "pictures.h"
+#include "sweep_window_layout.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace corvalen::sweepwindow {
+namespace {
+
+struct FieldText {
+    InputField field;
+    const char* label;
+    const char* placeholder;
+};
+
+constexpr std::array<FieldText, 4> kFields{{
+    {InputField::Source, "&Source", "a file (amp.s2p:S22) or a value: 1.5, vswr=1.5, rl=23, gamma=0.07"},
+    {InputField::TwoPort, "&Two-port", "optional: a two-port file, or loss=10,vswr=1.1"},
+    {InputField::Load, "&Load", "a file (sensor.s1p) or a value: 1.5, vswr=1.5, rl=23, gamma=0.07"},
+    {InputField::Z0, "Z&0 (ohms)", "50"},
+}};
+
+std::size_t Index(InputField field)
+{
+    return static_cast<std::size_t>(field);
+}
+
+QString Text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+QString FileFilter()
+{
+    return QStringLiteral("Touchstone files (*.s*p *.S*P *.ts *.TS);;All files (*)");
+}
+
+}  // namespace
+
+SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
+    : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("Corvalen Sweep"));
+    setAcceptDrops(true);
+    auto* grid = new QGridLayout;
+    BuildInputs(grid);
+
+    sweepChart_ = new SweepChartView(this);
+    sweepChart_->setAccessibleName(QStringLiteral("Mismatch across frequency"));
+    sweepChart_->setMinimumSize(layout::kSweepChartMinimum);
+    smithChart_ = new SmithChartView(this);
+    smithChart_->setAccessibleName(QStringLiteral("Smith chart"));
+    smithChart_->setMinimumSize(layout::kSmithChartMinimum);
+    auto* charts = new QSplitter(Qt::Horizontal, this);
+    charts->addWidget(sweepChart_);
+    charts->addWidget(smithChart_);
+    charts->setStretchFactor(0, layout::kSweepChartStretch);
+    charts->setStretchFactor(1, layout::kSmithChartStretch);
+    charts_ = charts;
+    for (ChartView* chart : {static_cast<ChartView*>(sweepChart_), static_cast<ChartView*>(smithChart_)}) {
+        connect(chart, &ChartView::RowPicked, this, &SweepWindow::MoveCursorTo);
+        connect(chart, &ChartView::CursorKey, this, &SweepWindow::StepCursor);
+    }
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(charts_, 1);
+    middle->addWidget(BuildReadoutPanel());
+    status_ = new QLabel(this);
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* page = new QVBoxLayout(this);
+    page->addLayout(grid);
+    page->addLayout(middle, 1);
+    page->addWidget(status_);
+
+    resize(layout::kWindowSize);
+    inputs_[Index(InputField::Source)].edit->setText(Text(texts.source));
+    inputs_[Index(InputField::TwoPort)].edit->setText(Text(texts.twoPort));
+    inputs_[Index(InputField::Load)].edit->setText(Text(texts.load));
+    inputs_[Index(InputField::Z0)].edit->setText(Text(texts.z0Ohms));
+    for (const InputRow& row : inputs_)
+        connect(row.edit, &QLineEdit::textChanged, this, &SweepWindow::Recompute);
+    Recompute();
+}
+
+SweepWindow::~SweepWindow() = default;
+
+void SweepWindow::BuildInputs(QGridLayout* grid)
+{
+    int line = 0;
+    for (const FieldText& field : kFields) {
+        auto* edit = new QLineEdit(this);
+        edit->setPlaceholderText(QString::fromUtf8(field.placeholder));
+        edit->setMinimumWidth(layout::kInputMinimumWidth);
+        edit->installEventFilter(this);
+        auto* label = new QLabel(QString::fromUtf8(field.label) + QLatin1Char(':'), this);
+        label->setBuddy(edit);
+        edit->setAccessibleName(label->text().remove(QLatin1Char('&')).chopped(1));
+        auto* note = new QLabel(this);
+        note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(label, line, 0);
+        grid->addWidget(edit, line, 1);
+        if (field.field != InputField::Z0) {
+            auto* open = new QPushButton(QStringLiteral("Open..."), this);
+            open->setAccessibleName(QStringLiteral("Open a file for ") + edit->accessibleName());
+            connect(open, &QPushButton::clicked, this, [this, which = field.field] { OpenFile(which); });
+            grid->addWidget(open, line, 2);
+        }
+        grid->addWidget(note, line, 3);
+        inputs_[Index(field.field)] = {edit, note};
+        ++line;
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+}
+
+QWidget* SweepWindow::BuildReadoutPanel()
+{
+    auto* panel = new QWidget(this);
+    panel->setMinimumWidth(layout::kReadoutMinimumWidth);
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    widestLimits_ = new QPushButton(panel);
+    largestError_ = new QPushButton(panel);
+    for (QPushButton* button : {widestLimits_, largestError_}) {
+        column->addWidget(button);
+        connect(button, &QPushButton::clicked, this, [this, button] {
+            if (!sweep_)
+                return;
+            const auto& worst = button == widestLimits_ ? sweep_->Worst().widestLimits : sweep_->Worst().largestError;
+            if (worst)
+                MoveCursorTo(sweep_->RowNear(worst->frequencyHz));
+        });
+    }
+    readoutTitle_ = new QLabel(panel);
+    column->addWidget(readoutTitle_);
+    readoutGrid_ = new QGridLayout;
+    column->addLayout(readoutGrid_);
+    verdict_ = new QLabel(panel);
+    verdict_->setWordWrap(true);
+    column->addWidget(verdict_);
+    column->addStretch(1);
+
+    const struct {
+        const char* text;
+        QKeySequence keys;
+        void (SweepWindow::*act)();
+    } buttons[] = {
+        {"&Copy", QKeySequence::Copy, &SweepWindow::CopyReadout},
+        {"&Export table...", QKeySequence(Qt::CTRL | Qt::Key_E), &SweepWindow::ExportWithDialog},
+    };
+    for (const auto& button : buttons) {
+        auto* push = new QPushButton(QString::fromUtf8(button.text), panel);
+        push->setToolTip(button.keys.toString(QKeySequence::NativeText));
+        connect(push, &QPushButton::clicked, this, button.act);
+        auto* shortcut = new QShortcut(button.keys, this);
+        connect(shortcut, &QShortcut::activated, this, button.act);
+        column->addWidget(push);
+    }
+    for (const bool smith : {false, true}) {
+        auto* push = new QPushButton(smith ? QStringLiteral("Save S&mith chart...") : QStringLiteral("Save &plot..."),
+                                     panel);
+        const QKeySequence keys(smith ? Qt::CTRL | Qt::SHIFT | Qt::Key_S : Qt::CTRL | Qt::Key_S);
+        push->setToolTip(keys.toString(QKeySequence::NativeText));
+        connect(push, &QPushButton::clicked, this, [this, smith] { SaveChartWithDialog(smith); });
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, smith] { SaveChartWithDialog(smith); });
+        column->addWidget(push);
+    }
+    return panel;
+}
+
+InputTexts SweepWindow::Texts() const
+{
+    const auto text = [this](InputField field) { return inputs_[Index(field)].edit->text().trimmed().toStdString(); };
+    return {text(InputField::Source), text(InputField::TwoPort), text(InputField::Load), text(InputField::Z0)};
+}
+
+QLineEdit* SweepWindow::Input(InputField field) const
+{
+    return inputs_[Index(field)].edit;
+}
+
+QString SweepWindow::InputNote(InputField field) const
+{
+    return inputs_[Index(field)].note->text();
+}
+
+// Reads the inputs again; whatever is wrong marks its input and leaves the last good result shown.
+void SweepWindow::Recompute()
+{
+    for (const InputRow& row : inputs_) {
+        row.note->clear();
+        row.note->setStyleSheet({});
+    }
+    auto read = ReadInputTexts(Texts());
+    if (const auto* problem = std::get_if<InputProblem>(&read)) {
+        MarkProblem(problem->field, Text(problem->message));
+        return;
+    }
+    const auto& bench = std::get<measured::BenchInput>(read);
+    try {
+        if (HasFile(bench))
+            ShowSweep(std::make_unique<MeasuredSweep>(bench));
+        else
+            ShowOneOff(ComputeOneOffResult(bench));
+    } catch (const touchstone::MeasuredError& error) {
+        const std::string& file = error.file();
+        InputField field = InputField::Load;
+        const InputTexts texts = Texts();
+        if (!file.empty() && texts.source.starts_with(file))
+            field = InputField::Source;
+        else if (!file.empty() && texts.twoPort.starts_with(file))
+            field = InputField::TwoPort;
+        MarkProblem(field, Text(error.Located()));
+        return;
+    } catch (const std::bad_alloc&) {
+        MarkProblem(InputField::Load, QStringLiteral("not enough memory to read the files"));
+        return;
+    }
+    DescribeInputs();
+}
+
+void SweepWindow::MarkProblem(InputField field, const QString& message)
+{
+    QLabel* note = inputs_[Index(field)].note;
+    note->setText(message);
+    note->setAccessibleName(message);
+    // Red is read as a fault on light and dark faces alike.
+    note->setStyleSheet(message.isEmpty() ? QString() : QStringLiteral("color: #d02020"));
+}
+
+void SweepWindow::DescribeInputs()
+{
+    if (sweep_) {
+        const measured::Bench& bench = sweep_->Bench();
+        inputs_[Index(InputField::Source)].note->setText(Text(Described(bench.source)));
+        inputs_[Index(InputField::Load)].note->setText(Text(Described(bench.load)));
+        if (!bench.chain.empty())
+            inputs_[Index(InputField::TwoPort)].note->setText(Text(Described(bench.chain.front())));
+        status_->setText(Text(sweep_->LeftOutNote()));
+    } else {
+        for (const InputField field : {InputField::Source, InputField::Load})
+            inputs_[Index(field)].note->setText(QStringLiteral("fixed, phase unknown"));
+        status_->clear();
+    }
+}
+
+void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep)
+{
+    sweep_ = std::move(sweep);
+    oneOff_.reset();
+    const auto& widest = sweep_->Worst().widestLimits;
+    cursorRow_ = sweep_->RowNear(widest ? widest->frequencyHz : sweep_->Rows().front().frequencyHz);
+    sweepChart_->Show(sweep_.get(), cursorRow_);
+    smithChart_->Show(sweep_.get(), cursorRow_);
+    charts_->show();
+    verdict_->clear();
+    ShowWorstCase();
+    MoveCursorTo(cursorRow_);
+}
+
+void SweepWindow::ShowOneOff(const OneOff& oneOff)
+{
+    sweep_.reset();
+    sweepChart_->Show(nullptr, 0);
+    smithChart_->Show(nullptr, 0);
+    charts_->hide();
+    oneOff_ = oneOff;
+    widestLimits_->hide();
+    largestError_->hide();
+    readoutTitle_->setText(QStringLiteral("<b>One-off values</b>"));
+    ShowReadout(ReadoutLines(oneOff.values.pair, false, locale()));
+    verdict_->setText(Text(oneOff.verdict));
+}
+
+void SweepWindow::ShowWorstCase()
+{
+    const QLocale here = locale();
+    const auto caption = [&here](const char* what, const std::optional<measured::RowValues>& row, bool error) {
+        if (!row)
+            return QString();
+        const auto& through = row->through;
+        const QString value =
+            error ? QStringLiteral("error %1 dB")
+                        .arg(here.toString(through && through->mismatchErrorDb ? *through->mismatchErrorDb
+                                                                                : row->mismatchErrorDb.value_or(0.0),
+                                           'f', 4))
+                  : QStringLiteral("%1 / %2 dB")
+                        .arg(here.toString(through ? through->plusUncertaintyDb : row->plusUncertaintyDb, 'f', 4),
+                             here.toString(through ? through->minusUncertaintyDb : row->minusUncertaintyDb, 'f', 4));
+        return QStringLiteral("%1 at %2 Hz: %3")
+            .arg(QString::fromUtf8(what), Text(touchstone::FrequencyText(row->frequencyHz)), value);
+    };
+    const measured::WorstCase& worst = sweep_->Worst();
+    widestLimits_->setText(caption("Widest limits", worst.widestLimits, false));
+    widestLimits_->setVisible(worst.widestLimits.has_value());
+    largestError_->setText(caption("Largest error", worst.largestError, true));
+    largestError_->setVisible(worst.largestError.has_value());
+}
+
+void SweepWindow::ShowReadout(const std::vector<ReadoutLine>& lines)
+{
+    while (readoutLabels_.size() < lines.size()) {
+        const int row = static_cast<int>(readoutLabels_.size());
+        std::array<QLabel*, 3> labels{new QLabel(this), new QLabel(this), new QLabel(this)};
+        for (int column = 0; column < 3; ++column)
+            readoutGrid_->addWidget(labels[static_cast<std::size_t>(column)], row, column);
+        labels[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        labels[1]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        readoutLabels_.push_back(labels);
+    }
+    for (std::size_t i = 0; i < readoutLabels_.size(); ++i) {
+        const bool used = i < lines.size();
+        for (QLabel* label : readoutLabels_[i])
+            label->setVisible(used);
+        if (!used)
+            continue;
+        readoutLabels_[i][0]->setText(lines[i].label);
+        readoutLabels_[i][1]->setText(lines[i].value);
+        readoutLabels_[i][2]->setText(lines[i].unit);
+        readoutLabels_[i][1]->setAccessibleName(lines[i].label + QLatin1Char(' ') + lines[i].value + QLatin1Char(' ')
+                                               + lines[i].unit);
+    }
+}
+
+void SweepWindow::MoveCursorTo(std::size_t row)
+{
+    if (!sweep_ || sweep_->Rows().empty())
+        return;
+    cursorRow_ = std::min(row, sweep_->Rows().size() - 1);
+    sweepChart_->SetCursorRow(cursorRow_);
+    smithChart_->SetCursorRow(cursorRow_);
+    readoutTitle_->setText(QStringLiteral("<b>At the cursor</b> (row %1 of %2)")
+                               .arg(cursorRow_ + 1)
+                               .arg(sweep_->Rows().size()));
+    ShowReadout(ReadoutLines(sweep_->Rows()[cursorRow_], true, locale()));
+}
+
+void SweepWindow::StepCursor(int key)
+{
+    if (!sweep_)
+        return;
+    const std::size_t last = sweep_->Rows().size() - 1;
+    switch (key) {
+    case Qt::Key_Left: MoveCursorTo(cursorRow_ > 0 ? cursorRow_ - 1 : 0); break;
+    case Qt::Key_Right: MoveCursorTo(std::min(cursorRow_ + 1, last)); break;
+    case Qt::Key_PageDown: MoveCursorTo(sweep_->TenthAway(cursorRow_, false)); break;
+    case Qt::Key_PageUp: MoveCursorTo(sweep_->TenthAway(cursorRow_, true)); break;
+    case Qt::Key_Home: MoveCursorTo(0); break;
+    case Qt::Key_End: MoveCursorTo(last); break;
+    default: break;
+    }
+}
+
+QString SweepWindow::ReadoutText() const
+{
+    if (sweep_)
+        return ReadoutReport(ReadoutLines(sweep_->Rows()[cursorRow_], true, locale()));
+    if (oneOff_)
+        return ReadoutReport(ReadoutLines(oneOff_->values.pair, false, locale()));
+    return {};
+}
+
+void SweepWindow::CopyReadout()
+{
+    const QString text = ReadoutText();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+QString SweepWindow::ExportTable(const QString& path) const
+{
+    if (!sweep_)
+        return QStringLiteral("no measured data to export");
+    const std::string table = sweep_->Table(path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ? ',' : '\t');
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(table.data(), static_cast<qint64>(table.size())) != static_cast<qint64>(table.size())
+        || !file.commit())
+        return file.errorString();
+    return {};
+}
+
+void SweepWindow::ExportWithDialog()
+{
+    if (!sweep_)
+        return;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export the table"), QString(),
+                                                      QStringLiteral("CSV (*.csv);;Tab-separated (*.tsv *.txt)"));
+    if (path.isEmpty())
+        return;
+    const QString failure = ExportTable(path);
+    status_->setText(failure.isEmpty() ? QStringLiteral("Table written to %1").arg(path)
+                                       : QStringLiteral("Cannot write %1: %2").arg(path, failure));
+}
+
+void SweepWindow::SaveChartWithDialog(bool smith)
+{
+    if (!sweep_)
+        return;
+    const QString path = QFileDialog::getSaveFileName(
+        this, smith ? QStringLiteral("Save the Smith chart") : QStringLiteral("Save the plot"), QString(),
+        QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)"));
+    if (path.isEmpty())
+        return;
+    const std::string failure = smith ? SaveSmithPicture(*sweep_, path.toStdString())
+                                      : SaveSweepPicture(*sweep_, path.toStdString());
+    status_->setText(failure.empty() ? QStringLiteral("Saved %1").arg(path)
+                                     : QStringLiteral("Cannot save %1: %2").arg(path, Text(failure)));
+}
+
+void SweepWindow::OpenFile(InputField field)
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open a Touchstone file"), QString(),
+                                                      FileFilter());
+    if (!path.isEmpty())
+        inputs_[Index(field)].edit->setText(path);
+}
+
+void SweepWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+// Dropped on the window: two files are the source and the load; one fills
+// the load, or the source when the load holds a file already.
+void SweepWindow::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (paths.size() >= 2) {
+        inputs_[Index(InputField::Source)].edit->setText(paths[0]);
+        inputs_[Index(InputField::Load)].edit->setText(paths[1]);
+        return;
+    }
+    const bool loadIsFile = QFileInfo::exists(inputs_[Index(InputField::Load)].edit->text());
+    inputs_[Index(loadIsFile ? InputField::Source : InputField::Load)].edit->setText(paths[0]);
+}
+
+// A file dropped on an input replaces what it holds, rather than being typed into it as text.
+bool SweepWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit && (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QList<QUrl> urls = drop->mimeData()->urls();
+        if (urls.isEmpty() || !urls.front().isLocalFile())
+            return false;
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            edit->setText(urls.front().toLocalFile());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace corvalen::sweepwindow

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Corvalen Sweep's window: a source, an optional two-port and a load, each a
+// fixed value or a measured file; the one-off values of fixed sides, or the
+// sweep's two charts with one frequency cursor and the readout of its row.
+
+#include "bench_result.h"
+#include "bench_texts.h"
+#include "readout.h"
+
+#include <QWidget>
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <optional>
+
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace corvalen::sweepwindow {
+
+class SweepChartView;
+class SmithChartView;
+
+class SweepWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit SweepWindow(const InputTexts& texts, QWidget* parent = nullptr);
+    ~SweepWindow() override;
+
+    // The readout at the cursor as the clipboard gets it.
+    QString ReadoutText() const;
+    // The sweep shown, if any, and the row of its cursor.
+    const MeasuredSweep* Shown() const { return sweep_.get(); }
+    std::size_t CursorRow() const { return cursorRow_; }
+    void MoveCursorTo(std::size_t row);
+    // What an input says under it: what it holds, or what is wrong with it.
+    QString InputNote(InputField field) const;
+    QLineEdit* Input(InputField field) const;
+
+    // Writes the table as corvalen-cli sweep does (CSV for a name ending in
+    // .csv, else TSV); an empty string when written, else why not.
+    QString ExportTable(const QString& path) const;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct InputRow {
+        QLineEdit* edit;
+        QLabel* note;
+    };
+
+    void BuildInputs(QGridLayout* grid);
+    QWidget* BuildReadoutPanel();
+    void Recompute();
+    void ShowSweep(std::unique_ptr<MeasuredSweep> sweep);
+    void ShowOneOff(const OneOff& oneOff);
+    void ShowReadout(const std::vector<ReadoutLine>& lines);
+    void ShowWorstCase();
+    void MarkProblem(InputField field, const QString& message);
+    void DescribeInputs();
+    void StepCursor(int key);
+    void OpenFile(InputField field);
+    void CopyReadout();
+    void ExportWithDialog();
+    void SaveChartWithDialog(bool smith);
+    InputTexts Texts() const;
+
+    std::array<InputRow, 4> inputs_{};  // by InputField
+    SweepChartView* sweepChart_ = nullptr;
+    SmithChartView* smithChart_ = nullptr;
+    QWidget* charts_ = nullptr;
+    QGridLayout* readoutGrid_ = nullptr;
+    QLabel* readoutTitle_ = nullptr;
+    QLabel* verdict_ = nullptr;
+    QPushButton* widestLimits_ = nullptr;
+    QPushButton* largestError_ = nullptr;
+    QLabel* status_ = nullptr;
+    std::vector<std::array<QLabel*, 3>> readoutLabels_;
+
+    std::unique_ptr<MeasuredSweep> sweep_;
+    std::optional<OneOff> oneOff_;
+    std::size_t cursorRow_ = 0;
+};
+
+}  // namespace corvalen::sweepwindow

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The window's geometry in one place, in pixels at 96 dpi; Qt's layouts scale
+// the text, these set the room the charts and the readout start with.
+
+#include <QSize>
+
+namespace corvalen::sweepwindow::layout {
+
+inline constexpr QSize kWindowSize(1280, 820);
+inline constexpr QSize kSweepChartMinimum(360, 260);
+inline constexpr QSize kSmithChartMinimum(260, 280);
+inline constexpr int kReadoutMinimumWidth = 330;
+inline constexpr int kInputMinimumWidth = 320;
+// The sweep plot's share of the charts' width against the Smith chart's.
+inline constexpr int kSweepChartStretch = 3;
+inline constexpr int kSmithChartStretch = 2;
+
+}  // namespace corvalen::sweepwindow::layout
