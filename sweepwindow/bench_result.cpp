@@ -50,10 +50,9 @@ std::optional<std::complex<double>> PointAt(const SmithPoints& points, double fr
 }
 
 template <typename Frequencies>
-std::string Range(const Frequencies& frequencyHz)
+Extent ExtentOfSeries(const Frequencies& frequencyHz)
 {
-    return std::to_string(frequencyHz.size()) + (frequencyHz.size() == 1 ? " point, " : " points, ")
-           + FrequencyText(frequencyHz.front()) + " Hz to " + FrequencyText(frequencyHz.back()) + " Hz";
+    return {frequencyHz.size(), frequencyHz.front(), frequencyHz.back()};
 }
 
 }  // namespace
@@ -129,18 +128,18 @@ std::string MeasuredSweep::Table(char separator) const
     return text;
 }
 
-std::string Described(const Side& side)
+std::optional<Extent> ExtentOf(const Side& side)
 {
     if (const Reflection* measured = side.Measured())
-        return Range(measured->frequencyHz);
-    return "fixed, phase unknown";
+        return ExtentOfSeries(measured->frequencyHz);
+    return std::nullopt;
 }
 
-std::string Described(const Through& through)
+std::optional<Extent> ExtentOf(const Through& through)
 {
     if (const TwoPort* measured = through.Measured())
-        return Range(measured->frequencyHz);
-    return "a pad, phases unknown";
+        return ExtentOfSeries(measured->frequencyHz);
+    return std::nullopt;
 }
 
 OneOff ComputeOneOffResult(const BenchInput& input)

@@ -61,9 +61,14 @@ private:
     SmithPoints load_, sourceConjugate_;
 };
 
-// "201 points, 1 MHz to 6 GHz" for a measured side, "fixed, phase unknown" for a value.
-std::string Described(const measured::Side& side);
-std::string Described(const measured::Through& through);
+// The frequencies a file holds; none for a fixed value or a pad.
+struct Extent {
+    std::size_t points;
+    double firstHz;
+    double lastHz;
+};
+std::optional<Extent> ExtentOf(const measured::Side& side);
+std::optional<Extent> ExtentOf(const measured::Through& through);
 
 // The one-off values of fixed sides, and the CLI's sentence on whether the
 // two-port narrows or widens the limits (empty without one).

@@ -4,6 +4,7 @@
 #include "cli/value_forms.h"
 #include "touchstone/touchstone.h"
 
+#include <filesystem>
 #include <string_view>
 #include <utility>
 
@@ -17,6 +18,14 @@ std::string WithoutProgramName(const std::string& message)
     return message.starts_with(kPrefix) ? message.substr(kPrefix.size()) : message;
 }
 
+// A file is named by its file name in titles and legends: a window's paths are
+// long, and the input shows the whole of it.
+std::string FileName(const std::string& path, const std::string& choice = {})
+{
+    const std::string name = std::filesystem::path(path).filename().string();
+    return choice.empty() ? name : name + ":" + choice;
+}
+
 // SOURCE or LOAD as the CLI reads them: a fixed value, else a file with its reflection.
 std::variant<measured::SideInput, std::string> ReadSide(std::string_view role, const std::string& text)
 {
@@ -26,7 +35,8 @@ std::variant<measured::SideInput, std::string> ReadSide(std::string_view role, c
         return measured::SideInput{text, std::get<measured::SideValues>(*fixed)};
     }
     auto [path, choice] = touchstone::SplitFileChoice(text);
-    return measured::SideInput{text, measured::ReflectionFile{std::move(path), std::move(choice)}};
+    std::string name = FileName(path, choice);
+    return measured::SideInput{std::move(name), measured::ReflectionFile{std::move(path), std::move(choice)}};
 }
 
 }  // namespace
@@ -59,7 +69,9 @@ std::variant<measured::BenchInput, InputProblem> ReadInputTexts(const InputTexts
         auto twoPort = cli::ParseTwoPort(texts.twoPort);
         if (const auto* error = std::get_if<cli::UsageError>(&twoPort))
             return InputProblem{InputField::TwoPort, WithoutProgramName(error->message)};
-        bench.chain.push_back(std::get<measured::TwoPortInput>(std::move(twoPort)));
+        auto& through = bench.chain.emplace_back(std::get<measured::TwoPortInput>(std::move(twoPort)));
+        if (const auto* path = std::get_if<std::string>(&through.value))
+            through.name = FileName(*path);
     }
     return bench;
 }

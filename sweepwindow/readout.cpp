@@ -2,37 +2,33 @@
 #include "readout.h"
 
 #include "cli/row_text.h"
-#include "touchstone/touchstone.h"
+#include "plot/drawing.h"
 
 #include <string>
 
 namespace corvalen::sweepwindow {
-namespace {
-
-QString Decimals(double value, const QLocale& locale)
+QString FourDecimals(double value, const QLocale& locale)
 {
     std::string text;
     cli::AppendFourDecimals(text, value);
     return QString::fromStdString(text).replace(QLatin1Char('.'), locale.decimalPoint());
 }
 
-}  // namespace
-
 std::vector<ReadoutLine> ReadoutLines(const measured::RowValues& row, bool withFrequency, const QLocale& locale)
 {
     const QString dB = QStringLiteral("dB");
-    const auto value = [&locale](double number) { return Decimals(number, locale); };
+    const auto value = [&locale](double number) { return FourDecimals(number, locale); };
     // Without every phase measured there is no error to read, and no unit to give it.
     const auto error = [&](const QString& label, const std::optional<double>& number) {
-        return number ? ReadoutLine{label, Decimals(*number, locale), dB}
-                      : ReadoutLine{label, QStringLiteral("unknown, a phase is not measured"), {}};
+        return number ? ReadoutLine{label, FourDecimals(*number, locale), dB}
+                      : ReadoutLine{label, QStringLiteral("unknown"), {}};
     };
     std::vector<ReadoutLine> lines;
-    if (withFrequency)
-        lines.push_back({QStringLiteral("Frequency"),
-                         QString::fromStdString(touchstone::FrequencyText(row.frequencyHz))
-                             .replace(QLatin1Char('.'), locale.decimalPoint()),
-                         QStringLiteral("Hz")});
+    if (withFrequency) {
+        // In the unit the plot's axis uses, to every digit a file can give.
+        const plot::FrequencyUnit unit = plot::UnitFor(row.frequencyHz);
+        lines.push_back({QStringLiteral("Frequency"), locale.toString(row.frequencyHz / unit.hertz, 'g', 15), unit.name});
+    }
     lines.insert(lines.end(), {
         {QStringLiteral("Source VSWR"), value(row.source.vswr), {}},
         {QStringLiteral("Source return loss"), value(row.source.returnLossDb), dB},

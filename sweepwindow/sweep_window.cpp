@@ -3,6 +3,7 @@
 
 #include "chart_views.h"
 #include "pictures.h"
+#include "plot/drawing.h"
 #include "sweep_window_layout.h"
 
 #include <QApplication>
@@ -46,6 +47,16 @@ std::size_t Index(InputField field)
 QString Text(const std::string& utf8)
 {
     return QString::fromStdString(utf8);
+}
+
+QString Described(const std::optional<Extent>& extent, const char* otherwise)
+{
+    if (!extent)
+        return QString::fromUtf8(otherwise);
+    return QStringLiteral("%1 %2, %3 to %4")
+        .arg(extent->points)
+        .arg(extent->points == 1 ? QStringLiteral("point") : QStringLiteral("points"),
+             plot::FrequencyText(extent->firstHz), plot::FrequencyText(extent->lastHz));
 }
 
 QString FileFilter()
@@ -251,10 +262,11 @@ void SweepWindow::DescribeInputs()
 {
     if (sweep_) {
         const measured::Bench& bench = sweep_->Bench();
-        inputs_[Index(InputField::Source)].note->setText(Text(Described(bench.source)));
-        inputs_[Index(InputField::Load)].note->setText(Text(Described(bench.load)));
+        inputs_[Index(InputField::Source)].note->setText(Described(ExtentOf(bench.source), "fixed, phase unknown"));
+        inputs_[Index(InputField::Load)].note->setText(Described(ExtentOf(bench.load), "fixed, phase unknown"));
         if (!bench.chain.empty())
-            inputs_[Index(InputField::TwoPort)].note->setText(Text(Described(bench.chain.front())));
+            inputs_[Index(InputField::TwoPort)].note->setText(
+                Described(ExtentOf(bench.chain.front()), "a pad, phases unknown"));
         status_->setText(Text(sweep_->LeftOutNote()));
     } else {
         for (const InputField field : {InputField::Source, InputField::Load})
@@ -300,14 +312,13 @@ void SweepWindow::ShowWorstCase()
         const auto& through = row->through;
         const QString value =
             error ? QStringLiteral("error %1 dB")
-                        .arg(here.toString(through && through->mismatchErrorDb ? *through->mismatchErrorDb
-                                                                                : row->mismatchErrorDb.value_or(0.0),
-                                           'f', 4))
+                        .arg(FourDecimals(through && through->mismatchErrorDb ? *through->mismatchErrorDb
+                                                                               : row->mismatchErrorDb.value_or(0.0),
+                                          here))
                   : QStringLiteral("%1 / %2 dB")
-                        .arg(here.toString(through ? through->plusUncertaintyDb : row->plusUncertaintyDb, 'f', 4),
-                             here.toString(through ? through->minusUncertaintyDb : row->minusUncertaintyDb, 'f', 4));
-        return QStringLiteral("%1 at %2 Hz: %3")
-            .arg(QString::fromUtf8(what), Text(touchstone::FrequencyText(row->frequencyHz)), value);
+                        .arg(FourDecimals(through ? through->plusUncertaintyDb : row->plusUncertaintyDb, here),
+                             FourDecimals(through ? through->minusUncertaintyDb : row->minusUncertaintyDb, here));
+        return QStringLiteral("%1 at %2: %3").arg(QString::fromUtf8(what), plot::FrequencyText(row->frequencyHz), value);
     };
     const measured::WorstCase& worst = sweep_->Worst();
     widestLimits_->setText(caption("Widest limits", worst.widestLimits, false));
