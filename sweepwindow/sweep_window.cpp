@@ -75,9 +75,11 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     BuildInputs(grid);
 
     sweepChart_ = new SweepChartView(this);
+    sweepChart_->setObjectName(QStringLiteral("sweepChart"));
     sweepChart_->setAccessibleName(QStringLiteral("Mismatch across frequency"));
     sweepChart_->setMinimumSize(layout::kSweepChartMinimum);
     smithChart_ = new SmithChartView(this);
+    smithChart_->setObjectName(QStringLiteral("smithChart"));
     smithChart_->setAccessibleName(QStringLiteral("Smith chart"));
     smithChart_->setMinimumSize(layout::kSmithChartMinimum);
     auto* charts = new QSplitter(Qt::Horizontal, this);
