@@ -193,6 +193,8 @@ void TestSweepWindow::droppedFileIsRead()
     QVERIFY(!window.Shown());
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(TestFile("load.s1p"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.Input(InputField::Load), &enter);
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.Input(InputField::Load), &drop);
     QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
