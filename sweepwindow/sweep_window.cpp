@@ -96,6 +96,7 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     auto* middle = new QHBoxLayout;
     middle->addWidget(charts_, 1);
     middle->addWidget(BuildReadoutPanel());
+    middle->addStretch(0);
     status_ = new QLabel(this);
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -129,6 +130,7 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
         edit->setAccessibleName(label->text().remove(QLatin1Char('&')).chopped(1));
         auto* note = new QLabel(this);
         note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        note->setWordWrap(true);
         grid->addWidget(label, line, 0);
         grid->addWidget(edit, line, 1);
         if (field.field != InputField::Z0) {
@@ -149,11 +151,13 @@ QWidget* SweepWindow::BuildReadoutPanel()
 {
     auto* panel = new QWidget(this);
     panel->setMinimumWidth(layout::kReadoutMinimumWidth);
+    panel->setMaximumWidth(layout::kReadoutMaximumWidth);
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
     widestLimits_ = new QPushButton(panel);
     largestError_ = new QPushButton(panel);
     for (QPushButton* button : {widestLimits_, largestError_}) {
+        button->hide();
         column->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, button] {
             if (!sweep_)
@@ -163,7 +167,8 @@ QWidget* SweepWindow::BuildReadoutPanel()
                 MoveCursorTo(sweep_->RowNear(worst->frequencyHz));
         });
     }
-    readoutTitle_ = new QLabel(panel);
+    readoutTitle_ = new QLabel(QStringLiteral("Give a source and a load: a file or a value each."), panel);
+    readoutTitle_->setWordWrap(true);
     column->addWidget(readoutTitle_);
     readoutGrid_ = new QGridLayout;
     column->addLayout(readoutGrid_);
@@ -187,6 +192,8 @@ QWidget* SweepWindow::BuildReadoutPanel()
         auto* shortcut = new QShortcut(button.keys, this);
         connect(shortcut, &QShortcut::activated, this, button.act);
         column->addWidget(push);
+        if (button.act != &SweepWindow::CopyReadout)
+            sweepOnly_.push_back(push);
     }
     for (const bool smith : {false, true}) {
         auto* push = new QPushButton(smith ? QStringLiteral("Save S&mith chart...") : QStringLiteral("Save &plot..."),
@@ -196,7 +203,10 @@ QWidget* SweepWindow::BuildReadoutPanel()
         connect(push, &QPushButton::clicked, this, [this, smith] { SaveChartWithDialog(smith); });
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, smith] { SaveChartWithDialog(smith); });
         column->addWidget(push);
+        sweepOnly_.push_back(push);
     }
+    for (QPushButton* button : sweepOnly_)
+        button->setEnabled(false);
     return panel;
 }
 
@@ -262,6 +272,8 @@ void SweepWindow::MarkProblem(InputField field, const QString& message)
 
 void SweepWindow::DescribeInputs()
 {
+    for (QPushButton* button : sweepOnly_)
+        button->setEnabled(sweep_ != nullptr);
     if (sweep_) {
         const measured::Bench& bench = sweep_->Bench();
         inputs_[Index(InputField::Source)].note->setText(Described(ExtentOf(bench.source), "fixed, phase unknown"));
@@ -273,6 +285,8 @@ void SweepWindow::DescribeInputs()
     } else {
         for (const InputField field : {InputField::Source, InputField::Load})
             inputs_[Index(field)].note->setText(QStringLiteral("fixed, phase unknown"));
+        if (!Texts().twoPort.empty())
+            inputs_[Index(InputField::TwoPort)].note->setText(QStringLiteral("a pad, phases unknown"));
         status_->clear();
     }
 }

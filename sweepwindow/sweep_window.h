@@ -84,6 +84,7 @@ private:
     QPushButton* largestError_ = nullptr;
     QLabel* status_ = nullptr;
     std::vector<std::array<QLabel*, 3>> readoutLabels_;
+    std::vector<QPushButton*> sweepOnly_;  // export and save: nothing to do without a sweep
 
     std::unique_ptr<MeasuredSweep> sweep_;
     std::optional<OneOff> oneOff_;

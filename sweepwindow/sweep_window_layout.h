@@ -12,6 +12,7 @@ inline constexpr QSize kWindowSize(1280, 820);
 inline constexpr QSize kSweepChartMinimum(360, 260);
 inline constexpr QSize kSmithChartMinimum(260, 280);
 inline constexpr int kReadoutMinimumWidth = 330;
+inline constexpr int kReadoutMaximumWidth = 480;
 inline constexpr int kInputMinimumWidth = 320;
 // The sweep plot's share of the charts' width against the Smith chart's.
 inline constexpr int kSweepChartStretch = 3;
