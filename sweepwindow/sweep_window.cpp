@@ -12,6 +12,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace corvalen::sweepwindow {
@@ -38,6 +40,8 @@ constexpr std::array<FieldText, 4> kFields{{
     {InputField::Load, "&Load", "a file (sensor.s1p) or a value: 1.5, vswr=1.5, rl=23, gamma=0.07"},
     {InputField::Z0, "Z&0 (ohms)", "50"},
 }};
+
+constexpr int kReloadQuietMs = 300;
 
 std::size_t Index(InputField field)
 {
@@ -110,8 +114,15 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     inputs_[Index(InputField::TwoPort)].edit->setText(Text(texts.twoPort));
     inputs_[Index(InputField::Load)].edit->setText(Text(texts.load));
     inputs_[Index(InputField::Z0)].edit->setText(Text(texts.z0Ohms));
+    // An analyser saving again writes for a while: read once it has been quiet a moment.
+    watcher_ = new QFileSystemWatcher(this);
+    reloadDelay_ = new QTimer(this);
+    reloadDelay_->setSingleShot(true);
+    reloadDelay_->setInterval(kReloadQuietMs);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &SweepWindow::ReloadChanged);
+    connect(reloadDelay_, &QTimer::timeout, this, [this] { Recompute(true); });
     for (const InputRow& row : inputs_)
-        connect(row.edit, &QLineEdit::textChanged, this, &SweepWindow::Recompute);
+        connect(row.edit, &QLineEdit::textChanged, this, [this] { Recompute(); });
     Recompute();
 }
 
@@ -227,7 +238,7 @@ QString SweepWindow::InputNote(InputField field) const
 }
 
 // Reads the inputs again; whatever is wrong marks its input and leaves the last good result shown.
-void SweepWindow::Recompute()
+void SweepWindow::Recompute(bool reload)
 {
     for (const InputRow& row : inputs_) {
         row.note->clear();
@@ -241,7 +252,7 @@ void SweepWindow::Recompute()
     const auto& bench = std::get<measured::BenchInput>(read);
     try {
         if (HasFile(bench))
-            ShowSweep(std::make_unique<MeasuredSweep>(bench));
+            ShowSweep(std::make_unique<MeasuredSweep>(bench), reload);
         else
             ShowOneOff(ComputeOneOffResult(bench));
     } catch (const touchstone::MeasuredError& error) {
@@ -253,12 +264,36 @@ void SweepWindow::Recompute()
         else if (!file.empty() && texts.twoPort.starts_with(file))
             field = InputField::TwoPort;
         MarkProblem(field, Text(error.Located()));
+        WatchFiles(bench);
         return;
     } catch (const std::bad_alloc&) {
         MarkProblem(InputField::Load, QStringLiteral("not enough memory to read the files"));
         return;
     }
+    WatchFiles(bench);
     DescribeInputs();
+}
+
+void SweepWindow::WatchFiles(const measured::BenchInput& bench)
+{
+    QStringList paths;
+    for (const measured::SideInput* side : {&bench.source, &bench.load})
+        if (const auto* file = std::get_if<measured::ReflectionFile>(&side->value))
+            paths << Text(file->path);
+    for (const measured::TwoPortInput& through : bench.chain)
+        if (const auto* path = std::get_if<std::string>(&through.value))
+            paths << Text(*path);
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    for (const QString& path : paths)
+        if (QFileInfo::exists(path))
+            watcher_->addPath(path);
+}
+
+// A file saved by replacing it leaves the watch; it is watched again once read.
+void SweepWindow::ReloadChanged(const QString&)
+{
+    reloadDelay_->start();
 }
 
 void SweepWindow::MarkProblem(InputField field, const QString& message)
@@ -291,12 +326,14 @@ void SweepWindow::DescribeInputs()
     }
 }
 
-void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep)
+void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCursor)
 {
+    const std::optional<double> keptHz =
+        keepCursor && sweep_ ? std::optional(sweep_->Rows()[cursorRow_].frequencyHz) : std::nullopt;
     sweep_ = std::move(sweep);
     oneOff_.reset();
     const auto& widest = sweep_->Worst().widestLimits;
-    cursorRow_ = sweep_->RowNear(widest ? widest->frequencyHz : sweep_->Rows().front().frequencyHz);
+    cursorRow_ = sweep_->RowNear(keptHz ? *keptHz : widest ? widest->frequencyHz : sweep_->Rows().front().frequencyHz);
     sweepChart_->Show(sweep_.get(), cursorRow_);
     smithChart_->Show(sweep_.get(), cursorRow_);
     charts_->show();

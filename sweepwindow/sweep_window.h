@@ -16,7 +16,9 @@
 #include <memory>
 #include <optional>
 
+class QFileSystemWatcher;
 class QGridLayout;
+class QTimer;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -41,6 +43,8 @@ public:
     // What an input says under it: what it holds, or what is wrong with it.
     QString InputNote(InputField field) const;
     QLineEdit* Input(InputField field) const;
+    // The inputs as they stand, to remember between runs.
+    InputTexts Texts() const;
 
     // Writes the table as corvalen-cli sweep does (CSV for a name ending in
     // .csv, else TSV); an empty string when written, else why not.
@@ -59,8 +63,9 @@ private:
 
     void BuildInputs(QGridLayout* grid);
     QWidget* BuildReadoutPanel();
-    void Recompute();
-    void ShowSweep(std::unique_ptr<MeasuredSweep> sweep);
+    // Reads the inputs again; a reload keeps the cursor at its frequency.
+    void Recompute(bool reload = false);
+    void ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCursor);
     void ShowOneOff(const OneOff& oneOff);
     void ShowReadout(const std::vector<ReadoutLine>& lines);
     void ShowWorstCase();
@@ -71,7 +76,8 @@ private:
     void CopyReadout();
     void ExportWithDialog();
     void SaveChartWithDialog(bool smith);
-    InputTexts Texts() const;
+    void WatchFiles(const measured::BenchInput& bench);
+    void ReloadChanged(const QString& path);
 
     std::array<InputRow, 4> inputs_{};  // by InputField
     SweepChartView* sweepChart_ = nullptr;
@@ -83,6 +89,8 @@ private:
     QPushButton* widestLimits_ = nullptr;
     QPushButton* largestError_ = nullptr;
     QLabel* status_ = nullptr;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* reloadDelay_ = nullptr;
     std::vector<std::array<QLabel*, 3>> readoutLabels_;
     std::vector<QPushButton*> sweepOnly_;  // export and save: nothing to do without a sweep
 

@@ -48,6 +48,13 @@ InputTexts Files(const QString& twoPort = {})
     return {TestFile("source.s1p").toStdString(), twoPort.toStdString(), TestFile("load.s1p").toStdString()};
 }
 
+void Write(const QString& path, const char* text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
 double CursorHz(const SweepWindow& window)
 {
     return window.Shown()->Rows()[window.CursorRow()].frequencyHz;
@@ -66,6 +73,7 @@ private slots:
     void badInputKeepsLastResult_data();
     void badInputKeepsLastResult();
     void droppedFileIsRead();
+    void reloadKeepsCursorFrequency();
     void exportIsTheClisTable_data();
     void exportIsTheClisTable();
     void savedChartIsTheClis_data();
@@ -200,6 +208,25 @@ void TestSweepWindow::droppedFileIsRead()
     QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
     QVERIFY(window.Shown());
     QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz"));
+}
+
+// An analyser saving the load again: read at once, the cursor where it was; a
+// file caught half written keeps what was shown and says why.
+void TestSweepWindow::reloadKeepsCursorFrequency()
+{
+    QTemporaryDir folder;
+    const QString load = folder.filePath(QStringLiteral("load.s1p"));
+    QVERIFY(QFile::copy(TestFile("load.s1p"), load));
+    SweepWindow window({TestFile("source.s1p").toStdString(), {}, load.toStdString()});
+    window.MoveCursorTo(1);
+    Write(load, "# GHz S MA R 50\n1.00 0.5 0\n1.25 0.5 0\n1.50 0.5 0\n");
+    QTRY_VERIFY(window.ReadoutText().contains(QStringLiteral("Load VSWR: 3.0000")));
+    QCOMPARE(CursorHz(window), 1.25e9);
+    const QString shown = window.ReadoutText();
+    Write(load, "# GHz S MA R 50\n1.00 0.5\n");
+    QTRY_COMPARE(window.InputNote(InputField::Load),
+                 Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), load}).firstErrorLine);
+    QCOMPARE(window.ReadoutText(), shown);
 }
 
 void TestSweepWindow::exportIsTheClisTable_data()
