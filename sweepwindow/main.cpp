@@ -5,10 +5,28 @@
 #include "widgets/program.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QSettings>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+namespace {
+
+// A file named relative to the folder the program started in, named so that
+// the next run, remembering it, finds it from anywhere.
+std::string Absolute(const std::string& text)
+{
+    const QString given = QString::fromStdString(text);
+    const qsizetype colon = given.lastIndexOf(QLatin1Char(':'));
+    for (const QString& path : {given, given.left(colon)})
+        if (!path.isEmpty() && QFileInfo(path).isFile())
+            return (QFileInfo(path).absoluteFilePath() + given.mid(path.size())).toStdString();
+    return text;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -36,7 +54,27 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    SweepWindow window(line.texts);
+    // Started without inputs, it opens where the last run left off.
+    QSettings settings(QStringLiteral("Corvalen"), QStringLiteral("Corvalen Sweep"));
+    InputTexts texts = line.texts;
+    for (std::string* text : {&texts.source, &texts.twoPort, &texts.load})
+        *text = Absolute(*text);
+    if (arguments.empty()) {
+        texts.source = settings.value(QStringLiteral("source")).toString().toStdString();
+        texts.twoPort = settings.value(QStringLiteral("twoPort")).toString().toStdString();
+        texts.load = settings.value(QStringLiteral("load")).toString().toStdString();
+        texts.z0Ohms = settings.value(QStringLiteral("z0Ohms"), QStringLiteral("50")).toString().toStdString();
+    }
+    SweepWindow window(texts);
+    window.restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
     window.show();
-    return app.exec();
+    const int status = app.exec();
+
+    const InputTexts last = window.Texts();
+    settings.setValue(QStringLiteral("source"), QString::fromStdString(last.source));
+    settings.setValue(QStringLiteral("twoPort"), QString::fromStdString(last.twoPort));
+    settings.setValue(QStringLiteral("load"), QString::fromStdString(last.load));
+    settings.setValue(QStringLiteral("z0Ohms"), QString::fromStdString(last.z0Ohms));
+    settings.setValue(QStringLiteral("geometry"), window.saveGeometry());
+    return status;
 }

@@ -109,6 +109,7 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     page->addLayout(middle, 1);
     page->addWidget(status_);
 
+    connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this, &QWidget::close);
     resize(layout::kWindowSize);
     inputs_[Index(InputField::Source)].edit->setText(Text(texts.source));
     inputs_[Index(InputField::TwoPort)].edit->setText(Text(texts.twoPort));
