@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "chart_views.h"
 
+#include "plot/drawing.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <complex>
 
 namespace corvalen::sweepwindow {
@@ -23,7 +26,8 @@ plot::SmithTrace TraceOf(const SmithPoints& points, const measured::Side& side)
     return trace;
 }
 
-const QColor kCursorColor(0x10, 0x10, 0x10);
+// Apart from every trace's colour, on the charts' white face.
+const QColor kCursorColor(0x8e, 0x24, 0xaa);
 
 }  // namespace
 
@@ -138,8 +142,14 @@ void SweepChartView::PaintCursor(QPainter& painter) const
 {
     const double hz = sweep_->Rows()[cursorRow_].frequencyHz;
     const qreal x = frame_.toPixels.map(QPointF(hz, 0.0)).x();
-    painter.setPen(QPen(kCursorColor, 1.5, Qt::DashLine));
+    painter.setPen(QPen(kCursorColor, 2));
     painter.drawLine(QPointF(x, frame_.area.top()), QPointF(x, frame_.area.bottom()));
+    // The frequency above the area, kept inside the widget at either end.
+    painter.setFont(plot::Font(13, true));
+    const QString text = plot::FrequencyText(hz);
+    const qreal half = painter.fontMetrics().horizontalAdvance(text) / 2.0 + 2;
+    const qreal middle = std::clamp(x, half, width() - half);
+    painter.drawText(QRectF(middle - half, frame_.area.top() - 22, 2 * half, 20), Qt::AlignCenter, text);
 }
 
 std::size_t SweepChartView::RowAt(QPointF position) const
@@ -161,9 +171,9 @@ void SmithChartView::PaintCursor(QPainter& painter) const
             continue;
         const QPointF at(plane_.centre.x() + plane_.radius * gamma->real(),
                          plane_.centre.y() - plane_.radius * gamma->imag());
-        painter.drawEllipse(at, 6, 6);
-        painter.drawLine(at - QPointF(10, 0), at - QPointF(6, 0));
-        painter.drawLine(at + QPointF(10, 0), at + QPointF(6, 0));
+        painter.drawEllipse(at, 7, 7);
+        painter.drawLine(at - QPointF(12, 0), at - QPointF(7, 0));
+        painter.drawLine(at + QPointF(12, 0), at + QPointF(7, 0));
     }
 }
 
