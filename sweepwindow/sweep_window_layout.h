@@ -15,7 +15,7 @@ inline constexpr int kReadoutMinimumWidth = 330;
 inline constexpr int kReadoutMaximumWidth = 480;
 inline constexpr int kInputMinimumWidth = 320;
 // The sweep plot's share of the charts' width against the Smith chart's.
-inline constexpr int kSweepChartStretch = 3;
-inline constexpr int kSmithChartStretch = 2;
+inline constexpr int kSweepChartStretch = 1;
+inline constexpr int kSmithChartStretch = 1;
 
 }  // namespace corvalen::sweepwindow::layout
