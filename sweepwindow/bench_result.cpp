@@ -14,14 +14,17 @@ namespace {
 
 using namespace corvalen::measured;
 
-SmithPoints PointsOf(const Side& side, bool conjugate)
+SmithPoints PointsOf(const Side& side, bool conjugate, Band band)
 {
     SmithPoints points;
     if (const Reflection* measured = side.Measured()) {
-        points.frequencyHz.assign(measured->frequencyHz.begin(), measured->frequencyHz.end());
-        for (const std::complex<double> gamma : measured->gamma) {
-            points.real.push_back(gamma.real());
-            points.imaginary.push_back(conjugate ? -gamma.imag() : gamma.imag());
+        for (std::size_t i = 0; i < measured->frequencyHz.size(); ++i) {
+            const double hz = measured->frequencyHz[i];
+            if (hz < band.fromHz || hz > band.toHz)
+                continue;
+            points.frequencyHz.push_back(hz);
+            points.real.push_back(measured->gamma[i].real());
+            points.imaginary.push_back(conjugate ? -measured->gamma[i].imag() : measured->gamma[i].imag());
         }
     }
     return points;
@@ -61,12 +64,23 @@ MeasuredSweep::MeasuredSweep(const BenchInput& input)
     : bench_(std::make_unique<measured::Bench>(ReadBench(input)))
 {
     sweep_.emplace(*bench_);
-    rows_ = sweep_->Rows();
-    worst_ = FindWorstCase(*sweep_);
+    SetBand({});
+}
+
+bool MeasuredSweep::SetBand(Band band)
+{
+    std::vector<RowValues> rows = sweep_->Rows(band);
+    if (rows.empty())
+        return false;
+    band_ = band;
+    rows_ = std::move(rows);
+    worst_ = FindWorstCase(*sweep_, band);
+    series_ = {};
     for (const RowValues& row : rows_)
         series_.Append(row);
-    load_ = PointsOf(bench_->load, false);
-    sourceConjugate_ = PointsOf(bench_->source, true);
+    load_ = PointsOf(bench_->load, false, band);
+    sourceConjugate_ = PointsOf(bench_->source, true, band);
+    return true;
 }
 
 std::string MeasuredSweep::LeftOutNote() const

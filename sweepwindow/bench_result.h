@@ -29,6 +29,11 @@ public:
     // Reads every file; throws touchstone::MeasuredError as the CLI reports it.
     explicit MeasuredSweep(const measured::BenchInput& input);
 
+    // The rows, worst case and traces of the band alone, the files as they were
+    // read. False, and nothing changed, when the band holds no row.
+    bool SetBand(measured::Band band);
+    const measured::Band& CurrentBand() const { return band_; }
+
     const measured::Bench& Bench() const { return *bench_; }
     const std::vector<measured::RowValues>& Rows() const { return rows_; }
     const measured::WorstCase& Worst() const { return worst_; }
@@ -55,6 +60,7 @@ public:
 private:
     std::unique_ptr<measured::Bench> bench_;  // the sweep refers to it
     std::optional<measured::Sweep> sweep_;
+    measured::Band band_;
     std::vector<measured::RowValues> rows_;
     measured::WorstCase worst_;
     cli::PlotSeries series_;

@@ -39,7 +39,42 @@ std::variant<measured::SideInput, std::string> ReadSide(std::string_view role, c
     return measured::SideInput{std::move(name), measured::ReflectionFile{std::move(path), std::move(choice)}};
 }
 
+// Hertz in a frequency typed with or without its unit.
+std::optional<double> ReadFrequencyHz(std::string_view text)
+{
+    constexpr std::pair<std::string_view, double> kUnits[] = {{"ghz", 1e9}, {"mhz", 1e6}, {"khz", 1e3}, {"hz", 1.0}};
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (const auto& [unit, hertz] : kUnits) {
+        if (lower.ends_with(unit)) {
+            std::string_view number = std::string_view(lower).substr(0, lower.size() - unit.size());
+            while (number.ends_with(' '))
+                number.remove_suffix(1);
+            const auto value = cli::ParseDecimal(number);
+            return value ? std::optional(*value * hertz) : std::nullopt;
+        }
+    }
+    return cli::ParseDecimal(lower);
+}
+
 }  // namespace
+
+std::variant<measured::Band, std::string> ReadBand(const std::string& fromText, const std::string& toText)
+{
+    measured::Band band;
+    for (const auto& [text, end, name] : {std::tuple{&fromText, &band.fromHz, "From"}, std::tuple{&toText, &band.toHz, "To"}}) {
+        if (text->empty())
+            continue;
+        const auto hertz = ReadFrequencyHz(*text);
+        if (!hertz)
+            return std::string(name) + " '" + *text + "': expected a frequency such as 2.4 GHz, 800 MHz or 1000000 (hertz)";
+        *end = *hertz;
+    }
+    if (band.fromHz > band.toHz)
+        return std::string("From lies above To");
+    return band;
+}
 
 const char* const kUsage =
     "usage: corvalen-sweep [SOURCE [LOAD]] [--through TWO-PORT] [--z0 OHMS]\n"

@@ -5,6 +5,7 @@
 // and the program's command line, which is the CLI's sweep grammar.
 
 #include "measured/inputs.h"
+#include "measured/sweep.h"
 
 #include <optional>
 #include <string>
@@ -30,6 +31,11 @@ struct InputProblem {
 };
 
 std::variant<measured::BenchInput, InputProblem> ReadInputTexts(const InputTexts& texts);
+
+// A band's ends as typed: "1.2 GHz", "800 MHz", "2.4e9" is not a form; a
+// plain decimal with an optional unit (Hz, kHz, MHz, GHz, any case), hertz
+// without one. An empty end is open. A refusal is one line.
+std::variant<measured::Band, std::string> ReadBand(const std::string& fromText, const std::string& toText);
 
 // Whether the bench has a measured side or two-port, and so a sweep rather than one-off values.
 bool HasFile(const measured::BenchInput& bench);

@@ -138,8 +138,45 @@ void SweepChartView::Draw(QPainter& painter, QSize size)
     frame_ = plot::DrawSweepChart(painter, size, SweepChartOf(*sweep_));
 }
 
+void SweepChartView::mousePressEvent(QMouseEvent* event)
+{
+    if (sweep_ && event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier)) {
+        bandDrag_.emplace(event->position().x(), event->position().x());
+        return;
+    }
+    ChartView::mousePressEvent(event);
+}
+
+void SweepChartView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!bandDrag_)
+        return ChartView::mouseMoveEvent(event);
+    bandDrag_->second = event->position().x();
+    update();
+}
+
+void SweepChartView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!bandDrag_ || event->button() != Qt::LeftButton)
+        return ChartView::mouseReleaseEvent(event);
+    const auto [from, to] = std::minmax(bandDrag_->first, bandDrag_->second);
+    bandDrag_.reset();
+    update();
+    // A click with Shift is no band.
+    if (to - from >= 3) {
+        const QTransform toData = frame_.toPixels.inverted();
+        emit BandPicked(toData.map(QPointF(from, 0)).x(), toData.map(QPointF(to, 0)).x());
+    }
+}
+
 void SweepChartView::PaintCursor(QPainter& painter) const
 {
+    if (bandDrag_) {
+        const auto [from, to] = std::minmax(bandDrag_->first, bandDrag_->second);
+        QColor shade = kCursorColor;
+        shade.setAlpha(40);
+        painter.fillRect(QRectF(from, frame_.area.top(), to - from, frame_.area.height()), shade);
+    }
     const double hz = sweep_->Rows()[cursorRow_].frequencyHz;
     const qreal x = frame_.toPixels.map(QPointF(hz, 0.0)).x();
     painter.setPen(QPen(kCursorColor, 2));

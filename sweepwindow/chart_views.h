@@ -13,6 +13,8 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <optional>
+#include <utility>
 
 namespace corvalen::sweepwindow {
 
@@ -29,6 +31,8 @@ public:
 signals:
     void RowPicked(std::size_t row);
     void CursorKey(int key);
+    // A band dragged across the plot with Shift held, in either direction.
+    void BandPicked(double fromHz, double toHz);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,12 +57,18 @@ class SweepChartView final : public ChartView {
 public:
     using ChartView::ChartView;
 
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     void Draw(QPainter& painter, QSize size) override;
     void PaintCursor(QPainter& painter) const override;
     std::size_t RowAt(QPointF position) const override;
 
     plot::SweepChartFrame frame_;
+    std::optional<std::pair<qreal, qreal>> bandDrag_;  // from and to, in pixels
 };
 
 class SmithChartView final : public ChartView {

@@ -96,6 +96,9 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
         connect(chart, &ChartView::RowPicked, this, &SweepWindow::MoveCursorTo);
         connect(chart, &ChartView::CursorKey, this, &SweepWindow::StepCursor);
     }
+    connect(sweepChart_, &ChartView::BandPicked, this, [this](double fromHz, double toHz) {
+        SetBandTexts(plot::FrequencyText(fromHz), plot::FrequencyText(toHz));
+    });
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(charts_, 1);
@@ -155,8 +158,83 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
         inputs_[Index(field.field)] = {edit, note};
         ++line;
     }
+    BuildBandRow(grid, line);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
+}
+
+void SweepWindow::BuildBandRow(QGridLayout* grid, int line)
+{
+    auto* row = new QHBoxLayout;
+    bandFrom_ = new QLineEdit(this);
+    bandTo_ = new QLineEdit(this);
+    for (const auto& [edit, text] : {std::pair{bandFrom_, "&From:"}, std::pair{bandTo_, "T&o:"}}) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setBuddy(edit);
+        edit->setPlaceholderText(QStringLiteral("the whole sweep"));
+        edit->setAccessibleName(QStringLiteral("Band ") + label->text().remove(QLatin1Char('&')).chopped(1));
+        connect(edit, &QLineEdit::textChanged, this, &SweepWindow::ApplyBand);
+        row->addWidget(label);
+        row->addWidget(edit, 1);
+    }
+    auto* reset = new QPushButton(QStringLiteral("&Reset band"), this);
+    connect(reset, &QPushButton::clicked, this, [this] { SetBandTexts({}, {}); });
+    grid->addWidget(new QLabel(QStringLiteral("Band:"), this), line, 0);
+    grid->addLayout(row, line, 1);
+    grid->addWidget(reset, line, 2);
+    bandNote_ = new QLabel(this);
+    bandNote_->setWordWrap(true);
+    grid->addWidget(bandNote_, line, 3);
+}
+
+QString SweepWindow::BandNote() const
+{
+    return bandNote_->text();
+}
+
+void SweepWindow::SetBandTexts(const QString& from, const QString& to)
+{
+    {
+        const QSignalBlocker quietFrom(bandFrom_);
+        const QSignalBlocker quietTo(bandTo_);
+        bandFrom_->setText(from);
+        bandTo_->setText(to);
+    }
+    ApplyBand();
+}
+
+std::optional<measured::Band> SweepWindow::BandTyped()
+{
+    const auto band = ReadBand(bandFrom_->text().trimmed().toStdString(), bandTo_->text().trimmed().toStdString());
+    if (const auto* refusal = std::get_if<std::string>(&band)) {
+        bandNote_->setText(Text(*refusal));
+        bandNote_->setStyleSheet(QStringLiteral("color: #d02020"));
+        return std::nullopt;
+    }
+    bandNote_->clear();
+    bandNote_->setStyleSheet({});
+    return std::get<measured::Band>(band);
+}
+
+// The worst case follows the band; the cursor stays where it was if the band holds it.
+void SweepWindow::ApplyBand()
+{
+    const auto band = BandTyped();
+    if (!band || !sweep_)
+        return;
+    const double cursorHz = sweep_->Rows()[cursorRow_].frequencyHz;
+    if (!sweep_->SetBand(*band)) {
+        bandNote_->setText(QStringLiteral("no frequency of the sweep lies in this band"));
+        bandNote_->setStyleSheet(QStringLiteral("color: #d02020"));
+        return;
+    }
+    const bool inside = cursorHz >= band->fromHz && cursorHz <= band->toHz;
+    const auto& widest = sweep_->Worst().widestLimits;
+    cursorRow_ = sweep_->RowNear(inside || !widest ? cursorHz : widest->frequencyHz);
+    sweepChart_->Show(sweep_.get(), cursorRow_);
+    smithChart_->Show(sweep_.get(), cursorRow_);
+    ShowWorstCase();
+    MoveCursorTo(cursorRow_);
 }
 
 QWidget* SweepWindow::BuildReadoutPanel()
@@ -333,6 +411,10 @@ void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCurso
         keepCursor && sweep_ ? std::optional(sweep_->Rows()[cursorRow_].frequencyHz) : std::nullopt;
     sweep_ = std::move(sweep);
     oneOff_.reset();
+    if (const auto band = BandTyped(); band && !sweep_->SetBand(*band)) {
+        bandNote_->setText(QStringLiteral("no frequency of the sweep lies in this band: the whole sweep is shown"));
+        bandNote_->setStyleSheet(QStringLiteral("color: #d02020"));
+    }
     const auto& widest = sweep_->Worst().widestLimits;
     cursorRow_ = sweep_->RowNear(keptHz ? *keptHz : widest ? widest->frequencyHz : sweep_->Rows().front().frequencyHz);
     sweepChart_->Show(sweep_.get(), cursorRow_);

@@ -43,6 +43,8 @@ public:
     // What an input says under it: what it holds, or what is wrong with it.
     QString InputNote(InputField field) const;
     QLineEdit* Input(InputField field) const;
+    QLineEdit* BandEnd(bool to) const { return to ? bandTo_ : bandFrom_; }
+    QString BandNote() const;
     // The inputs as they stand, to remember between runs.
     InputTexts Texts() const;
 
@@ -62,6 +64,11 @@ private:
     };
 
     void BuildInputs(QGridLayout* grid);
+    void BuildBandRow(QGridLayout* grid, int line);
+    // The band typed, or nothing (its refusal shown) when it cannot be read.
+    std::optional<measured::Band> BandTyped();
+    void ApplyBand();
+    void SetBandTexts(const QString& from, const QString& to);
     QWidget* BuildReadoutPanel();
     // Reads the inputs again; a reload keeps the cursor at its frequency.
     void Recompute(bool reload = false);
@@ -89,6 +96,9 @@ private:
     QPushButton* widestLimits_ = nullptr;
     QPushButton* largestError_ = nullptr;
     QLabel* status_ = nullptr;
+    QLineEdit* bandFrom_ = nullptr;
+    QLineEdit* bandTo_ = nullptr;
+    QLabel* bandNote_ = nullptr;
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* reloadDelay_ = nullptr;
     std::vector<std::array<QLabel*, 3>> readoutLabels_;

@@ -73,6 +73,7 @@ private slots:
     void badInputKeepsLastResult_data();
     void badInputKeepsLastResult();
     void droppedFileIsRead();
+    void bandNarrowsEverything();
     void reloadKeepsCursorFrequency();
     void exportIsTheClisTable_data();
     void exportIsTheClisTable();
@@ -208,6 +209,28 @@ void TestSweepWindow::droppedFileIsRead()
     QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
     QVERIFY(window.Shown());
     QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz"));
+}
+
+// From 1 to 1.5 GHz the widest limits are at 1.5 GHz, and the table holds the
+// CLI's first three rows; a band that cannot be read leaves the last one.
+void TestSweepWindow::bandNarrowsEverything()
+{
+    SweepWindow window(Files());
+    window.BandEnd(false)->setText(QStringLiteral("1 GHz"));
+    window.BandEnd(true)->setText(QStringLiteral("1500 mhz"));
+    QCOMPARE(CursorHz(window), 1.5e9);
+    QTemporaryDir folder;
+    QCOMPARE(window.ExportTable(folder.filePath(QStringLiteral("band.tsv"))), QString());
+    QFile written(folder.filePath(QStringLiteral("band.tsv")));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArrayList cli = Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p")}).out.split('\n');
+    QCOMPARE(written.readAll(), cli.mid(0, 4).join('\n') + '\n');
+    window.BandEnd(true)->setText(QStringLiteral("1.5 GHz-ish"));
+    QVERIFY(window.BandNote().startsWith(QStringLiteral("To '1.5 GHz-ish': expected a frequency")));
+    QCOMPARE(window.Shown()->Rows().size(), std::size_t{3});
+    window.BandEnd(true)->setText(QStringLiteral("0.9 GHz"));
+    QCOMPARE(window.BandNote(), QStringLiteral("From lies above To"));
+    QCOMPARE(window.Shown()->Rows().size(), std::size_t{3});
 }
 
 // An analyser saving the load again: read at once, the cursor where it was; a
