@@ -142,6 +142,20 @@ std::string MeasuredSweep::Table(char separator) const
     return text;
 }
 
+ReadOutcome ReadSweep(const BenchInput& input)
+{
+    ReadOutcome outcome;
+    try {
+        outcome.sweep = std::make_unique<MeasuredSweep>(input);
+    } catch (const MeasuredError& error) {
+        outcome.failure = error.Located();
+        outcome.failedFile = error.file();
+    } catch (const std::bad_alloc&) {
+        outcome.failure = "not enough memory to read the files";
+    }
+    return outcome;
+}
+
 std::optional<Extent> ExtentOf(const Side& side)
 {
     if (const Reflection* measured = side.Measured())

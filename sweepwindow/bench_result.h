@@ -67,6 +67,15 @@ private:
     SmithPoints load_, sourceConjugate_;
 };
 
+// A sweep read, or why not: the CLI's line and the file at fault.
+struct ReadOutcome {
+    std::unique_ptr<MeasuredSweep> sweep;
+    std::string failure;
+    std::string failedFile;
+};
+// Never throws: whatever keeps the files from a sweep is the failure.
+ReadOutcome ReadSweep(const measured::BenchInput& input);
+
 // The frequencies a file holds; none for a fixed value or a pad.
 struct Extent {
     std::size_t points;

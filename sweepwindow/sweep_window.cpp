@@ -18,12 +18,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <filesystem>
+#include <memory>
 
 namespace corvalen::sweepwindow {
 namespace {
@@ -42,6 +47,25 @@ constexpr std::array<FieldText, 4> kFields{{
 }};
 
 constexpr int kReloadQuietMs = 300;
+// Files this large take a noticeable moment to read: more than a frame.
+constexpr std::uintmax_t kBackgroundBytes = 8u << 20;
+
+std::uintmax_t FileBytes(const measured::BenchInput& bench)
+{
+    std::uintmax_t bytes = 0;
+    const auto add = [&bytes](const std::string& path) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        bytes += error ? 0 : size;
+    };
+    for (const measured::SideInput* side : {&bench.source, &bench.load})
+        if (const auto* file = std::get_if<measured::ReflectionFile>(&side->value))
+            add(file->path);
+    for (const measured::TwoPortInput& through : bench.chain)
+        if (const auto* path = std::get_if<std::string>(&through.value))
+            add(*path);
+    return bytes;
+}
 
 std::size_t Index(InputField field)
 {
@@ -104,12 +128,17 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     middle->addWidget(charts_, 1);
     middle->addWidget(BuildReadoutPanel());
     middle->addStretch(0);
+    reading_ = new QProgressBar(this);
+    reading_->setRange(0, 0);  // busy: a reader cannot tell how far it is
+    reading_->setAccessibleName(QStringLiteral("Reading the files"));
+    reading_->hide();
     status_ = new QLabel(this);
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* page = new QVBoxLayout(this);
     page->addLayout(grid);
     page->addLayout(middle, 1);
+    page->addWidget(reading_);
     page->addWidget(status_);
 
     connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this, &QWidget::close);
@@ -319,6 +348,7 @@ QString SweepWindow::InputNote(InputField field) const
 // Reads the inputs again; whatever is wrong marks its input and leaves the last good result shown.
 void SweepWindow::Recompute(bool reload)
 {
+    ++readGeneration_;  // a read still running for earlier inputs is not shown
     for (const InputRow& row : inputs_) {
         row.note->clear();
         row.note->setStyleSheet({});
@@ -329,28 +359,53 @@ void SweepWindow::Recompute(bool reload)
         return;
     }
     const auto& bench = std::get<measured::BenchInput>(read);
-    try {
-        if (HasFile(bench))
-            ShowSweep(std::make_unique<MeasuredSweep>(bench), reload);
-        else
-            ShowOneOff(ComputeOneOffResult(bench));
-    } catch (const touchstone::MeasuredError& error) {
-        const std::string& file = error.file();
-        InputField field = InputField::Load;
-        const InputTexts texts = Texts();
-        if (!file.empty() && texts.source.starts_with(file))
-            field = InputField::Source;
-        else if (!file.empty() && texts.twoPort.starts_with(file))
-            field = InputField::TwoPort;
-        MarkProblem(field, Text(error.Located()));
-        WatchFiles(bench);
-        return;
-    } catch (const std::bad_alloc&) {
-        MarkProblem(InputField::Load, QStringLiteral("not enough memory to read the files"));
+    if (!HasFile(bench)) {
+        ShowOneOff(ComputeOneOffResult(bench));
+        ShowRead(bench);
         return;
     }
+    if (FileBytes(bench) > kBackgroundBytes)
+        return ReadInBackground(bench, reload);
+    ReadOutcome outcome = ReadSweep(bench);
+    if (outcome.sweep)
+        ShowSweep(std::move(outcome.sweep), reload);
+    ShowRead(bench, outcome);
+}
+
+void SweepWindow::ShowRead(const measured::BenchInput& bench, const ReadOutcome& outcome)
+{
     WatchFiles(bench);
-    DescribeInputs();
+    if (outcome.failure.empty())
+        return DescribeInputs();
+    const InputTexts texts = Texts();
+    InputField field = InputField::Load;
+    if (!outcome.failedFile.empty() && texts.source.starts_with(outcome.failedFile))
+        field = InputField::Source;
+    else if (!outcome.failedFile.empty() && texts.twoPort.starts_with(outcome.failedFile))
+        field = InputField::TwoPort;
+    MarkProblem(field, Text(outcome.failure));
+}
+
+// Large files are read on a thread of their own, so the window keeps answering;
+// the result is shown only if the inputs have not changed meanwhile.
+void SweepWindow::ReadInBackground(const measured::BenchInput& bench, bool reload)
+{
+    const int generation = readGeneration_;
+    auto outcome = std::make_shared<ReadOutcome>();
+    QThread* reader = QThread::create([bench, outcome] { *outcome = ReadSweep(bench); });
+    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
+    connect(reader, &QThread::finished, this, [this, bench, outcome, generation, reload] {
+        if (generation != readGeneration_)
+            return;
+        reading_->hide();
+        status_->clear();
+        if (outcome->sweep)
+            ShowSweep(std::move(outcome->sweep), reload);
+        ShowRead(bench, *outcome);
+    });
+    reading_->show();
+    status_->setText(QStringLiteral("Reading %1 MB of files...").arg(FileBytes(bench) >> 20));
+    reader->start();
 }
 
 void SweepWindow::WatchFiles(const measured::BenchInput& bench)

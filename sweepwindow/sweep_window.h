@@ -21,6 +21,7 @@ class QGridLayout;
 class QTimer;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace corvalen::sweepwindow {
@@ -72,6 +73,8 @@ private:
     QWidget* BuildReadoutPanel();
     // Reads the inputs again; a reload keeps the cursor at its frequency.
     void Recompute(bool reload = false);
+    void ShowRead(const measured::BenchInput& bench, const ReadOutcome& outcome = {});
+    void ReadInBackground(const measured::BenchInput& bench, bool reload);
     void ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCursor);
     void ShowOneOff(const OneOff& oneOff);
     void ShowReadout(const std::vector<ReadoutLine>& lines);
@@ -96,6 +99,8 @@ private:
     QPushButton* widestLimits_ = nullptr;
     QPushButton* largestError_ = nullptr;
     QLabel* status_ = nullptr;
+    QProgressBar* reading_ = nullptr;
+    int readGeneration_ = 0;
     QLineEdit* bandFrom_ = nullptr;
     QLineEdit* bandTo_ = nullptr;
     QLabel* bandNote_ = nullptr;
