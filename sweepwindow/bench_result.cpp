@@ -69,15 +69,18 @@ MeasuredSweep::MeasuredSweep(const BenchInput& input)
 
 bool MeasuredSweep::SetBand(Band band)
 {
-    std::vector<RowValues> rows = sweep_->Rows(band);
-    if (rows.empty())
+    cli::PlotSeries series;
+    sweep_->Run(
+        [&series](std::span<const RowValues> rows) {
+            for (const RowValues& row : rows)
+                series.Append(row);
+        },
+        band);
+    if (series.frequencyHz.empty())
         return false;
     band_ = band;
-    rows_ = std::move(rows);
+    series_ = std::move(series);
     worst_ = FindWorstCase(*sweep_, band);
-    series_ = {};
-    for (const RowValues& row : rows_)
-        series_.Append(row);
     load_ = PointsOf(bench_->load, false, band);
     sourceConjugate_ = PointsOf(bench_->source, true, band);
     return true;
@@ -123,23 +126,35 @@ std::size_t MeasuredSweep::RowNearestOnSmith(std::complex<double> gamma) const
     return RowNear(nearestHz);
 }
 
+RowValues MeasuredSweep::RowAt(std::size_t row) const
+{
+    const double hz = FrequencyAt(row);
+    return sweep_->Rows({hz, hz}).front();
+}
+
 std::optional<std::complex<double>> MeasuredSweep::LoadAt(std::size_t row) const
 {
-    return PointAt(load_, rows_[row].frequencyHz);
+    return PointAt(load_, FrequencyAt(row));
 }
 
 std::optional<std::complex<double>> MeasuredSweep::SourceConjugateAt(std::size_t row) const
 {
-    return PointAt(sourceConjugate_, rows_[row].frequencyHz);
+    return PointAt(sourceConjugate_, FrequencyAt(row));
 }
 
-std::string MeasuredSweep::Table(char separator) const
+void MeasuredSweep::WriteTable(char separator, const std::function<void(std::string_view)>& sink) const
 {
-    std::string text = cli::SweepHeader(WithTwoPort(), separator);
-    text.reserve(text.size() + rows_.size() * cli::SweepRowBytes(WithTwoPort()));
-    for (const RowValues& row : rows_)
-        cli::AppendSweepRow(text, row, separator);
-    return text;
+    sink(cli::SweepHeader(WithTwoPort(), separator));
+    std::string text;
+    text.reserve(Sweep::kBlockRows * cli::SweepRowBytes(WithTwoPort()));
+    sweep_->Run(
+        [&](std::span<const RowValues> rows) {
+            text.clear();
+            for (const RowValues& row : rows)
+                cli::AppendSweepRow(text, row, separator);
+            sink(text);
+        },
+        band_);
 }
 
 ReadOutcome ReadSweep(const BenchInput& input)

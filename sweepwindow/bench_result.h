@@ -11,6 +11,8 @@
 #include "measured/worst_case.h"
 
 #include <complex>
+#include <functional>
+#include <string_view>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -35,7 +37,11 @@ public:
     const measured::Band& CurrentBand() const { return band_; }
 
     const measured::Bench& Bench() const { return *bench_; }
-    const std::vector<measured::RowValues>& Rows() const { return rows_; }
+    // The rows are computed when asked for: a million of them would fill
+    // hundreds of megabytes that the charts and the cursor do not need.
+    std::size_t RowCount() const { return series_.frequencyHz.size(); }
+    double FrequencyAt(std::size_t row) const { return series_.frequencyHz[row]; }
+    measured::RowValues RowAt(std::size_t row) const;
     const measured::WorstCase& Worst() const { return worst_; }
     const cli::PlotSeries& Series() const { return series_; }
     const SmithPoints& LoadPoints() const { return load_; }
@@ -54,14 +60,14 @@ public:
     std::optional<std::complex<double>> LoadAt(std::size_t row) const;
     std::optional<std::complex<double>> SourceConjugateAt(std::size_t row) const;
 
-    // The table `corvalen-cli sweep` writes, with the separator of TSV or CSV.
-    std::string Table(char separator) const;
+    // The table `corvalen-cli sweep` writes, with the separator of TSV or CSV,
+    // to `sink` a block of rows at a time.
+    void WriteTable(char separator, const std::function<void(std::string_view)>& sink) const;
 
 private:
     std::unique_ptr<measured::Bench> bench_;  // the sweep refers to it
     std::optional<measured::Sweep> sweep_;
     measured::Band band_;
-    std::vector<measured::RowValues> rows_;
     measured::WorstCase worst_;
     cli::PlotSeries series_;
     SmithPoints load_, sourceConjugate_;

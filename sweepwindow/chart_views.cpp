@@ -177,7 +177,7 @@ void SweepChartView::PaintCursor(QPainter& painter) const
         shade.setAlpha(40);
         painter.fillRect(QRectF(from, frame_.area.top(), to - from, frame_.area.height()), shade);
     }
-    const double hz = sweep_->Rows()[cursorRow_].frequencyHz;
+    const double hz = sweep_->FrequencyAt(cursorRow_);
     const qreal x = frame_.toPixels.map(QPointF(hz, 0.0)).x();
     painter.setPen(QPen(kCursorColor, 2));
     painter.drawLine(QPointF(x, frame_.area.top()), QPointF(x, frame_.area.bottom()));

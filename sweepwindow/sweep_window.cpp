@@ -251,7 +251,7 @@ void SweepWindow::ApplyBand()
     const auto band = BandTyped();
     if (!band || !sweep_)
         return;
-    const double cursorHz = sweep_->Rows()[cursorRow_].frequencyHz;
+    const double cursorHz = sweep_->FrequencyAt(cursorRow_);
     if (!sweep_->SetBand(*band)) {
         bandNote_->setText(QStringLiteral("no frequency of the sweep lies in this band"));
         bandNote_->setStyleSheet(QStringLiteral("color: #d02020"));
@@ -463,7 +463,7 @@ void SweepWindow::DescribeInputs()
 void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCursor)
 {
     const std::optional<double> keptHz =
-        keepCursor && sweep_ ? std::optional(sweep_->Rows()[cursorRow_].frequencyHz) : std::nullopt;
+        keepCursor && sweep_ ? std::optional(sweep_->FrequencyAt(cursorRow_)) : std::nullopt;
     sweep_ = std::move(sweep);
     oneOff_.reset();
     if (const auto band = BandTyped(); band && !sweep_->SetBand(*band)) {
@@ -471,7 +471,7 @@ void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCurso
         bandNote_->setStyleSheet(QStringLiteral("color: #d02020"));
     }
     const auto& widest = sweep_->Worst().widestLimits;
-    cursorRow_ = sweep_->RowNear(keptHz ? *keptHz : widest ? widest->frequencyHz : sweep_->Rows().front().frequencyHz);
+    cursorRow_ = sweep_->RowNear(keptHz ? *keptHz : widest ? widest->frequencyHz : sweep_->FrequencyAt(0));
     sweepChart_->Show(sweep_.get(), cursorRow_);
     smithChart_->Show(sweep_.get(), cursorRow_);
     charts_->show();
@@ -545,22 +545,22 @@ void SweepWindow::ShowReadout(const std::vector<ReadoutLine>& lines)
 
 void SweepWindow::MoveCursorTo(std::size_t row)
 {
-    if (!sweep_ || sweep_->Rows().empty())
+    if (!sweep_)
         return;
-    cursorRow_ = std::min(row, sweep_->Rows().size() - 1);
+    cursorRow_ = std::min(row, sweep_->RowCount() - 1);
     sweepChart_->SetCursorRow(cursorRow_);
     smithChart_->SetCursorRow(cursorRow_);
     readoutTitle_->setText(QStringLiteral("<b>At the cursor</b> (row %1 of %2)")
                                .arg(cursorRow_ + 1)
-                               .arg(sweep_->Rows().size()));
-    ShowReadout(ReadoutLines(sweep_->Rows()[cursorRow_], true, locale()));
+                               .arg(sweep_->RowCount()));
+    ShowReadout(ReadoutLines(sweep_->RowAt(cursorRow_), true, locale()));
 }
 
 void SweepWindow::StepCursor(int key)
 {
     if (!sweep_)
         return;
-    const std::size_t last = sweep_->Rows().size() - 1;
+    const std::size_t last = sweep_->RowCount() - 1;
     switch (key) {
     case Qt::Key_Left: MoveCursorTo(cursorRow_ > 0 ? cursorRow_ - 1 : 0); break;
     case Qt::Key_Right: MoveCursorTo(std::min(cursorRow_ + 1, last)); break;
@@ -575,7 +575,7 @@ void SweepWindow::StepCursor(int key)
 QString SweepWindow::ReadoutText() const
 {
     if (sweep_)
-        return ReadoutReport(ReadoutLines(sweep_->Rows()[cursorRow_], true, locale()));
+        return ReadoutReport(ReadoutLines(sweep_->RowAt(cursorRow_), true, locale()));
     if (oneOff_)
         return ReadoutReport(ReadoutLines(oneOff_->values.pair, false, locale()));
     return {};
@@ -592,11 +592,16 @@ QString SweepWindow::ExportTable(const QString& path) const
 {
     if (!sweep_)
         return QStringLiteral("no measured data to export");
-    const std::string table = sweep_->Table(path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ? ',' : '\t');
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(table.data(), static_cast<qint64>(table.size())) != static_cast<qint64>(table.size())
-        || !file.commit())
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    bool written = true;
+    sweep_->WriteTable(path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ? ',' : '\t',
+                       [&file, &written](std::string_view part) {
+                           written = written && file.write(part.data(), static_cast<qint64>(part.size()))
+                                                    == static_cast<qint64>(part.size());
+                       });
+    if (!written || !file.commit())
         return file.errorString();
     return {};
 }

@@ -57,7 +57,7 @@ void Write(const QString& path, const char* text)
 
 double CursorHz(const SweepWindow& window)
 {
-    return window.Shown()->Rows()[window.CursorRow()].frequencyHz;
+    return window.Shown()->FrequencyAt(window.CursorRow());
 }
 
 }  // namespace
@@ -227,10 +227,10 @@ void TestSweepWindow::bandNarrowsEverything()
     QCOMPARE(written.readAll(), cli.mid(0, 4).join('\n') + '\n');
     window.BandEnd(true)->setText(QStringLiteral("1.5 GHz-ish"));
     QVERIFY(window.BandNote().startsWith(QStringLiteral("To '1.5 GHz-ish': expected a frequency")));
-    QCOMPARE(window.Shown()->Rows().size(), std::size_t{3});
+    QCOMPARE(window.Shown()->RowCount(), std::size_t{3});
     window.BandEnd(true)->setText(QStringLiteral("0.9 GHz"));
     QCOMPARE(window.BandNote(), QStringLiteral("From lies above To"));
-    QCOMPARE(window.Shown()->Rows().size(), std::size_t{3});
+    QCOMPARE(window.Shown()->RowCount(), std::size_t{3});
 }
 
 // An analyser saving the load again: read at once, the cursor where it was; a
