@@ -4,10 +4,12 @@
 #include "chart_views.h"
 #include "pictures.h"
 #include "plot/drawing.h"
+#include "touchstone/touchstone.h"
 #include "sweep_window_layout.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -175,8 +177,25 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
         auto* note = new QLabel(this);
         note->setTextInteractionFlags(Qt::TextSelectableByMouse);
         note->setWordWrap(true);
+        QComboBox* chooser = nullptr;
+        auto* holder = new QHBoxLayout;
+        holder->addWidget(edit, 1);
+        if (field.field == InputField::Source || field.field == InputField::Load) {
+            chooser = new QComboBox(this);
+            chooser->setObjectName(edit->accessibleName().toLower() + QStringLiteral("Chooser"));
+            chooser->setAccessibleName(edit->accessibleName() + QStringLiteral(" reflection"));
+            chooser->setPlaceholderText(QStringLiteral("reflection"));
+            chooser->hide();
+            holder->addWidget(chooser);
+            connect(edit, &QLineEdit::textChanged, this, [this, which = field.field] { UpdateChooser(which); });
+            connect(chooser, &QComboBox::activated, this, [this, which = field.field, chooser] {
+                QLineEdit* input = inputs_[Index(which)].edit;
+                const auto split = touchstone::SplitFileChoice(input->text().trimmed().toStdString());
+                input->setText(Text(split.path) + QLatin1Char(':') + chooser->currentText());
+            });
+        }
         grid->addWidget(label, line, 0);
-        grid->addWidget(edit, line, 1);
+        grid->addLayout(holder, line, 1);
         if (field.field != InputField::Z0) {
             auto* open = new QPushButton(QStringLiteral("Open..."), this);
             open->setAccessibleName(QStringLiteral("Open a file for ") + edit->accessibleName());
@@ -184,7 +203,7 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
             grid->addWidget(open, line, 2);
         }
         grid->addWidget(note, line, 3);
-        inputs_[Index(field.field)] = {edit, note};
+        inputs_[Index(field.field)] = {edit, note, chooser};
         ++line;
     }
     BuildBandRow(grid, line);
@@ -632,6 +651,26 @@ void SweepWindow::SaveChartWithDialog(bool smith)
                                       : SaveSweepPicture(*sweep_, path.toStdString());
     status_->setText(failure.empty() ? QStringLiteral("Saved %1").arg(path)
                                      : QStringLiteral("Cannot save %1: %2").arg(path, Text(failure)));
+}
+
+void SweepWindow::UpdateChooser(InputField field)
+{
+    QComboBox* chooser = inputs_[Index(field)].chooser;
+    const auto [path, choice] = touchstone::SplitFileChoice(inputs_[Index(field)].edit->text().trimmed().toStdString());
+    std::vector<std::string> names;
+    if (!path.empty() && QFileInfo(Text(path)).isFile()) {
+        try {
+            names = touchstone::ReflectionChoices(path);
+        } catch (const touchstone::MeasuredError&) {
+            // The file's fault shows under the input once it is read.
+        }
+    }
+    const QSignalBlocker quiet(chooser);
+    chooser->clear();
+    for (const std::string& name : names)
+        chooser->addItem(Text(name));
+    chooser->setCurrentIndex(choice.empty() ? -1 : chooser->findText(Text(choice), Qt::MatchFixedString));
+    chooser->setVisible(names.size() > 1);
 }
 
 void SweepWindow::OpenFile(InputField field)

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class QComboBox;
 class QFileSystemWatcher;
 class QGridLayout;
 class QTimer;
@@ -62,6 +63,7 @@ private:
     struct InputRow {
         QLineEdit* edit;
         QLabel* note;
+        QComboBox* chooser;  // the reflection of a multi-port file; none for Two-port and Z0
     };
 
     void BuildInputs(QGridLayout* grid);
@@ -83,6 +85,8 @@ private:
     void DescribeInputs();
     void StepCursor(int key);
     void OpenFile(InputField field);
+    // Offers the reflections of the file a side names, when it holds more than one.
+    void UpdateChooser(InputField field);
     void CopyReadout();
     void ExportWithDialog();
     void SaveChartWithDialog(bool smith);

@@ -115,7 +115,8 @@ const char* TypeName(ParameterType type)
 // frequencies start again.
 enum class Section { Header, References, NetworkData, NoiseData, Information, Ended };
 
-enum class Wanted { Reflection, TwoPort };
+// Choices: the names of the reflections a file holds, read from its header alone.
+enum class Wanted { Reflection, TwoPort, Choices };
 
 class Parser {
 public:
@@ -149,11 +150,14 @@ public:
             else
                 DataLine(line);
         }
+        if (!choices.empty())
+            return;  // the header named them; the data is not read
         Finish();
     }
 
     Reflection reflection;
     TwoPort twoPort;
+    std::vector<std::string> choices;
 
 private:
     [[noreturn]] void Fail(const std::string& what) const { throw MeasuredError(path_, lines_.number(), what); }
@@ -367,7 +371,7 @@ private:
         }
     }
 
-    std::string Choices() const
+    std::vector<std::string> ChoiceNames() const
     {
         std::vector<std::string> names;
         if (order_.empty()) {
@@ -377,6 +381,12 @@ private:
             for (const MatrixPort& port : order_)
                 names.push_back(port.Label());
         }
+        return names;
+    }
+
+    std::string Choices() const
+    {
+        const std::vector<std::string> names = ChoiceNames();
         if (names.size() > 6)
             return path_ + ":" + names.front() + " to " + path_ + ":" + names.back();
         std::string text;
@@ -479,6 +489,11 @@ private:
         if ((type_ == ParameterType::H || type_ == ParameterType::G) && ports_ != 2)
             FailAt(optionsLine_, std::string(TypeName(type_)) + "-parameters are for two-ports only; this file has "
                                      + std::to_string(ports_) + " ports");
+        if (wanted_ == Wanted::Choices) {
+            choices = ChoiceNames();
+            section_ = Section::Ended;
+            return;
+        }
         SetReferences();
         if (wanted_ == Wanted::TwoPort) {
             if (ports_ != 2)
@@ -546,6 +561,8 @@ private:
             if (version2_)
                 Fail("numbers before [Network Data]");
             BeginNetworkData();
+            if (wanted_ == Wanted::Choices)
+                return;
             ReserveByFileSize(text);
         }
         // One- and two-port data keep each frequency on one line; larger matrices
@@ -810,7 +827,9 @@ Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double sy
 {
     Parser parser(lines, choice, wanted, systemOhms);
     parser.Run();
-    if constexpr (std::is_same_v<Result, Reflection>)
+    if constexpr (std::is_same_v<Result, std::vector<std::string>>)
+        return std::move(parser.choices);
+    else if constexpr (std::is_same_v<Result, Reflection>)
         return std::move(parser.reflection);
     else
         return std::move(parser.twoPort);
@@ -829,6 +848,12 @@ Reflection ReadReflection(std::FILE* stream, const std::string& name, std::strin
 {
     LineSource lines(stream, name, chunkBytes);
     return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
+}
+
+std::vector<std::string> ReflectionChoices(const std::string& path)
+{
+    LineSource lines(path);
+    return Read<std::vector<std::string>>(lines, {}, Wanted::Choices, 50.0);
 }
 
 TwoPort ReadTwoPort(const std::string& path, double systemOhms)

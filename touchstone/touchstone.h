@@ -55,6 +55,11 @@ Reflection ReadReflection(const std::string& path, std::string_view choice, doub
 Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms,
                           std::size_t chunkBytes = LineSource::kChunkBytes);
 
+// The names a reflection of the file is chosen by (S11, S22, ... or the labels
+// of its [Mixed-Mode Order]), from its header alone. Throws MeasuredError when
+// the header cannot be read.
+std::vector<std::string> ReflectionChoices(const std::string& path);
+
 // Reads a two-port file; a file of any other number of ports is refused.
 TwoPort ReadTwoPort(const std::string& path, double systemOhms);
 TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms,

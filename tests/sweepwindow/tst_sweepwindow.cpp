@@ -7,6 +7,7 @@
 #include "sweepwindow/pictures.h"
 #include "sweepwindow/sweep_window.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -73,6 +74,7 @@ private slots:
     void badInputKeepsLastResult_data();
     void badInputKeepsLastResult();
     void droppedFileIsRead();
+    void reflectionChosen();
     void bandNarrowsEverything();
     void reloadKeepsCursorFrequency();
     void exportIsTheClisTable_data();
@@ -209,6 +211,23 @@ void TestSweepWindow::droppedFileIsRead()
     QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
     QVERIFY(window.Shown());
     QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz"));
+}
+
+// mixed.ts names its reflections in its [Mixed-Mode Order]: D1,2 C1,2 S3.
+void TestSweepWindow::reflectionChosen()
+{
+    const QString file = QStringLiteral(MEASURED_FILES "/mixed.ts");
+    SweepWindow window({"1.5", {}, file.toStdString()});
+    QVERIFY(window.InputNote(InputField::Load).contains(QStringLiteral("choose a reflection")));
+    auto* chooser = window.findChild<QComboBox*>(QStringLiteral("loadChooser"));
+    QVERIFY(chooser->isVisibleTo(&window));
+    QCOMPARE(chooser->count(), 3);
+    QCOMPARE(chooser->itemText(0) + chooser->itemText(1) + chooser->itemText(2), QStringLiteral("D1,2C1,2S3"));
+    chooser->setCurrentIndex(2);
+    emit chooser->activated(2);
+    QCOMPARE(window.Input(InputField::Load)->text(), file + QStringLiteral(":S3"));
+    QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("1 point, 1 GHz to 1 GHz"));
+    QVERIFY(!window.findChild<QComboBox*>(QStringLiteral("sourceChooser"))->isVisibleTo(&window));
 }
 
 // From 1 to 1.5 GHz the widest limits are at 1.5 GHz, and the table holds the
