@@ -70,7 +70,7 @@ MeasuredSweep::MeasuredSweep(const BenchInput& input)
 bool MeasuredSweep::SetBand(Band band)
 {
     cli::PlotSeries series;
-    sweep_->Run(
+    const ActiveSides active = sweep_->Run(
         [&series](std::span<const RowValues> rows) {
             for (const RowValues& row : rows)
                 series.Append(row);
@@ -80,19 +80,28 @@ bool MeasuredSweep::SetBand(Band band)
         return false;
     band_ = band;
     series_ = std::move(series);
+    active_ = active;
     worst_ = FindWorstCase(*sweep_, band);
     load_ = PointsOf(bench_->load, false, band);
     sourceConjugate_ = PointsOf(bench_->source, true, band);
     return true;
 }
 
-std::string MeasuredSweep::LeftOutNote() const
+std::string MeasuredSweep::Notes() const
 {
-    const std::size_t outside = sweep_->GridPointsOutside();
-    if (outside == 0)
-        return {};
-    return sweep_->GridName() + ": " + std::to_string(outside) + " of " + std::to_string(sweep_->GridPoints())
-           + " frequencies lie outside the range of " + sweep_->OutsideOf() + " and are left out";
+    std::string notes;
+    if (const std::size_t outside = sweep_->GridPointsOutside(); outside > 0)
+        notes += sweep_->GridName() + ": " + std::to_string(outside) + " of " + std::to_string(sweep_->GridPoints())
+                 + " frequencies lie outside the range of " + sweep_->OutsideOf() + " and are left out\n";
+    for (const auto& [side, points] : {std::pair{&bench_->source, active_.source}, std::pair{&bench_->load, active_.load}})
+        if (points.count > 0)
+            notes += side->name + ": |G| above 1 at " + std::to_string(points.count)
+                     + (points.count == 1 ? " frequency" : " frequencies") + ", the first at "
+                     + FrequencyText(points.firstFrequencyHz)
+                     + " Hz; VSWR, mismatch loss and limits without a value there read inf or -inf\n";
+    if (!notes.empty())
+        notes.pop_back();
+    return notes;
 }
 
 std::size_t MeasuredSweep::RowNear(double frequencyHz) const

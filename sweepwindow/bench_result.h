@@ -47,8 +47,9 @@ public:
     const SmithPoints& LoadPoints() const { return load_; }
     const SmithPoints& SourceConjugatePoints() const { return sourceConjugate_; }
     bool WithTwoPort() const { return !bench_->chain.empty(); }
-    // How many of the grid's frequencies lie outside the other files' ranges, and why.
-    std::string LeftOutNote() const;
+    // How many of the grid's frequencies lie outside the other files' ranges,
+    // and where a side's |G| is above 1 in the band: the CLI's notes, a line each.
+    std::string Notes() const;
 
     // The row nearest to a frequency, and the row a tenth of the band away
     // (at least one row, within the rows).
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<measured::Bench> bench_;  // the sweep refers to it
     std::optional<measured::Sweep> sweep_;
     measured::Band band_;
+    measured::ActiveSides active_;
     measured::WorstCase worst_;
     cli::PlotSeries series_;
     SmithPoints load_, sourceConjugate_;

@@ -282,6 +282,7 @@ void SweepWindow::ApplyBand()
     sweepChart_->Show(sweep_.get(), cursorRow_);
     smithChart_->Show(sweep_.get(), cursorRow_);
     ShowWorstCase();
+    status_->setText(Text(sweep_->Notes()));
     MoveCursorTo(cursorRow_);
 }
 
@@ -469,7 +470,7 @@ void SweepWindow::DescribeInputs()
         if (!bench.chain.empty())
             inputs_[Index(InputField::TwoPort)].note->setText(
                 Described(ExtentOf(bench.chain.front()), "a pad, phases unknown"));
-        status_->setText(Text(sweep_->LeftOutNote()));
+        status_->setText(Text(sweep_->Notes()));
     } else {
         for (const InputField field : {InputField::Source, InputField::Load})
             inputs_[Index(field)].note->setText(QStringLiteral("fixed, phase unknown"));
