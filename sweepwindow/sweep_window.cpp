@@ -103,28 +103,7 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     setAcceptDrops(true);
     auto* grid = new QGridLayout;
     BuildInputs(grid);
-
-    sweepChart_ = new SweepChartView(this);
-    sweepChart_->setObjectName(QStringLiteral("sweepChart"));
-    sweepChart_->setAccessibleName(QStringLiteral("Mismatch across frequency"));
-    sweepChart_->setMinimumSize(layout::kSweepChartMinimum);
-    smithChart_ = new SmithChartView(this);
-    smithChart_->setObjectName(QStringLiteral("smithChart"));
-    smithChart_->setAccessibleName(QStringLiteral("Smith chart"));
-    smithChart_->setMinimumSize(layout::kSmithChartMinimum);
-    auto* charts = new QSplitter(Qt::Horizontal, this);
-    charts->addWidget(sweepChart_);
-    charts->addWidget(smithChart_);
-    charts->setStretchFactor(0, layout::kSweepChartStretch);
-    charts->setStretchFactor(1, layout::kSmithChartStretch);
-    charts_ = charts;
-    for (ChartView* chart : {static_cast<ChartView*>(sweepChart_), static_cast<ChartView*>(smithChart_)}) {
-        connect(chart, &ChartView::RowPicked, this, &SweepWindow::MoveCursorTo);
-        connect(chart, &ChartView::CursorKey, this, &SweepWindow::StepCursor);
-    }
-    connect(sweepChart_, &ChartView::BandPicked, this, [this](double fromHz, double toHz) {
-        SetBandTexts(plot::FrequencyText(fromHz), plot::FrequencyText(toHz));
-    });
+    BuildCharts();
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(charts_, 1);
@@ -162,6 +141,31 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
 }
 
 SweepWindow::~SweepWindow() = default;
+
+void SweepWindow::BuildCharts()
+{
+    sweepChart_ = new SweepChartView(this);
+    sweepChart_->setObjectName(QStringLiteral("sweepChart"));
+    sweepChart_->setAccessibleName(QStringLiteral("Mismatch across frequency"));
+    sweepChart_->setMinimumSize(layout::kSweepChartMinimum);
+    smithChart_ = new SmithChartView(this);
+    smithChart_->setObjectName(QStringLiteral("smithChart"));
+    smithChart_->setAccessibleName(QStringLiteral("Smith chart"));
+    smithChart_->setMinimumSize(layout::kSmithChartMinimum);
+    auto* charts = new QSplitter(Qt::Horizontal, this);
+    charts->addWidget(sweepChart_);
+    charts->addWidget(smithChart_);
+    charts->setStretchFactor(0, layout::kSweepChartStretch);
+    charts->setStretchFactor(1, layout::kSmithChartStretch);
+    charts_ = charts;
+    for (ChartView* chart : {static_cast<ChartView*>(sweepChart_), static_cast<ChartView*>(smithChart_)}) {
+        connect(chart, &ChartView::RowPicked, this, &SweepWindow::MoveCursorTo);
+        connect(chart, &ChartView::CursorKey, this, &SweepWindow::StepCursor);
+    }
+    connect(sweepChart_, &ChartView::BandPicked, this, [this](double fromHz, double toHz) {
+        SetBandTexts(plot::FrequencyText(fromHz), plot::FrequencyText(toHz));
+    });
+}
 
 void SweepWindow::BuildInputs(QGridLayout* grid)
 {
@@ -286,6 +290,39 @@ void SweepWindow::ApplyBand()
     MoveCursorTo(cursorRow_);
 }
 
+// Copy, Export and the two Saves, each with its shortcut.
+void SweepWindow::BuildActionButtons(QVBoxLayout* column, QWidget* panel)
+{
+    const struct {
+        const char* text;
+        QKeySequence keys;
+        void (SweepWindow::*act)();
+    } buttons[] = {
+        {"&Copy", QKeySequence::Copy, &SweepWindow::CopyReadout},
+        {"&Export table...", QKeySequence(Qt::CTRL | Qt::Key_E), &SweepWindow::ExportWithDialog},
+    };
+    for (const auto& button : buttons) {
+        auto* push = new QPushButton(QString::fromUtf8(button.text), panel);
+        push->setToolTip(button.keys.toString(QKeySequence::NativeText));
+        connect(push, &QPushButton::clicked, this, button.act);
+        auto* shortcut = new QShortcut(button.keys, this);
+        connect(shortcut, &QShortcut::activated, this, button.act);
+        column->addWidget(push);
+        if (button.act != &SweepWindow::CopyReadout)
+            sweepOnly_.push_back(push);
+    }
+    for (const bool smith : {false, true}) {
+        auto* push = new QPushButton(smith ? QStringLiteral("Save S&mith chart...") : QStringLiteral("Save &plot..."),
+                                     panel);
+        const QKeySequence keys(smith ? Qt::CTRL | Qt::SHIFT | Qt::Key_S : Qt::CTRL | Qt::Key_S);
+        push->setToolTip(keys.toString(QKeySequence::NativeText));
+        connect(push, &QPushButton::clicked, this, [this, smith] { SaveChartWithDialog(smith); });
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, smith] { SaveChartWithDialog(smith); });
+        column->addWidget(push);
+        sweepOnly_.push_back(push);
+    }
+}
+
 QWidget* SweepWindow::BuildReadoutPanel()
 {
     auto* panel = new QWidget(this);
@@ -316,34 +353,7 @@ QWidget* SweepWindow::BuildReadoutPanel()
     column->addWidget(verdict_);
     column->addStretch(1);
 
-    const struct {
-        const char* text;
-        QKeySequence keys;
-        void (SweepWindow::*act)();
-    } buttons[] = {
-        {"&Copy", QKeySequence::Copy, &SweepWindow::CopyReadout},
-        {"&Export table...", QKeySequence(Qt::CTRL | Qt::Key_E), &SweepWindow::ExportWithDialog},
-    };
-    for (const auto& button : buttons) {
-        auto* push = new QPushButton(QString::fromUtf8(button.text), panel);
-        push->setToolTip(button.keys.toString(QKeySequence::NativeText));
-        connect(push, &QPushButton::clicked, this, button.act);
-        auto* shortcut = new QShortcut(button.keys, this);
-        connect(shortcut, &QShortcut::activated, this, button.act);
-        column->addWidget(push);
-        if (button.act != &SweepWindow::CopyReadout)
-            sweepOnly_.push_back(push);
-    }
-    for (const bool smith : {false, true}) {
-        auto* push = new QPushButton(smith ? QStringLiteral("Save S&mith chart...") : QStringLiteral("Save &plot..."),
-                                     panel);
-        const QKeySequence keys(smith ? Qt::CTRL | Qt::SHIFT | Qt::Key_S : Qt::CTRL | Qt::Key_S);
-        push->setToolTip(keys.toString(QKeySequence::NativeText));
-        connect(push, &QPushButton::clicked, this, [this, smith] { SaveChartWithDialog(smith); });
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, smith] { SaveChartWithDialog(smith); });
-        column->addWidget(push);
-        sweepOnly_.push_back(push);
-    }
+    BuildActionButtons(column, panel);
     for (QPushButton* button : sweepOnly_)
         button->setEnabled(false);
     return panel;

@@ -20,6 +20,7 @@ class QComboBox;
 class QFileSystemWatcher;
 class QGridLayout;
 class QTimer;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -67,12 +68,14 @@ private:
     };
 
     void BuildInputs(QGridLayout* grid);
+    void BuildCharts();
     void BuildBandRow(QGridLayout* grid, int line);
     // The band typed, or nothing (its refusal shown) when it cannot be read.
     std::optional<measured::Band> BandTyped();
     void ApplyBand();
     void SetBandTexts(const QString& from, const QString& to);
     QWidget* BuildReadoutPanel();
+    void BuildActionButtons(QVBoxLayout* column, QWidget* panel);
     // Reads the inputs again; a reload keeps the cursor at its frequency.
     void Recompute(bool reload = false);
     void ShowRead(const measured::BenchInput& bench, const ReadOutcome& outcome = {});
