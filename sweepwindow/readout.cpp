@@ -14,6 +14,15 @@ QString FourDecimals(double value, const QLocale& locale)
     return QString::fromStdString(text).replace(QLatin1Char('.'), locale.decimalPoint());
 }
 
+QString LocaleFrequencyText(double frequencyHz, const QLocale& locale)
+{
+    const plot::FrequencyUnit unit = plot::UnitFor(frequencyHz);
+    // Digits are never grouped: 1000 GHz reads as a thousand in every locale.
+    QLocale ungrouped = locale;
+    ungrouped.setNumberOptions(QLocale::OmitGroupSeparator);
+    return ungrouped.toString(frequencyHz / unit.hertz, 'g', 15) + QLatin1Char(' ') + unit.name;
+}
+
 std::vector<ReadoutLine> ReadoutLines(const measured::RowValues& row, bool withFrequency, const QLocale& locale)
 {
     const QString dB = QStringLiteral("dB");
@@ -25,9 +34,8 @@ std::vector<ReadoutLine> ReadoutLines(const measured::RowValues& row, bool withF
     };
     std::vector<ReadoutLine> lines;
     if (withFrequency) {
-        // In the unit the plot's axis uses, to every digit a file can give.
-        const plot::FrequencyUnit unit = plot::UnitFor(row.frequencyHz);
-        lines.push_back({QStringLiteral("Frequency"), locale.toString(row.frequencyHz / unit.hertz, 'g', 15), unit.name});
+        const QString text = LocaleFrequencyText(row.frequencyHz, locale);
+        lines.push_back({QStringLiteral("Frequency"), text.section(QLatin1Char(' '), 0, 0), text.section(QLatin1Char(' '), 1)});
     }
     lines.insert(lines.end(), {
         {QStringLiteral("Source VSWR"), value(row.source.vswr), {}},

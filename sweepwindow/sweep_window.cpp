@@ -539,7 +539,7 @@ void SweepWindow::ShowWorstCase()
                   : QStringLiteral("%1 / %2 dB")
                         .arg(FourDecimals(through ? through->plusUncertaintyDb : row->plusUncertaintyDb, here),
                              FourDecimals(through ? through->minusUncertaintyDb : row->minusUncertaintyDb, here));
-        return QStringLiteral("%1 at %2: %3").arg(QString::fromUtf8(what), plot::FrequencyText(row->frequencyHz), value);
+        return QStringLiteral("%1 at %2: %3").arg(QString::fromUtf8(what), LocaleFrequencyText(row->frequencyHz, here), value);
     };
     const measured::WorstCase& worst = sweep_->Worst();
     widestLimits_->setText(caption("Widest limits", worst.widestLimits, false));
