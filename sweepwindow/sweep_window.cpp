@@ -23,6 +23,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollArea>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
@@ -107,7 +109,15 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(charts_, 1);
-    middle->addWidget(BuildReadoutPanel());
+    // At a large DPI on a small screen the readout scrolls rather than pushing the window off the screen.
+    auto* readout = new QScrollArea(this);
+    readout->setWidget(BuildReadoutPanel());
+    readout->setWidgetResizable(true);
+    readout->setFrameShape(QFrame::NoFrame);
+    readout->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    readout->setMinimumWidth(Scaled(layout::kReadoutMinimumWidth));
+    readout->setMaximumWidth(Scaled(layout::kReadoutMaximumWidth));
+    middle->addWidget(readout);
     middle->addStretch(0);
     reading_ = new QProgressBar(this);
     reading_->setRange(0, 0);  // busy: a reader cannot tell how far it is
@@ -123,7 +133,9 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     page->addWidget(status_);
 
     connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this, &QWidget::close);
-    resize(layout::kWindowSize);
+    // The texts grow with the logical DPI, so the room for them does too; never beyond the screen.
+    const QSize wanted(Scaled(layout::kWindowSize.width()), Scaled(layout::kWindowSize.height()));
+    resize(screen() ? wanted.boundedTo(screen()->availableSize()) : wanted);
     inputs_[Index(InputField::Source)].edit->setText(Text(texts.source));
     inputs_[Index(InputField::TwoPort)].edit->setText(Text(texts.twoPort));
     inputs_[Index(InputField::Load)].edit->setText(Text(texts.load));
@@ -141,6 +153,11 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
 }
 
 SweepWindow::~SweepWindow() = default;
+
+int SweepWindow::Scaled(int pixelsAt96Dpi) const
+{
+    return pixelsAt96Dpi * logicalDpiY() / 96;
+}
 
 void SweepWindow::BuildCharts()
 {
@@ -173,7 +190,7 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
     for (const FieldText& field : kFields) {
         auto* edit = new QLineEdit(this);
         edit->setPlaceholderText(QString::fromUtf8(field.placeholder));
-        edit->setMinimumWidth(layout::kInputMinimumWidth);
+        edit->setMinimumWidth(Scaled(layout::kInputMinimumWidth));
         edit->installEventFilter(this);
         auto* label = new QLabel(QString::fromUtf8(field.label) + QLatin1Char(':'), this);
         label->setBuddy(edit);
@@ -326,8 +343,6 @@ void SweepWindow::BuildActionButtons(QVBoxLayout* column, QWidget* panel)
 QWidget* SweepWindow::BuildReadoutPanel()
 {
     auto* panel = new QWidget(this);
-    panel->setMinimumWidth(layout::kReadoutMinimumWidth);
-    panel->setMaximumWidth(layout::kReadoutMaximumWidth);
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
     widestLimits_ = new QPushButton(panel);

@@ -67,6 +67,8 @@ private:
         QComboBox* chooser;  // the reflection of a multi-port file; none for Two-port and Z0
     };
 
+    // The layout table's pixels at the window's logical DPI, which its texts are drawn at.
+    int Scaled(int pixelsAt96Dpi) const;
     void BuildInputs(QGridLayout* grid);
     void BuildCharts();
     void BuildBandRow(QGridLayout* grid, int line);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The window's geometry in one place, in pixels at 96 dpi; Qt's layouts scale
-// the text, these set the room the charts and the readout start with.
+// The window's geometry in one place, in pixels at 96 dpi, scaled with the
+// logical DPI as the texts are; Qt's layouts place the rest.
 
 #include <QSize>
 
