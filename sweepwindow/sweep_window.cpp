@@ -599,6 +599,10 @@ void SweepWindow::MoveCursorTo(std::size_t row)
                                .arg(cursorRow_ + 1)
                                .arg(sweep_->RowCount()));
     ShowReadout(ReadoutLines(sweep_->RowAt(cursorRow_), true, locale()));
+    // A screen reader on a chart hears where the cursor is.
+    const QString at = QStringLiteral("Cursor at ") + LocaleFrequencyText(sweep_->FrequencyAt(cursorRow_), locale());
+    sweepChart_->setAccessibleDescription(at);
+    smithChart_->setAccessibleDescription(at);
 }
 
 void SweepWindow::StepCursor(int key)
