@@ -509,6 +509,8 @@ void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCurso
 {
     const std::optional<double> keptHz =
         keepCursor && sweep_ ? std::optional(sweep_->FrequencyAt(cursorRow_)) : std::nullopt;
+    sweepChart_->Show(nullptr, 0);
+    smithChart_->Show(nullptr, 0);
     sweep_ = std::move(sweep);
     oneOff_.reset();
     if (const auto band = BandTyped(); band && !sweep_->SetBand(*band)) {
@@ -527,9 +529,10 @@ void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCurso
 
 void SweepWindow::ShowOneOff(const OneOff& oneOff)
 {
-    sweep_.reset();
+    // The charts let go of the sweep before it goes.
     sweepChart_->Show(nullptr, 0);
     smithChart_->Show(nullptr, 0);
+    sweep_.reset();
     charts_->hide();
     oneOff_ = oneOff;
     widestLimits_->hide();
