@@ -66,6 +66,7 @@ int main(int argc, char* argv[])
         texts.z0Ohms = settings.value(QStringLiteral("z0Ohms"), QStringLiteral("50")).toString().toStdString();
     }
     SweepWindow window(texts);
+    window.AddEarlierFiles(settings.value(QStringLiteral("recentFiles")).toStringList());
     window.restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
     window.show();
     const int status = app.exec();
@@ -76,5 +77,6 @@ int main(int argc, char* argv[])
     settings.setValue(QStringLiteral("load"), QString::fromStdString(last.load));
     settings.setValue(QStringLiteral("z0Ohms"), QString::fromStdString(last.z0Ohms));
     settings.setValue(QStringLiteral("geometry"), window.saveGeometry());
+    settings.setValue(QStringLiteral("recentFiles"), window.RecentFiles());
     return status;
 }

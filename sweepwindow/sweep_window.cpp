@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,6 +52,7 @@ constexpr std::array<FieldText, 4> kFields{{
 }};
 
 constexpr int kReloadQuietMs = 300;
+constexpr qsizetype kRecentFiles = 8;
 // Files this large take a noticeable moment to read: more than a frame.
 constexpr std::uintmax_t kBackgroundBytes = 8u << 20;
 
@@ -220,7 +222,10 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
         if (field.field != InputField::Z0) {
             auto* open = new QPushButton(QStringLiteral("Open..."), this);
             open->setAccessibleName(QStringLiteral("Open a file for ") + edit->accessibleName());
-            connect(open, &QPushButton::clicked, this, [this, which = field.field] { OpenFile(which); });
+            // The menu is filled as it opens, with the files read most lately.
+            auto* menu = new QMenu(open);
+            open->setMenu(menu);
+            connect(menu, &QMenu::aboutToShow, this, [this, menu, which = field.field] { FillOpenMenu(menu, which); });
             grid->addWidget(open, line, 2);
         }
         grid->addWidget(note, line, 3);
@@ -420,8 +425,14 @@ void SweepWindow::Recompute(bool reload)
 void SweepWindow::ShowRead(const measured::BenchInput& bench, const ReadOutcome& outcome)
 {
     WatchFiles(bench);
-    if (outcome.failure.empty())
+    if (outcome.failure.empty()) {
+        for (const QString& path : watcher_->files()) {
+            recentFiles_.removeAll(path);
+            recentFiles_.prepend(path);
+        }
+        recentFiles_ = recentFiles_.mid(0, kRecentFiles);
         return DescribeInputs();
+    }
     const InputTexts texts = Texts();
     InputField field = InputField::Load;
     if (!outcome.failedFile.empty() && texts.source.starts_with(outcome.failedFile))
@@ -704,6 +715,27 @@ void SweepWindow::UpdateChooser(InputField field)
         chooser->addItem(Text(name));
     chooser->setCurrentIndex(choice.empty() ? -1 : chooser->findText(Text(choice), Qt::MatchFixedString));
     chooser->setVisible(names.size() > 1);
+}
+
+void SweepWindow::FillOpenMenu(QMenu* menu, InputField field)
+{
+    menu->clear();
+    menu->addAction(QStringLiteral("&Choose a file..."), this, [this, field] { OpenFile(field); });
+    if (!recentFiles_.isEmpty())
+        menu->addSection(QStringLiteral("Recent files"));
+    for (const QString& path : recentFiles_) {
+        const QFileInfo file(path);
+        menu->addAction(file.fileName() + QStringLiteral("  (") + file.absolutePath() + QLatin1Char(')'), this,
+                        [this, field, path] { inputs_[Index(field)].edit->setText(path); });
+    }
+}
+
+void SweepWindow::AddEarlierFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        if (!recentFiles_.contains(path))
+            recentFiles_.append(path);
+    recentFiles_ = recentFiles_.mid(0, kRecentFiles);
 }
 
 void SweepWindow::OpenFile(InputField field)

@@ -9,6 +9,7 @@
 #include "bench_texts.h"
 #include "readout.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -22,6 +23,7 @@ class QGridLayout;
 class QTimer;
 class QVBoxLayout;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -48,8 +50,11 @@ public:
     QLineEdit* Input(InputField field) const;
     QLineEdit* BandEnd(bool to) const { return to ? bandTo_ : bandFrom_; }
     QString BandNote() const;
-    // The inputs as they stand, to remember between runs.
+    // The inputs as they stand, and the files read lately, newest first, to remember between runs.
     InputTexts Texts() const;
+    const QStringList& RecentFiles() const { return recentFiles_; }
+    // Files read in an earlier run, kept after those read in this one.
+    void AddEarlierFiles(const QStringList& paths);
 
     // Writes the table as corvalen-cli sweep does (CSV for a name ending in
     // .csv, else TSV); an empty string when written, else why not.
@@ -90,6 +95,7 @@ private:
     void DescribeInputs();
     void StepCursor(int key);
     void OpenFile(InputField field);
+    void FillOpenMenu(QMenu* menu, InputField field);
     // Offers the reflections of the file a side names, when it holds more than one.
     void UpdateChooser(InputField field);
     void CopyReadout();
@@ -118,6 +124,7 @@ private:
     std::vector<std::array<QLabel*, 3>> readoutLabels_;
     std::vector<QPushButton*> sweepOnly_;  // export and save: nothing to do without a sweep
 
+    QStringList recentFiles_;
     std::unique_ptr<MeasuredSweep> sweep_;
     std::optional<OneOff> oneOff_;
     std::size_t cursorRow_ = 0;

@@ -211,6 +211,12 @@ void TestSweepWindow::droppedFileIsRead()
     QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
     QVERIFY(window.Shown());
     QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz"));
+    // Both files read are offered again, before those of an earlier run.
+    window.AddEarlierFiles({QStringLiteral("/earlier.s1p"), TestFile("source.s1p")});
+    QStringList recent = window.RecentFiles();
+    QCOMPARE(recent.takeLast(), QStringLiteral("/earlier.s1p"));
+    recent.sort();
+    QCOMPARE(recent, (QStringList{TestFile("load.s1p"), TestFile("source.s1p")}));
 }
 
 // mixed.ts names its reflections in its [Mixed-Mode Order]: D1,2 C1,2 S3.
