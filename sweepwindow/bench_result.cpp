@@ -60,9 +60,17 @@ Extent ExtentOfSeries(const Frequencies& frequencyHz)
 
 }  // namespace
 
-MeasuredSweep::MeasuredSweep(const BenchInput& input)
+MeasuredSweep::MeasuredSweep(const BenchInput& input, bool reversed)
     : bench_(std::make_unique<measured::Bench>(ReadBench(input)))
 {
+    for (Through& through : bench_->chain) {
+        auto* twoPort = std::get_if<TwoPort>(&through.value);
+        if (reversed && twoPort) {
+            std::swap(twoPort->s11, twoPort->s22);
+            std::swap(twoPort->s21, twoPort->s12);
+            through.name += " reversed";
+        }
+    }
     sweep_.emplace(*bench_);
     SetBand({});
 }
@@ -166,11 +174,11 @@ void MeasuredSweep::WriteTable(char separator, const std::function<void(std::str
         band_);
 }
 
-ReadOutcome ReadSweep(const BenchInput& input)
+ReadOutcome ReadSweep(const BenchInput& input, bool reversed)
 {
     ReadOutcome outcome;
     try {
-        outcome.sweep = std::make_unique<MeasuredSweep>(input);
+        outcome.sweep = std::make_unique<MeasuredSweep>(input, reversed);
     } catch (const MeasuredError& error) {
         outcome.failure = error.Located();
         outcome.failedFile = error.file();

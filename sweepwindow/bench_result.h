@@ -29,7 +29,8 @@ struct SmithPoints {
 class MeasuredSweep {
 public:
     // Reads every file; throws touchstone::MeasuredError as the CLI reports it.
-    explicit MeasuredSweep(const measured::BenchInput& input);
+    // A two-port file `reversed` is turned round: its port 2 faces the source.
+    explicit MeasuredSweep(const measured::BenchInput& input, bool reversed = false);
 
     // The rows, worst case and traces of the band alone, the files as they were
     // read. False, and nothing changed, when the band holds no row.
@@ -82,7 +83,7 @@ struct ReadOutcome {
     std::string failedFile;
 };
 // Never throws: whatever keeps the files from a sweep is the failure.
-ReadOutcome ReadSweep(const measured::BenchInput& input);
+ReadOutcome ReadSweep(const measured::BenchInput& input, bool reversed);
 
 // The frequencies a file holds; none for a fixed value or a pad.
 struct Extent {

@@ -8,6 +8,7 @@
 #include "sweep_window_layout.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -203,6 +204,13 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
         QComboBox* chooser = nullptr;
         auto* holder = new QHBoxLayout;
         holder->addWidget(edit, 1);
+        if (field.field == InputField::TwoPort) {
+            reverseTwoPort_ = new QCheckBox(QStringLiteral("Re&versed"), this);
+            reverseTwoPort_->setObjectName(QStringLiteral("reverseTwoPort"));
+            reverseTwoPort_->setToolTip(QStringLiteral("Port 2 of the two-port file faces the source"));
+            connect(reverseTwoPort_, &QCheckBox::toggled, this, [this] { Recompute(); });
+            holder->addWidget(reverseTwoPort_);
+        }
         if (field.field == InputField::Source || field.field == InputField::Load) {
             chooser = new QComboBox(this);
             chooser->setObjectName(edit->accessibleName().toLower() + QStringLiteral("Chooser"));
@@ -416,7 +424,7 @@ void SweepWindow::Recompute(bool reload)
     }
     if (FileBytes(bench) > kBackgroundBytes)
         return ReadInBackground(bench, reload);
-    ReadOutcome outcome = ReadSweep(bench);
+    ReadOutcome outcome = ReadSweep(bench, reverseTwoPort_->isChecked());
     if (outcome.sweep)
         ShowSweep(std::move(outcome.sweep), reload);
     ShowRead(bench, outcome);
@@ -448,7 +456,8 @@ void SweepWindow::ReadInBackground(const measured::BenchInput& bench, bool reloa
 {
     const int generation = readGeneration_;
     auto outcome = std::make_shared<ReadOutcome>();
-    QThread* reader = QThread::create([bench, outcome] { *outcome = ReadSweep(bench); });
+    QThread* reader = QThread::create(
+        [bench, outcome, reversed = reverseTwoPort_->isChecked()] { *outcome = ReadSweep(bench, reversed); });
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
     connect(reader, &QThread::finished, this, [this, bench, outcome, generation, reload] {
         if (generation != readGeneration_)

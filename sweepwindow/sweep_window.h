@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QFileSystemWatcher;
 class QGridLayout;
@@ -116,6 +117,7 @@ private:
     QLabel* status_ = nullptr;
     QProgressBar* reading_ = nullptr;
     int readGeneration_ = 0;
+    QCheckBox* reverseTwoPort_ = nullptr;
     QLineEdit* bandFrom_ = nullptr;
     QLineEdit* bandTo_ = nullptr;
     QLabel* bandNote_ = nullptr;

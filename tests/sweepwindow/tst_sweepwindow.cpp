@@ -7,6 +7,7 @@
 #include "sweepwindow/pictures.h"
 #include "sweepwindow/sweep_window.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QJsonDocument>
@@ -77,6 +78,7 @@ private slots:
     void reflectionChosen();
     void bandNarrowsEverything();
     void reloadKeepsCursorFrequency();
+    void reversedTwoPort();
     void exportIsTheClisTable_data();
     void exportIsTheClisTable();
     void savedChartIsTheClis_data();
@@ -275,6 +277,35 @@ void TestSweepWindow::reloadKeepsCursorFrequency()
     QTRY_COMPARE(window.InputNote(InputField::Load),
                  Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), load}).firstErrorLine);
     QCOMPARE(window.ReadoutText(), shown);
+}
+
+// Reversed, cable.s2p is the CLI's cable with its ports swapped in the file:
+// S22, S12, S21, S11 where it writes S11, S21, S12, S22.
+void TestSweepWindow::reversedTwoPort()
+{
+    QTemporaryDir folder;
+    QFile cable(TestFile("cable.s2p"));
+    QVERIFY(cable.open(QIODevice::ReadOnly));
+    QByteArray swapped;
+    for (const QByteArray& line : cable.readAll().split('\n')) {
+        const QByteArrayList v = line.split(' ');
+        swapped += (v.size() == 9 && !line.startsWith('#') ? QByteArrayList{v[0], v[7], v[8], v[5], v[6], v[3], v[4], v[1], v[2]}.join(' ')
+                                                           : line) + '\n';
+    }
+    const QString reversed = folder.filePath(QStringLiteral("reversed.s2p"));
+    Write(reversed, swapped.constData());
+    SweepWindow window(Files(TestFile("cable.s2p")));
+    window.findChild<QCheckBox*>(QStringLiteral("reverseTwoPort"))->setChecked(true);
+    const QString exported = folder.filePath(QStringLiteral("t.tsv"));
+    QCOMPARE(window.ExportTable(exported), QString());
+    QFile written(exported);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray cli = Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
+                                QStringLiteral("--through"), reversed}).out;
+    QVERIFY(cli.count('\n') == 6);
+    QCOMPARE(written.readAll(), cli);
+    QVERIFY(cli != Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
+                        QStringLiteral("--through"), QStringLiteral("cable.s2p")}).out);
 }
 
 void TestSweepWindow::exportIsTheClisTable_data()
