@@ -110,29 +110,6 @@ std::string Limits(double plusDb, double minusDb)
     return Decimals(plusDb, true) + " / " + Decimals(minusDb);
 }
 
-// Whether the two-ports narrow or widen the limits, and by how much.
-std::string Verdict(const RowValues& row, std::string_view twoPorts)
-{
-    const double direct = row.direct.plusUncertaintyDb - row.direct.minusUncertaintyDb;
-    const double between = row.through->plusUncertaintyDb - row.through->minusUncertaintyDb;
-    const std::string subject(twoPorts);
-    if (std::isinf(between) || std::isinf(direct))
-        return std::isinf(between) && std::isinf(direct) ? "Neither limit pair has a finite lower limit.\n"
-               : std::isinf(between) ? subject + " widens the limits: through it the lower limit has no finite value.\n"
-                                     : subject + " narrows the limits to a finite width of " + Decimals(between) + " dB.\n";
-    if (between == direct)
-        return subject + " leaves the limits as wide as without it.\n";
-    std::string percent;
-    if (direct > 0.0) {
-        char buffer[32];
-        percent = ", to " + std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, 100.0 * between / direct,
-                                                             std::chars_format::fixed, 1).ptr)
-                  + " % of their width without it";
-    }
-    return subject + (between < direct ? " narrows" : " widens") + " the limits by "
-           + Decimals(std::abs(direct - between)) + " dB" + percent + ".\n";
-}
-
 // The limits, and where a phase is unknown the standard uncertainty, the
 // coverage interval and what u x 2, as if the error were normal, would claim.
 std::string Uncertainty(const MismatchValues& values, const std::optional<CoverageIntervalDb>& coverage,
@@ -182,6 +159,28 @@ std::string Text(const MismatchCommand& command, const OneOffValues& oneOff)
 }
 
 }  // namespace
+
+std::string Verdict(const RowValues& row, std::string_view twoPorts)
+{
+    const double direct = row.direct.plusUncertaintyDb - row.direct.minusUncertaintyDb;
+    const double between = row.through->plusUncertaintyDb - row.through->minusUncertaintyDb;
+    const std::string subject(twoPorts);
+    if (std::isinf(between) || std::isinf(direct))
+        return std::isinf(between) && std::isinf(direct) ? "Neither limit pair has a finite lower limit.\n"
+               : std::isinf(between) ? subject + " widens the limits: through it the lower limit has no finite value.\n"
+                                     : subject + " narrows the limits to a finite width of " + Decimals(between) + " dB.\n";
+    if (between == direct)
+        return subject + " leaves the limits as wide as without it.\n";
+    std::string percent;
+    if (direct > 0.0) {
+        char buffer[32];
+        percent = ", to " + std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, 100.0 * between / direct,
+                                                             std::chars_format::fixed, 1).ptr)
+                  + " % of their width without it";
+    }
+    return subject + (between < direct ? " narrows" : " widens") + " the limits by "
+           + Decimals(std::abs(direct - between)) + " dB" + percent + ".\n";
+}
 
 int RunMismatchCommand(const MismatchCommand& command, const std::function<void(std::string_view)>& sink)
 {

@@ -235,7 +235,7 @@ LegendEntry EntryFor(const SmithTrace& trace, const QColor& color, const QString
 
 }  // namespace
 
-void DrawSmithChart(QPainter& painter, QSize size, const SmithChart& chart)
+SmithChartPlane DrawSmithChart(QPainter& painter, QSize size, const SmithChart& chart)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -273,6 +273,7 @@ void DrawSmithChart(QPainter& painter, QSize size, const SmithChart& chart)
 
     DrawLegend(painter, legend, rows, width / 2, legendTop + kLegendRowHeight / 2, legendWidth);
     painter.restore();
+    return {plane.centre, plane.radius};
 }
 
 }  // namespace corvalen::plot

@@ -6,6 +6,7 @@
 // at that frequency. Drawn with any QPainter: into a file by the plot module, or
 // on a screen.
 
+#include <QPointF>
 #include <QSize>
 #include <QString>
 
@@ -33,6 +34,12 @@ struct SmithChart {
 // The size the plot module writes; the drawing fits whatever size it is given.
 inline constexpr QSize kSmithChartSize(940, 1000);
 
-void DrawSmithChart(QPainter& painter, QSize size, const SmithChart& chart);
+// Where the unit circle went, for a window to paint its cursor over the drawing.
+struct SmithChartPlane {
+    QPointF centre;
+    qreal radius;
+};
+
+SmithChartPlane DrawSmithChart(QPainter& painter, QSize size, const SmithChart& chart);
 
 }  // namespace corvalen::plot

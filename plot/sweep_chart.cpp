@@ -140,7 +140,7 @@ void DrawTitles(QPainter& painter, const SweepChart& chart, const FrequencyUnit&
 
 }  // namespace
 
-void DrawSweepChart(QPainter& painter, QSize size, const SweepChart& chart)
+SweepChartFrame DrawSweepChart(QPainter& painter, QSize size, const SweepChart& chart)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -170,6 +170,7 @@ void DrawSweepChart(QPainter& painter, QSize size, const SweepChart& chart)
     // The legend under the axis name, in as many rows as its entries need.
     DrawLegend(painter, legend, rows, area.center().x(), area.bottom() + 80, legendWidth);
     painter.restore();
+    return {area, frame.toPixels};
 }
 
 }  // namespace corvalen::plot

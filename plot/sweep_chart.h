@@ -5,8 +5,10 @@
 // mismatch error and the load's mismatch loss in dB, directly and through a
 // two-port. Drawn with any QPainter: into a file by the plot module, or on a screen.
 
+#include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTransform>
 
 #include <span>
 
@@ -33,6 +35,12 @@ struct SweepChart {
 // The size the plot module writes; the drawing fits whatever size it is given.
 inline constexpr QSize kSweepChartSize(1100, 640);
 
-void DrawSweepChart(QPainter& painter, QSize size, const SweepChart& chart);
+// Where the data went: a window paints its cursor over the drawing with these.
+struct SweepChartFrame {
+    QRect area;            // the plotting area, in pixels of the drawing
+    QTransform toPixels;   // (hertz, dB) to pixels
+};
+
+SweepChartFrame DrawSweepChart(QPainter& painter, QSize size, const SweepChart& chart);
 
 }  // namespace corvalen::plot

@@ -47,11 +47,7 @@ void RequireEveryPortOnce(const std::vector<MatrixPort>& order, int ports, const
 
 std::string Choices(const std::string& path, int ports, const std::vector<MatrixPort>& order)
 {
-    std::vector<std::string> names;
-    for (const MatrixPort& port : order)
-        names.push_back(port.Label());
-    for (int p = 1; order.empty() && p <= ports; ++p)
-        names.push_back(std::string("S").append(std::to_string(p)).append(std::to_string(p)));
+    const std::vector<std::string> names = ReflectionNames(ports, order);
     if (names.size() > 6)
         return path + ":" + names.front() + " to " + path + ":" + names.back();
     std::string text;
@@ -64,6 +60,16 @@ std::string Choices(const std::string& path, int ports, const std::vector<Matrix
 }
 
 }  // namespace
+
+std::vector<std::string> ReflectionNames(int ports, const std::vector<MatrixPort>& order)
+{
+    std::vector<std::string> names;
+    for (const MatrixPort& port : order)
+        names.push_back(port.Label());
+    for (int p = 1; order.empty() && p <= ports; ++p)
+        names.push_back(std::string("S").append(std::to_string(p)).append(std::to_string(p)));
+    return names;
+}
 
 std::string MatrixPort::Label() const
 {

@@ -26,6 +26,10 @@ struct MatrixPort {
 // S3, D1,2 or C2,1 in either case; nothing for other text.
 std::optional<MatrixPort> ParseLabel(std::string_view text);
 
+// What a reflection of the matrix is chosen by: the labels of the mixed-mode
+// order, else Skk for each port.
+std::vector<std::string> ReflectionNames(int ports, const std::vector<MatrixPort>& order);
+
 // The labels of [Mixed-Mode Order] in a file of `ports` ports; the line is
 // refused unless every port is named once, as the standard requires.
 std::vector<MatrixPort> ReadMixedModeOrder(std::string_view text, int ports, const LineSource& lines);

@@ -33,6 +33,26 @@ public:
     // Reads the whole file: the records hold what it gave.
     RecordReader& Run()
     {
+        ReadLines();
+        Finish();
+        return *records_;
+    }
+
+    // Reads the header only: the names its reflections are chosen by.
+    std::vector<std::string> Names()
+    {
+        namesOnly_ = true;
+        ReadLines();
+        if (!names_ && section_ == Section::Header && !header_.header().version2)
+            BeginNetworkData();
+        if (!names_)
+            lines_.Fail("no network data");
+        return *names_;
+    }
+
+private:
+    void ReadLines()
+    {
         std::string_view line;
         while (section_ != Section::Ended && lines_.Next(line)) {
             if (lines_.number() == 1 && line.starts_with("\xEF\xBB\xBF"))
@@ -56,11 +76,8 @@ public:
             else
                 DataLine(line);
         }
-        Finish();
-        return *records_;
     }
 
-private:
     std::string KeywordName(std::string_view line) const
     {
         const std::size_t close = line.find(']');
@@ -101,6 +118,11 @@ private:
     void BeginNetworkData()
     {
         const Header& header = header_.Complete();
+        if (namesOnly_) {
+            names_ = ReflectionNames(header.ports, header.order);
+            section_ = Section::Ended;
+            return;
+        }
         MatrixReferences references = ReferencesOf(header.order, header_.PortOhms(), systemOhms_);
         std::size_t chosen = 0;
         if (wanted_ == Wanted::TwoPort) {
@@ -124,6 +146,8 @@ private:
             // it only where it holds every declared frequency.
             networkDataMissing_ = header_.header().version2;
             BeginNetworkData();
+            if (namesOnly_)
+                return;
             records_->ReserveByFileSize(line);
         }
         if (records_->Line(line)) {
@@ -205,6 +229,8 @@ private:
     std::size_t noiseFrequencies_ = 0;
     long noiseLine_ = 0;
     bool networkDataMissing_ = false;
+    bool namesOnly_ = false;
+    std::optional<std::vector<std::string>> names_;
 };
 
 }  // namespace
@@ -256,6 +282,12 @@ Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double sy
 }
 
 }  // namespace
+
+std::vector<std::string> ReflectionChoices(const std::string& path)
+{
+    LineSource lines(path);
+    return Parser(lines, {}, Wanted::Reflection, 50.0).Names();
+}
 
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms)
 {

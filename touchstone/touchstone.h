@@ -20,6 +20,7 @@ namespace corvalen::touchstone {
 class MeasuredError : public std::runtime_error {
 public:
     MeasuredError(std::string file, long line, const std::string& what);
+    const std::string& file() const noexcept { return file_; }  // which input to mark
     long line() const noexcept { return line_; }
     // "FILE:LINE: what", or "FILE: what" without a line.
     std::string Located() const;
@@ -59,6 +60,11 @@ Reflection ReadReflection(const std::string& path, std::string_view choice, doub
 // bytes make every line cross the reads' edges, for tests).
 Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms,
                           std::size_t chunkBytes = LineSource::kChunkBytes);
+
+// The names a reflection of the file is chosen by (S11, S22, ... or the labels
+// of its [Mixed-Mode Order]), from its header alone. Throws MeasuredError when
+// the header cannot be read.
+std::vector<std::string> ReflectionChoices(const std::string& path);
 
 // Reads a two-port file; a file of any other number of ports is refused.
 TwoPort ReadTwoPort(const std::string& path, double systemOhms);

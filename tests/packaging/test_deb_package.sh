@@ -27,9 +27,12 @@ done
 [ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends is '$(dpkg-deb -f "$deb" Recommends)', not qt6-wayland"
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/corvalen ./usr/bin/corvalen-cli \
+for path in ./usr/bin/corvalen ./usr/bin/corvalen-cli ./usr/bin/corvalen-sweep \
     ./usr/share/applications/io.github.corvalen.Corvalen.desktop \
     ./usr/share/metainfo/io.github.corvalen.Corvalen.metainfo.xml \
+    ./usr/share/applications/io.github.corvalen.CorvalenSweep.desktop \
+    ./usr/share/metainfo/io.github.corvalen.CorvalenSweep.metainfo.xml \
+    ./usr/share/mime/packages/io.github.corvalen.CorvalenSweep.xml ./usr/share/man/man1/corvalen-sweep.1.gz \
     ./usr/share/icons/hicolor/32x32/apps/io.github.corvalen.Corvalen.png \
     ./usr/share/icons/hicolor/scalable/apps/io.github.corvalen.Corvalen.svg \
     ./usr/share/man/man1/corvalen.1.gz ./usr/share/man/man1/corvalen-cli.1.gz; do

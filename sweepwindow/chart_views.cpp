@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: MIT
+#include "chart_views.h"
+
+#include "plot/drawing.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <complex>
+
+namespace corvalen::sweepwindow {
+namespace {
+
+QString Name(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+plot::SmithTrace TraceOf(const SmithPoints& points, const measured::Side& side)
+{
+    plot::SmithTrace trace{points.frequencyHz, points.real, points.imaginary, 0.0, Name(side.name)};
+    if (const auto* fixed = std::get_if<measured::SideValues>(&side.value))
+        trace.fixedGammaMagnitude = fixed->gammaMagnitude;
+    return trace;
+}
+
+// Apart from every trace's colour, on the charts' white face.
+const QColor kCursorColor(0x8e, 0x24, 0xaa);
+
+}  // namespace
+
+plot::SweepChart SweepChartOf(const MeasuredSweep& sweep)
+{
+    const cli::PlotSeries& series = sweep.Series();
+    const measured::Bench& bench = sweep.Bench();
+    return {series.frequencyHz,
+            series.plusDb,
+            series.minusDb,
+            series.errorDb,
+            series.mismatchLossDb,
+            series.throughPlusDb,
+            series.throughMinusDb,
+            series.throughErrorDb,
+            Name(bench.source.name),
+            Name(bench.load.name),
+            bench.chain.empty() ? QString() : Name(bench.chain.front().name)};
+}
+
+plot::SmithChart SmithChartOf(const MeasuredSweep& sweep)
+{
+    return {TraceOf(sweep.LoadPoints(), sweep.Bench().load),
+            TraceOf(sweep.SourceConjugatePoints(), sweep.Bench().source)};
+}
+
+ChartView::ChartView(QWidget* parent)
+    : QWidget(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ChartView::Show(const MeasuredSweep* sweep, std::size_t cursorRow)
+{
+    sweep_ = sweep;
+    cursorRow_ = cursorRow;
+    drawing_ = QPixmap();
+    update();
+}
+
+void ChartView::SetCursorRow(std::size_t row)
+{
+    if (row == cursorRow_)
+        return;
+    cursorRow_ = row;
+    update();
+}
+
+void ChartView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!sweep_) {
+        painter.fillRect(rect(), palette().window());
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (drawing_.isNull() || drawing_.size() != size() * ratio) {
+        drawing_ = QPixmap(size() * ratio);
+        drawing_.setDevicePixelRatio(ratio);
+        QPainter onDrawing(&drawing_);
+        Draw(onDrawing, size());
+    }
+    painter.drawPixmap(0, 0, drawing_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PaintCursor(painter);
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().highlight(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event)
+{
+    if (sweep_ && event->button() == Qt::LeftButton)
+        emit RowPicked(RowAt(event->position()));
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (sweep_ && (event->buttons() & Qt::LeftButton))
+        emit RowPicked(RowAt(event->position()));
+}
+
+void ChartView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            emit CursorKey(event->key());
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SweepChartView::Draw(QPainter& painter, QSize size)
+{
+    frame_ = plot::DrawSweepChart(painter, size, SweepChartOf(*sweep_));
+}
+
+void SweepChartView::mousePressEvent(QMouseEvent* event)
+{
+    if (sweep_ && event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier)) {
+        bandDrag_.emplace(event->position().x(), event->position().x());
+        return;
+    }
+    ChartView::mousePressEvent(event);
+}
+
+void SweepChartView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!bandDrag_)
+        return ChartView::mouseMoveEvent(event);
+    bandDrag_->second = event->position().x();
+    update();
+}
+
+void SweepChartView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!bandDrag_ || event->button() != Qt::LeftButton)
+        return ChartView::mouseReleaseEvent(event);
+    const auto [from, to] = std::minmax(bandDrag_->first, bandDrag_->second);
+    bandDrag_.reset();
+    update();
+    // A click with Shift is no band.
+    if (to - from >= 3) {
+        const QTransform toData = frame_.toPixels.inverted();
+        emit BandPicked(toData.map(QPointF(from, 0)).x(), toData.map(QPointF(to, 0)).x());
+    }
+}
+
+void SweepChartView::PaintCursor(QPainter& painter) const
+{
+    if (bandDrag_) {
+        const auto [from, to] = std::minmax(bandDrag_->first, bandDrag_->second);
+        QColor shade = kCursorColor;
+        shade.setAlpha(40);
+        painter.fillRect(QRectF(from, frame_.area.top(), to - from, frame_.area.height()), shade);
+    }
+    const double hz = sweep_->FrequencyAt(cursorRow_);
+    const qreal x = frame_.toPixels.map(QPointF(hz, 0.0)).x();
+    painter.setPen(QPen(kCursorColor, 2));
+    painter.drawLine(QPointF(x, frame_.area.top()), QPointF(x, frame_.area.bottom()));
+    // The frequency above the area, kept inside the widget at either end.
+    painter.setFont(plot::Font(13, true));
+    const QString text = plot::FrequencyText(hz);
+    const qreal half = painter.fontMetrics().horizontalAdvance(text) / 2.0 + 2;
+    const qreal middle = std::clamp(x, half, width() - half);
+    painter.drawText(QRectF(middle - half, frame_.area.top() - 22, 2 * half, 20), Qt::AlignCenter, text);
+}
+
+std::size_t SweepChartView::RowAt(QPointF position) const
+{
+    return sweep_->RowNear(frame_.toPixels.inverted().map(position).x());
+}
+
+void SmithChartView::Draw(QPainter& painter, QSize size)
+{
+    plane_ = plot::DrawSmithChart(painter, size, SmithChartOf(*sweep_));
+}
+
+void SmithChartView::PaintCursor(QPainter& painter) const
+{
+    painter.setPen(QPen(kCursorColor, 2));
+    painter.setBrush(Qt::NoBrush);
+    for (const auto& gamma : {sweep_->LoadAt(cursorRow_), sweep_->SourceConjugateAt(cursorRow_)}) {
+        if (!gamma)
+            continue;
+        const QPointF at(plane_.centre.x() + plane_.radius * gamma->real(),
+                         plane_.centre.y() - plane_.radius * gamma->imag());
+        painter.drawEllipse(at, 7, 7);
+        painter.drawLine(at - QPointF(12, 0), at - QPointF(7, 0));
+        painter.drawLine(at + QPointF(12, 0), at + QPointF(7, 0));
+    }
+}
+
+std::size_t SmithChartView::RowAt(QPointF position) const
+{
+    const QPointF offset = (position - plane_.centre) / plane_.radius;
+    return sweep_->RowNearestOnSmith({offset.x(), -offset.y()});
+}
+
+}  // namespace corvalen::sweepwindow

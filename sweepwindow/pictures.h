@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The charts saved as files: the very pictures `corvalen-cli sweep --plot` and
+// `--smith` write for the same inputs.
+
+#include "bench_result.h"
+
+#include <string>
+
+namespace corvalen::sweepwindow {
+
+// Each returns an empty string when the file is written (its name ends in
+// .png or .svg), else why it is not.
+std::string SaveSweepPicture(const MeasuredSweep& sweep, const std::string& path);
+std::string SaveSmithPicture(const MeasuredSweep& sweep, const std::string& path);
+
+}  // namespace corvalen::sweepwindow

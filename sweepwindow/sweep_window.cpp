@@ -1,0 +1,798 @@
+// SPDX-License-Identifier: MIT
+#include "sweep_window.h"
+
+#include "chart_views.h"
+#include "pictures.h"
+#include "plot/drawing.h"
+#include "touchstone/touchstone.h"
+#include "sweep_window_layout.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollArea>
+#include <QScreen>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTimer>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <filesystem>
+#include <memory>
+
+namespace corvalen::sweepwindow {
+namespace {
+
+struct FieldText {
+    InputField field;
+    const char* label;
+    const char* placeholder;
+};
+
+constexpr std::array<FieldText, 4> kFields{{
+    {InputField::Source, "&Source", "a file (amp.s2p:S22) or a value: 1.5, vswr=1.5, rl=23, gamma=0.07"},
+    {InputField::TwoPort, "&Two-port", "optional: a two-port file, or loss=10,vswr=1.1"},
+    {InputField::Load, "&Load", "a file (sensor.s1p) or a value: 1.5, vswr=1.5, rl=23, gamma=0.07"},
+    {InputField::Z0, "Z&0 (ohms)", "50"},
+}};
+
+constexpr int kReloadQuietMs = 300;
+constexpr qsizetype kRecentFiles = 8;
+// Files this large take a noticeable moment to read: more than a frame.
+constexpr std::uintmax_t kBackgroundBytes = 8u << 20;
+
+std::uintmax_t FileBytes(const measured::BenchInput& bench)
+{
+    std::uintmax_t bytes = 0;
+    const auto add = [&bytes](const std::string& path) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        bytes += error ? 0 : size;
+    };
+    for (const measured::SideInput* side : {&bench.source, &bench.load})
+        if (const auto* file = std::get_if<measured::ReflectionFile>(&side->value))
+            add(file->path);
+    for (const measured::TwoPortInput& through : bench.chain)
+        if (const auto* path = std::get_if<std::string>(&through.value))
+            add(*path);
+    return bytes;
+}
+
+std::size_t Index(InputField field)
+{
+    return static_cast<std::size_t>(field);
+}
+
+QString Text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+QString Described(const std::optional<Extent>& extent, const char* otherwise)
+{
+    if (!extent)
+        return QString::fromUtf8(otherwise);
+    return QStringLiteral("%1 %2, %3 to %4")
+        .arg(extent->points)
+        .arg(extent->points == 1 ? QStringLiteral("point") : QStringLiteral("points"),
+             plot::FrequencyText(extent->firstHz), plot::FrequencyText(extent->lastHz));
+}
+
+QString FileFilter()
+{
+    return QStringLiteral("Touchstone files (*.s*p *.S*P *.ts *.TS);;All files (*)");
+}
+
+}  // namespace
+
+SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
+    : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("Corvalen Sweep"));
+    setAcceptDrops(true);
+    auto* grid = new QGridLayout;
+    BuildInputs(grid);
+    BuildCharts();
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(charts_, 1);
+    // At a large DPI on a small screen the readout scrolls rather than pushing the window off the screen.
+    auto* readout = new QScrollArea(this);
+    readout->setWidget(BuildReadoutPanel());
+    readout->setWidgetResizable(true);
+    readout->setFrameShape(QFrame::NoFrame);
+    readout->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    readout->setMinimumWidth(Scaled(layout::kReadoutMinimumWidth));
+    readout->setMaximumWidth(Scaled(layout::kReadoutMaximumWidth));
+    middle->addWidget(readout);
+    middle->addStretch(0);
+    reading_ = new QProgressBar(this);
+    reading_->setRange(0, 0);  // busy: a reader cannot tell how far it is
+    reading_->setAccessibleName(QStringLiteral("Reading the files"));
+    reading_->hide();
+    status_ = new QLabel(this);
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* page = new QVBoxLayout(this);
+    page->addLayout(grid);
+    page->addLayout(middle, 1);
+    page->addWidget(reading_);
+    page->addWidget(status_);
+
+    connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this, &QWidget::close);
+    // The texts grow with the logical DPI, so the room for them does too; never beyond the screen.
+    const QSize wanted(Scaled(layout::kWindowSize.width()), Scaled(layout::kWindowSize.height()));
+    resize(screen() ? wanted.boundedTo(screen()->availableSize()) : wanted);
+    inputs_[Index(InputField::Source)].edit->setText(Text(texts.source));
+    inputs_[Index(InputField::TwoPort)].edit->setText(Text(texts.twoPort));
+    inputs_[Index(InputField::Load)].edit->setText(Text(texts.load));
+    inputs_[Index(InputField::Z0)].edit->setText(Text(texts.z0Ohms));
+    // An analyser saving again writes for a while: read once it has been quiet a moment.
+    watcher_ = new QFileSystemWatcher(this);
+    reloadDelay_ = new QTimer(this);
+    reloadDelay_->setSingleShot(true);
+    reloadDelay_->setInterval(kReloadQuietMs);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &SweepWindow::ReloadChanged);
+    connect(reloadDelay_, &QTimer::timeout, this, [this] { Recompute(true); });
+    for (const InputRow& row : inputs_)
+        connect(row.edit, &QLineEdit::textChanged, this, [this] { Recompute(); });
+    Recompute();
+}
+
+SweepWindow::~SweepWindow() = default;
+
+int SweepWindow::Scaled(int pixelsAt96Dpi) const
+{
+    return pixelsAt96Dpi * logicalDpiY() / 96;
+}
+
+void SweepWindow::BuildCharts()
+{
+    sweepChart_ = new SweepChartView(this);
+    sweepChart_->setObjectName(QStringLiteral("sweepChart"));
+    sweepChart_->setAccessibleName(QStringLiteral("Mismatch across frequency"));
+    sweepChart_->setMinimumSize(layout::kSweepChartMinimum);
+    smithChart_ = new SmithChartView(this);
+    smithChart_->setObjectName(QStringLiteral("smithChart"));
+    smithChart_->setAccessibleName(QStringLiteral("Smith chart"));
+    smithChart_->setMinimumSize(layout::kSmithChartMinimum);
+    auto* charts = new QSplitter(Qt::Horizontal, this);
+    charts->addWidget(sweepChart_);
+    charts->addWidget(smithChart_);
+    charts->setStretchFactor(0, layout::kSweepChartStretch);
+    charts->setStretchFactor(1, layout::kSmithChartStretch);
+    charts_ = charts;
+    for (ChartView* chart : {static_cast<ChartView*>(sweepChart_), static_cast<ChartView*>(smithChart_)}) {
+        connect(chart, &ChartView::RowPicked, this, &SweepWindow::MoveCursorTo);
+        connect(chart, &ChartView::CursorKey, this, &SweepWindow::StepCursor);
+    }
+    connect(sweepChart_, &ChartView::BandPicked, this, [this](double fromHz, double toHz) {
+        SetBandTexts(plot::FrequencyText(fromHz), plot::FrequencyText(toHz));
+    });
+}
+
+void SweepWindow::BuildInputs(QGridLayout* grid)
+{
+    int line = 0;
+    for (const FieldText& field : kFields) {
+        auto* edit = new QLineEdit(this);
+        edit->setPlaceholderText(QString::fromUtf8(field.placeholder));
+        edit->setMinimumWidth(Scaled(layout::kInputMinimumWidth));
+        edit->installEventFilter(this);
+        auto* label = new QLabel(QString::fromUtf8(field.label) + QLatin1Char(':'), this);
+        label->setBuddy(edit);
+        edit->setAccessibleName(label->text().remove(QLatin1Char('&')).chopped(1));
+        auto* note = new QLabel(this);
+        note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        note->setWordWrap(true);
+        QComboBox* chooser = nullptr;
+        auto* holder = new QHBoxLayout;
+        holder->addWidget(edit, 1);
+        if (field.field == InputField::TwoPort) {
+            reverseTwoPort_ = new QCheckBox(QStringLiteral("Re&versed"), this);
+            reverseTwoPort_->setObjectName(QStringLiteral("reverseTwoPort"));
+            reverseTwoPort_->setToolTip(QStringLiteral("Port 2 of the two-port file faces the source"));
+            connect(reverseTwoPort_, &QCheckBox::toggled, this, [this] { Recompute(); });
+            holder->addWidget(reverseTwoPort_);
+        }
+        if (field.field == InputField::Source || field.field == InputField::Load) {
+            chooser = new QComboBox(this);
+            chooser->setObjectName(edit->accessibleName().toLower() + QStringLiteral("Chooser"));
+            chooser->setAccessibleName(edit->accessibleName() + QStringLiteral(" reflection"));
+            chooser->setPlaceholderText(QStringLiteral("reflection"));
+            chooser->hide();
+            holder->addWidget(chooser);
+            connect(edit, &QLineEdit::textChanged, this, [this, which = field.field] { UpdateChooser(which); });
+            connect(chooser, &QComboBox::activated, this, [this, which = field.field, chooser] {
+                QLineEdit* input = inputs_[Index(which)].edit;
+                const auto split = touchstone::SplitFileChoice(input->text().trimmed().toStdString());
+                input->setText(Text(split.path) + QLatin1Char(':') + chooser->currentText());
+            });
+        }
+        grid->addWidget(label, line, 0);
+        grid->addLayout(holder, line, 1);
+        if (field.field != InputField::Z0) {
+            auto* open = new QPushButton(QStringLiteral("Open..."), this);
+            open->setAccessibleName(QStringLiteral("Open a file for ") + edit->accessibleName());
+            // The menu is filled as it opens, with the files read most lately.
+            auto* menu = new QMenu(open);
+            open->setMenu(menu);
+            connect(menu, &QMenu::aboutToShow, this, [this, menu, which = field.field] { FillOpenMenu(menu, which); });
+            grid->addWidget(open, line, 2);
+        }
+        grid->addWidget(note, line, 3);
+        inputs_[Index(field.field)] = {edit, note, chooser};
+        ++line;
+    }
+    BuildBandRow(grid, line);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+}
+
+void SweepWindow::BuildBandRow(QGridLayout* grid, int line)
+{
+    auto* row = new QHBoxLayout;
+    bandFrom_ = new QLineEdit(this);
+    bandTo_ = new QLineEdit(this);
+    for (const auto& [edit, text] : {std::pair{bandFrom_, "&From:"}, std::pair{bandTo_, "T&o:"}}) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setBuddy(edit);
+        edit->setPlaceholderText(QStringLiteral("the whole sweep"));
+        edit->setAccessibleName(QStringLiteral("Band ") + label->text().remove(QLatin1Char('&')).chopped(1));
+        connect(edit, &QLineEdit::textChanged, this, &SweepWindow::ApplyBand);
+        row->addWidget(label);
+        row->addWidget(edit, 1);
+    }
+    auto* reset = new QPushButton(QStringLiteral("&Reset band"), this);
+    connect(reset, &QPushButton::clicked, this, [this] { SetBandTexts({}, {}); });
+    grid->addWidget(new QLabel(QStringLiteral("Band:"), this), line, 0);
+    grid->addLayout(row, line, 1);
+    grid->addWidget(reset, line, 2);
+    bandNote_ = new QLabel(this);
+    bandNote_->setWordWrap(true);
+    grid->addWidget(bandNote_, line, 3);
+}
+
+QString SweepWindow::BandNote() const
+{
+    return bandNote_->text();
+}
+
+void SweepWindow::SetBandTexts(const QString& from, const QString& to)
+{
+    {
+        const QSignalBlocker quietFrom(bandFrom_);
+        const QSignalBlocker quietTo(bandTo_);
+        bandFrom_->setText(from);
+        bandTo_->setText(to);
+    }
+    ApplyBand();
+}
+
+std::optional<measured::Band> SweepWindow::BandTyped()
+{
+    const auto band = ReadBand(bandFrom_->text().trimmed().toStdString(), bandTo_->text().trimmed().toStdString());
+    if (const auto* refusal = std::get_if<std::string>(&band)) {
+        bandNote_->setText(Text(*refusal));
+        bandNote_->setStyleSheet(QStringLiteral("color: #d02020"));
+        return std::nullopt;
+    }
+    bandNote_->clear();
+    bandNote_->setStyleSheet({});
+    return std::get<measured::Band>(band);
+}
+
+// The worst case follows the band; the cursor stays where it was if the band holds it.
+void SweepWindow::ApplyBand()
+{
+    const auto band = BandTyped();
+    if (!band || !sweep_)
+        return;
+    const double cursorHz = sweep_->FrequencyAt(cursorRow_);
+    if (!sweep_->SetBand(*band)) {
+        bandNote_->setText(QStringLiteral("no frequency of the sweep lies in this band"));
+        bandNote_->setStyleSheet(QStringLiteral("color: #d02020"));
+        return;
+    }
+    const bool inside = cursorHz >= band->fromHz && cursorHz <= band->toHz;
+    const auto& widest = sweep_->Worst().widestLimits;
+    cursorRow_ = sweep_->RowNear(inside || !widest ? cursorHz : widest->frequencyHz);
+    sweepChart_->Show(sweep_.get(), cursorRow_);
+    smithChart_->Show(sweep_.get(), cursorRow_);
+    ShowWorstCase();
+    status_->setText(Text(sweep_->Notes()));
+    MoveCursorTo(cursorRow_);
+}
+
+// Copy, Export and the two Saves, each with its shortcut.
+void SweepWindow::BuildActionButtons(QVBoxLayout* column, QWidget* panel)
+{
+    const struct {
+        const char* text;
+        QKeySequence keys;
+        void (SweepWindow::*act)();
+    } buttons[] = {
+        {"&Copy", QKeySequence::Copy, &SweepWindow::CopyReadout},
+        {"&Export table...", QKeySequence(Qt::CTRL | Qt::Key_E), &SweepWindow::ExportWithDialog},
+    };
+    for (const auto& button : buttons) {
+        auto* push = new QPushButton(QString::fromUtf8(button.text), panel);
+        push->setToolTip(button.keys.toString(QKeySequence::NativeText));
+        connect(push, &QPushButton::clicked, this, button.act);
+        auto* shortcut = new QShortcut(button.keys, this);
+        connect(shortcut, &QShortcut::activated, this, button.act);
+        column->addWidget(push);
+        if (button.act != &SweepWindow::CopyReadout)
+            sweepOnly_.push_back(push);
+    }
+    for (const bool smith : {false, true}) {
+        auto* push = new QPushButton(smith ? QStringLiteral("Save S&mith chart...") : QStringLiteral("Save &plot..."),
+                                     panel);
+        const QKeySequence keys(smith ? Qt::CTRL | Qt::SHIFT | Qt::Key_S : Qt::CTRL | Qt::Key_S);
+        push->setToolTip(keys.toString(QKeySequence::NativeText));
+        connect(push, &QPushButton::clicked, this, [this, smith] { SaveChartWithDialog(smith); });
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, smith] { SaveChartWithDialog(smith); });
+        column->addWidget(push);
+        sweepOnly_.push_back(push);
+    }
+}
+
+QWidget* SweepWindow::BuildReadoutPanel()
+{
+    auto* panel = new QWidget(this);
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    widestLimits_ = new QPushButton(panel);
+    largestError_ = new QPushButton(panel);
+    for (QPushButton* button : {widestLimits_, largestError_}) {
+        button->hide();
+        column->addWidget(button);
+        connect(button, &QPushButton::clicked, this, [this, button] {
+            if (!sweep_)
+                return;
+            const auto& worst = button == widestLimits_ ? sweep_->Worst().widestLimits : sweep_->Worst().largestError;
+            if (worst)
+                MoveCursorTo(sweep_->RowNear(worst->frequencyHz));
+        });
+    }
+    readoutTitle_ = new QLabel(QStringLiteral("Give a source and a load: a file or a value each."), panel);
+    readoutTitle_->setWordWrap(true);
+    column->addWidget(readoutTitle_);
+    readoutGrid_ = new QGridLayout;
+    column->addLayout(readoutGrid_);
+    verdict_ = new QLabel(panel);
+    verdict_->setWordWrap(true);
+    column->addWidget(verdict_);
+    column->addStretch(1);
+
+    BuildActionButtons(column, panel);
+    for (QPushButton* button : sweepOnly_)
+        button->setEnabled(false);
+    return panel;
+}
+
+InputTexts SweepWindow::Texts() const
+{
+    const auto text = [this](InputField field) { return inputs_[Index(field)].edit->text().trimmed().toStdString(); };
+    return {text(InputField::Source), text(InputField::TwoPort), text(InputField::Load), text(InputField::Z0)};
+}
+
+QLineEdit* SweepWindow::Input(InputField field) const
+{
+    return inputs_[Index(field)].edit;
+}
+
+QString SweepWindow::InputNote(InputField field) const
+{
+    return inputs_[Index(field)].note->text();
+}
+
+// Reads the inputs again; whatever is wrong marks its input and leaves the last good result shown.
+void SweepWindow::Recompute(bool reload)
+{
+    ++readGeneration_;  // a read still running for earlier inputs is not shown
+    for (const InputRow& row : inputs_) {
+        row.note->clear();
+        row.note->setStyleSheet({});
+    }
+    auto read = ReadInputTexts(Texts());
+    if (const auto* problem = std::get_if<InputProblem>(&read)) {
+        MarkProblem(problem->field, Text(problem->message));
+        return;
+    }
+    const auto& bench = std::get<measured::BenchInput>(read);
+    if (!HasFile(bench)) {
+        ShowOneOff(ComputeOneOffResult(bench));
+        ShowRead(bench);
+        return;
+    }
+    if (FileBytes(bench) > kBackgroundBytes)
+        return ReadInBackground(bench, reload);
+    ReadOutcome outcome = ReadSweep(bench, reverseTwoPort_->isChecked());
+    if (outcome.sweep)
+        ShowSweep(std::move(outcome.sweep), reload);
+    ShowRead(bench, outcome);
+}
+
+void SweepWindow::ShowRead(const measured::BenchInput& bench, const ReadOutcome& outcome)
+{
+    WatchFiles(bench);
+    if (outcome.failure.empty()) {
+        for (const QString& path : watcher_->files()) {
+            recentFiles_.removeAll(path);
+            recentFiles_.prepend(path);
+        }
+        recentFiles_ = recentFiles_.mid(0, kRecentFiles);
+        return DescribeInputs();
+    }
+    const InputTexts texts = Texts();
+    InputField field = InputField::Load;
+    if (!outcome.failedFile.empty() && texts.source.starts_with(outcome.failedFile))
+        field = InputField::Source;
+    else if (!outcome.failedFile.empty() && texts.twoPort.starts_with(outcome.failedFile))
+        field = InputField::TwoPort;
+    MarkProblem(field, Text(outcome.failure));
+}
+
+// Large files are read on a thread of their own, so the window keeps answering;
+// the result is shown only if the inputs have not changed meanwhile.
+void SweepWindow::ReadInBackground(const measured::BenchInput& bench, bool reload)
+{
+    const int generation = readGeneration_;
+    auto outcome = std::make_shared<ReadOutcome>();
+    QThread* reader = QThread::create(
+        [bench, outcome, reversed = reverseTwoPort_->isChecked()] { *outcome = ReadSweep(bench, reversed); });
+    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
+    connect(reader, &QThread::finished, this, [this, bench, outcome, generation, reload] {
+        if (generation != readGeneration_)
+            return;
+        reading_->hide();
+        status_->clear();
+        if (outcome->sweep)
+            ShowSweep(std::move(outcome->sweep), reload);
+        ShowRead(bench, *outcome);
+    });
+    reading_->show();
+    status_->setText(QStringLiteral("Reading %1 MB of files...").arg(FileBytes(bench) >> 20));
+    reader->start();
+}
+
+void SweepWindow::WatchFiles(const measured::BenchInput& bench)
+{
+    QStringList paths;
+    for (const measured::SideInput* side : {&bench.source, &bench.load})
+        if (const auto* file = std::get_if<measured::ReflectionFile>(&side->value))
+            paths << Text(file->path);
+    for (const measured::TwoPortInput& through : bench.chain)
+        if (const auto* path = std::get_if<std::string>(&through.value))
+            paths << Text(*path);
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    for (const QString& path : paths)
+        if (QFileInfo::exists(path))
+            watcher_->addPath(path);
+}
+
+// A file saved by replacing it leaves the watch; it is watched again once read.
+void SweepWindow::ReloadChanged(const QString&)
+{
+    reloadDelay_->start();
+}
+
+void SweepWindow::MarkProblem(InputField field, const QString& message)
+{
+    QLabel* note = inputs_[Index(field)].note;
+    note->setText(message);
+    note->setAccessibleName(message);
+    // Red is read as a fault on light and dark faces alike.
+    note->setStyleSheet(message.isEmpty() ? QString() : QStringLiteral("color: #d02020"));
+}
+
+void SweepWindow::DescribeInputs()
+{
+    for (QPushButton* button : sweepOnly_)
+        button->setEnabled(sweep_ != nullptr);
+    if (sweep_) {
+        const measured::Bench& bench = sweep_->Bench();
+        inputs_[Index(InputField::Source)].note->setText(Described(ExtentOf(bench.source), "fixed, phase unknown"));
+        inputs_[Index(InputField::Load)].note->setText(Described(ExtentOf(bench.load), "fixed, phase unknown"));
+        if (!bench.chain.empty())
+            inputs_[Index(InputField::TwoPort)].note->setText(
+                Described(ExtentOf(bench.chain.front()), "a pad, phases unknown"));
+        status_->setText(Text(sweep_->Notes()));
+    } else {
+        for (const InputField field : {InputField::Source, InputField::Load})
+            inputs_[Index(field)].note->setText(QStringLiteral("fixed, phase unknown"));
+        if (!Texts().twoPort.empty())
+            inputs_[Index(InputField::TwoPort)].note->setText(QStringLiteral("a pad, phases unknown"));
+        status_->clear();
+    }
+}
+
+void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCursor)
+{
+    const std::optional<double> keptHz =
+        keepCursor && sweep_ ? std::optional(sweep_->FrequencyAt(cursorRow_)) : std::nullopt;
+    sweepChart_->Show(nullptr, 0);
+    smithChart_->Show(nullptr, 0);
+    sweep_ = std::move(sweep);
+    oneOff_.reset();
+    if (const auto band = BandTyped(); band && !sweep_->SetBand(*band)) {
+        bandNote_->setText(QStringLiteral("no frequency of the sweep lies in this band: the whole sweep is shown"));
+        bandNote_->setStyleSheet(QStringLiteral("color: #d02020"));
+    }
+    const auto& widest = sweep_->Worst().widestLimits;
+    cursorRow_ = sweep_->RowNear(keptHz ? *keptHz : widest ? widest->frequencyHz : sweep_->FrequencyAt(0));
+    sweepChart_->Show(sweep_.get(), cursorRow_);
+    smithChart_->Show(sweep_.get(), cursorRow_);
+    charts_->show();
+    verdict_->clear();
+    ShowWorstCase();
+    MoveCursorTo(cursorRow_);
+}
+
+void SweepWindow::ShowOneOff(const OneOff& oneOff)
+{
+    // The charts let go of the sweep before it goes.
+    sweepChart_->Show(nullptr, 0);
+    smithChart_->Show(nullptr, 0);
+    sweep_.reset();
+    charts_->hide();
+    oneOff_ = oneOff;
+    widestLimits_->hide();
+    largestError_->hide();
+    readoutTitle_->setText(QStringLiteral("<b>One-off values</b>"));
+    ShowReadout(ReadoutLines(oneOff.values.pair, false, locale()));
+    verdict_->setText(Text(oneOff.verdict));
+}
+
+void SweepWindow::ShowWorstCase()
+{
+    const QLocale here = locale();
+    const auto caption = [&here](const char* what, const std::optional<measured::RowValues>& row, bool error) {
+        if (!row)
+            return QString();
+        // Through the two-port where there is one, as the worst case is sought.
+        const measured::MismatchValues& values = row->through ? *row->through : row->direct;
+        const QString value =
+            error ? QStringLiteral("error %1 dB").arg(FourDecimals(values.mismatchErrorDb.value_or(0.0), here))
+                  : QStringLiteral("%1 / %2 dB")
+                        .arg(FourDecimals(values.plusUncertaintyDb, here), FourDecimals(values.minusUncertaintyDb, here));
+        return QStringLiteral("%1 at %2: %3").arg(QString::fromUtf8(what), LocaleFrequencyText(row->frequencyHz, here), value);
+    };
+    const measured::WorstCase& worst = sweep_->Worst();
+    widestLimits_->setText(caption("Widest limits", worst.widestLimits, false));
+    widestLimits_->setVisible(worst.widestLimits.has_value());
+    largestError_->setText(caption("Largest error", worst.largestError, true));
+    largestError_->setVisible(worst.largestError.has_value());
+}
+
+void SweepWindow::ShowReadout(const std::vector<ReadoutLine>& lines)
+{
+    while (readoutLabels_.size() < lines.size()) {
+        const int row = static_cast<int>(readoutLabels_.size());
+        std::array<QLabel*, 3> labels{new QLabel(this), new QLabel(this), new QLabel(this)};
+        for (int column = 0; column < 3; ++column)
+            readoutGrid_->addWidget(labels[static_cast<std::size_t>(column)], row, column);
+        labels[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        labels[1]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        readoutLabels_.push_back(labels);
+    }
+    for (std::size_t i = 0; i < readoutLabels_.size(); ++i) {
+        const bool used = i < lines.size();
+        for (QLabel* label : readoutLabels_[i])
+            label->setVisible(used);
+        if (!used)
+            continue;
+        readoutLabels_[i][0]->setText(lines[i].label);
+        readoutLabels_[i][1]->setText(lines[i].value);
+        readoutLabels_[i][2]->setText(lines[i].unit);
+        readoutLabels_[i][1]->setAccessibleName(lines[i].label + QLatin1Char(' ') + lines[i].value + QLatin1Char(' ')
+                                               + lines[i].unit);
+    }
+}
+
+void SweepWindow::MoveCursorTo(std::size_t row)
+{
+    if (!sweep_)
+        return;
+    cursorRow_ = std::min(row, sweep_->RowCount() - 1);
+    sweepChart_->SetCursorRow(cursorRow_);
+    smithChart_->SetCursorRow(cursorRow_);
+    readoutTitle_->setText(QStringLiteral("<b>At the cursor</b> (row %1 of %2)")
+                               .arg(cursorRow_ + 1)
+                               .arg(sweep_->RowCount()));
+    ShowReadout(ReadoutLines(sweep_->RowAt(cursorRow_), true, locale()));
+    // A screen reader on a chart hears where the cursor is.
+    const QString at = QStringLiteral("Cursor at ") + LocaleFrequencyText(sweep_->FrequencyAt(cursorRow_), locale());
+    sweepChart_->setAccessibleDescription(at);
+    smithChart_->setAccessibleDescription(at);
+}
+
+void SweepWindow::StepCursor(int key)
+{
+    if (!sweep_)
+        return;
+    const std::size_t last = sweep_->RowCount() - 1;
+    switch (key) {
+    case Qt::Key_Left: MoveCursorTo(cursorRow_ > 0 ? cursorRow_ - 1 : 0); break;
+    case Qt::Key_Right: MoveCursorTo(std::min(cursorRow_ + 1, last)); break;
+    case Qt::Key_PageDown: MoveCursorTo(sweep_->TenthAway(cursorRow_, false)); break;
+    case Qt::Key_PageUp: MoveCursorTo(sweep_->TenthAway(cursorRow_, true)); break;
+    case Qt::Key_Home: MoveCursorTo(0); break;
+    case Qt::Key_End: MoveCursorTo(last); break;
+    default: break;
+    }
+}
+
+QString SweepWindow::ReadoutText() const
+{
+    if (sweep_)
+        return ReadoutReport(ReadoutLines(sweep_->RowAt(cursorRow_), true, locale()));
+    if (oneOff_)
+        return ReadoutReport(ReadoutLines(oneOff_->values.pair, false, locale()));
+    return {};
+}
+
+void SweepWindow::CopyReadout()
+{
+    const QString text = ReadoutText();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+QString SweepWindow::ExportTable(const QString& path) const
+{
+    if (!sweep_)
+        return QStringLiteral("no measured data to export");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    bool written = true;
+    sweep_->WriteTable(path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ? ',' : '\t',
+                       [&file, &written](std::string_view part) {
+                           written = written && file.write(part.data(), static_cast<qint64>(part.size()))
+                                                    == static_cast<qint64>(part.size());
+                       });
+    if (!written || !file.commit())
+        return file.errorString();
+    return {};
+}
+
+void SweepWindow::ExportWithDialog()
+{
+    if (!sweep_)
+        return;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export the table"), QString(),
+                                                      QStringLiteral("CSV (*.csv);;Tab-separated (*.tsv *.txt)"));
+    if (path.isEmpty())
+        return;
+    const QString failure = ExportTable(path);
+    status_->setText(failure.isEmpty() ? QStringLiteral("Table written to %1").arg(path)
+                                       : QStringLiteral("Cannot write %1: %2").arg(path, failure));
+}
+
+void SweepWindow::SaveChartWithDialog(bool smith)
+{
+    if (!sweep_)
+        return;
+    const QString path = QFileDialog::getSaveFileName(
+        this, smith ? QStringLiteral("Save the Smith chart") : QStringLiteral("Save the plot"), QString(),
+        QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)"));
+    if (path.isEmpty())
+        return;
+    const std::string failure = smith ? SaveSmithPicture(*sweep_, path.toStdString())
+                                      : SaveSweepPicture(*sweep_, path.toStdString());
+    status_->setText(failure.empty() ? QStringLiteral("Saved %1").arg(path)
+                                     : QStringLiteral("Cannot save %1: %2").arg(path, Text(failure)));
+}
+
+void SweepWindow::UpdateChooser(InputField field)
+{
+    QComboBox* chooser = inputs_[Index(field)].chooser;
+    const auto [path, choice] = touchstone::SplitFileChoice(inputs_[Index(field)].edit->text().trimmed().toStdString());
+    std::vector<std::string> names;
+    if (!path.empty() && QFileInfo(Text(path)).isFile()) {
+        try {
+            names = touchstone::ReflectionChoices(path);
+        } catch (const touchstone::MeasuredError&) {
+            // The file's fault shows under the input once it is read.
+        }
+    }
+    const QSignalBlocker quiet(chooser);
+    chooser->clear();
+    for (const std::string& name : names)
+        chooser->addItem(Text(name));
+    chooser->setCurrentIndex(choice.empty() ? -1 : chooser->findText(Text(choice), Qt::MatchFixedString));
+    chooser->setVisible(names.size() > 1);
+}
+
+void SweepWindow::FillOpenMenu(QMenu* menu, InputField field)
+{
+    menu->clear();
+    menu->addAction(QStringLiteral("&Choose a file..."), this, [this, field] { OpenFile(field); });
+    if (!recentFiles_.isEmpty())
+        menu->addSection(QStringLiteral("Recent files"));
+    for (const QString& path : recentFiles_) {
+        const QFileInfo file(path);
+        menu->addAction(file.fileName() + QStringLiteral("  (") + file.absolutePath() + QLatin1Char(')'), this,
+                        [this, field, path] { inputs_[Index(field)].edit->setText(path); });
+    }
+}
+
+void SweepWindow::AddEarlierFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        if (!recentFiles_.contains(path))
+            recentFiles_.append(path);
+    recentFiles_ = recentFiles_.mid(0, kRecentFiles);
+}
+
+void SweepWindow::OpenFile(InputField field)
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open a Touchstone file"), QString(),
+                                                      FileFilter());
+    if (!path.isEmpty())
+        inputs_[Index(field)].edit->setText(path);
+}
+
+void SweepWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+// Dropped on the window: two files are the source and the load; one fills
+// the load, or the source when the load holds a file already.
+void SweepWindow::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (paths.size() >= 2) {
+        inputs_[Index(InputField::Source)].edit->setText(paths[0]);
+        inputs_[Index(InputField::Load)].edit->setText(paths[1]);
+        return;
+    }
+    const bool loadIsFile = QFileInfo::exists(inputs_[Index(InputField::Load)].edit->text());
+    inputs_[Index(loadIsFile ? InputField::Source : InputField::Load)].edit->setText(paths[0]);
+}
+
+// A file dropped on an input replaces what it holds, rather than being typed into it as text.
+bool SweepWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit && (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QList<QUrl> urls = drop->mimeData()->urls();
+        if (urls.isEmpty() || !urls.front().isLocalFile())
+            return false;
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            edit->setText(urls.front().toLocalFile());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace corvalen::sweepwindow

@@ -1,0 +1,408 @@
+// SPDX-License-Identifier: MIT
+// Corvalen Sweep's window in process, offscreen: what it reads at the cursor,
+// how the keys move the cursor, what it keeps when an input goes bad, and that
+// what it exports, saves and shows for fixed sides is what corvalen-cli gives
+// for the same inputs.
+
+#include "sweepwindow/pictures.h"
+#include "sweepwindow/sweep_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using corvalen::sweepwindow::InputField;
+using corvalen::sweepwindow::InputTexts;
+using corvalen::sweepwindow::SweepWindow;
+
+namespace {
+
+QString TestFile(const char* name)
+{
+    return QStringLiteral(TEST_FILES "/") + QString::fromUtf8(name);
+}
+
+struct CliRun {
+    QByteArray out;
+    QString firstErrorLine;  // without the CLI's name
+};
+
+// corvalen-cli run in the test files' folder, so that files are named as the window names them.
+CliRun Cli(const QStringList& arguments)
+{
+    QProcess cli;
+    cli.setWorkingDirectory(QStringLiteral(TEST_FILES));
+    cli.start(QStringLiteral(CORVALEN_CLI), arguments);
+    cli.waitForFinished();
+    const QString error = QString::fromUtf8(cli.readAllStandardError()).section(QLatin1Char('\n'), 0, 0);
+    return {cli.readAllStandardOutput(), error.mid(QStringLiteral("corvalen-cli: ").size())};
+}
+
+InputTexts Files(const QString& twoPort = {})
+{
+    return {TestFile("source.s1p").toStdString(), twoPort.toStdString(), TestFile("load.s1p").toStdString()};
+}
+
+void Write(const QString& path, const char* text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+double CursorHz(const SweepWindow& window)
+{
+    return window.Shown()->FrequencyAt(window.CursorRow());
+}
+
+}  // namespace
+
+class TestSweepWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void readoutAtCursor_data();
+    void readoutAtCursor();
+    void cursorKeys_data();
+    void cursorKeys();
+    void clickMovesCursor();
+    void badInputKeepsLastResult_data();
+    void badInputKeepsLastResult();
+    void droppedFileIsRead();
+    void reflectionChosen();
+    void bandNarrowsEverything();
+    void reloadKeepsCursorFrequency();
+    void reversedTwoPort();
+    void exportIsTheClisTable_data();
+    void exportIsTheClisTable();
+    void savedChartIsTheClis_data();
+    void savedChartIsTheClis();
+    void oneOffValuesAreMismatchs_data();
+    void oneOffValuesAreMismatchs();
+};
+
+void TestSweepWindow::readoutAtCursor_data()
+{
+    QTest::addColumn<QString>("twoPort");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("report");
+    // The values of `corvalen-cli sweep source.s1p load.s1p [--through loss=3,vswr=1.2]` at that row.
+    QTest::newRow("direct, 1.5 GHz, point") << QString() << QLocale(QLocale::English) << 2
+        << QStringLiteral("Frequency: 1.5 GHz\r\nSource VSWR: 1.5000\r\nSource return loss: 13.9794 dB\r\n"
+                          "Source |G|: 0.2000\r\nLoad VSWR: 1.8571\r\nLoad return loss: 10.4576 dB\r\n"
+                          "Load |G|: 0.3000\r\nLoad mismatch loss: 0.4096 dB\r\nMaximum VSWR: 2.7857\r\n"
+                          "Combined return loss: 6.5267 dB\r\nUncertainty, plus: 0.5061 dB\r\n"
+                          "Uncertainty, minus: -0.5374 dB\r\nMismatch error: -0.5020 dB\r\n"
+                          "Standard uncertainty: none, the error is measured\r\n");
+    QTest::newRow("through a pad, 1.25 GHz, comma") << QStringLiteral("loss=3,vswr=1.2")
+        << QLocale(QLocale::German, QLocale::Germany) << 1
+        << QStringLiteral("Frequency: 1,25 GHz\r\nSource VSWR: 1,3529\r\nSource return loss: 16,4782 dB\r\n"
+                          "Source |G|: 0,1500\r\nLoad VSWR: 2,0769\r\nLoad return loss: 9,1186 dB\r\n"
+                          "Load |G|: 0,3500\r\nLoad mismatch loss: 0,5675 dB\r\nMaximum VSWR: 2,8100\r\n"
+                          "Combined return loss: 6,4650 dB\r\nUncertainty, plus: 0,4444 dB\r\n"
+                          "Uncertainty, minus: -0,4684 dB\r\nMismatch error: -0,4607 dB\r\n"
+                          "Standard uncertainty: none, the error is measured\r\nThrough: uncertainty, plus: 0,6055 dB\r\n"
+                          "Through: uncertainty, minus: -0,6428 dB\r\nThrough: mismatch error: unknown\r\n"
+                          "Through: standard uncertainty: 0,2671 dB\r\n");
+}
+
+void TestSweepWindow::readoutAtCursor()
+{
+    QFETCH(QString, twoPort);
+    QFETCH(QLocale, locale);
+    QFETCH(int, row);
+    QFETCH(QString, report);
+    SweepWindow window(Files(twoPort));
+    window.setLocale(locale);
+    window.MoveCursorTo(static_cast<std::size_t>(row));
+    QCOMPARE(window.ReadoutText(), report);
+}
+
+void TestSweepWindow::cursorKeys_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<double>("frequencyHz");
+    // The widest limits of these files are at 1.75 GHz, where the cursor starts.
+    QTest::newRow("starts at the widest limits") << QList<int>{} << 1.75e9;
+    QTest::newRow("Left, a point down") << QList<int>{Qt::Key_Left} << 1.5e9;
+    QTest::newRow("Right stops at the last point") << QList<int>{Qt::Key_Right, Qt::Key_Right} << 2e9;
+    QTest::newRow("Home, then Left stays") << QList<int>{Qt::Key_Home, Qt::Key_Left} << 1e9;
+    QTest::newRow("End") << QList<int>{Qt::Key_Home, Qt::Key_End} << 2e9;
+    // A tenth of this band is less than a point apart: the cursor still moves one.
+    QTest::newRow("Page Down, at least a point") << QList<int>{Qt::Key_PageDown} << 1.5e9;
+    QTest::newRow("Page Up from Home") << QList<int>{Qt::Key_Home, Qt::Key_PageUp} << 1.25e9;
+}
+
+void TestSweepWindow::cursorKeys()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(double, frequencyHz);
+    SweepWindow window(Files());
+    for (const char* chart : {"sweepChart", "smithChart"}) {
+        window.MoveCursorTo(window.Shown()->RowNear(1.75e9));
+        auto* view = window.findChild<QWidget*>(QString::fromUtf8(chart));
+        for (const int key : keys)
+            QTest::keyClick(view, static_cast<Qt::Key>(key));
+        QCOMPARE(CursorHz(window), frequencyHz);
+    }
+}
+
+void TestSweepWindow::clickMovesCursor()
+{
+    SweepWindow window(Files());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* plot = window.findChild<QWidget*>(QStringLiteral("sweepChart"));
+    // Left of the plotting area, below the lowest frequency: the first point.
+    QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(2, plot->height() / 2));
+    QCOMPARE(CursorHz(window), 1e9);
+    QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(plot->width() - 2, plot->height() / 2));
+    QCOMPARE(CursorHz(window), 2e9);
+}
+
+void TestSweepWindow::badInputKeepsLastResult_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("cliArguments");
+    const QString bad = QStringLiteral(MEASURED_FILES "/value-missing.s1p");
+    QTest::newRow("a file with a short line") << int(InputField::Load) << bad
+                                              << QStringList{QStringLiteral("source.s1p"), bad};
+    QTest::newRow("a VSWR below 1") << int(InputField::Load) << QStringLiteral("vswr=0.5")
+                                    << QStringList{QStringLiteral("source.s1p"), QStringLiteral("vswr=0.5")};
+    QTest::newRow("a pad without a loss") << int(InputField::TwoPort) << QStringLiteral("loss=x")
+        << QStringList{QStringLiteral("source.s1p"), QStringLiteral("load.s1p"), QStringLiteral("--through"),
+                       QStringLiteral("loss=x")};
+    QTest::newRow("a negative Z0") << int(InputField::Z0) << QStringLiteral("-5")
+        << QStringList{QStringLiteral("source.s1p"), QStringLiteral("load.s1p"), QStringLiteral("--z0"),
+                       QStringLiteral("-5")};
+}
+
+void TestSweepWindow::badInputKeepsLastResult()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QStringList, cliArguments);
+    SweepWindow window(Files());
+    window.MoveCursorTo(1);
+    const auto* shown = window.Shown();
+    const QString readout = window.ReadoutText();
+    window.Input(InputField(field))->setText(text);
+    QCOMPARE(window.InputNote(InputField(field)), Cli(QStringList{QStringLiteral("sweep")} + cliArguments).firstErrorLine);
+    QCOMPARE(window.Shown(), shown);
+    QCOMPARE(window.ReadoutText(), readout);
+}
+
+void TestSweepWindow::droppedFileIsRead()
+{
+    SweepWindow window({TestFile("source.s1p").toStdString(), {}, {}});
+    QVERIFY(!window.Shown());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(TestFile("load.s1p"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.Input(InputField::Load), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.Input(InputField::Load), &drop);
+    QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
+    QVERIFY(window.Shown());
+    QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz"));
+    // Both files read are offered again, before those of an earlier run.
+    window.AddEarlierFiles({QStringLiteral("/earlier.s1p"), TestFile("source.s1p")});
+    QStringList recent = window.RecentFiles();
+    QCOMPARE(recent.takeLast(), QStringLiteral("/earlier.s1p"));
+    recent.sort();
+    QCOMPARE(recent, (QStringList{TestFile("load.s1p"), TestFile("source.s1p")}));
+}
+
+// mixed.ts names its reflections in its [Mixed-Mode Order]: D1,2 C1,2 S3.
+void TestSweepWindow::reflectionChosen()
+{
+    const QString file = QStringLiteral(MEASURED_FILES "/mixed.ts");
+    SweepWindow window({"1.5", {}, file.toStdString()});
+    QVERIFY(window.InputNote(InputField::Load).contains(QStringLiteral("choose a reflection")));
+    auto* chooser = window.findChild<QComboBox*>(QStringLiteral("loadChooser"));
+    QVERIFY(chooser->isVisibleTo(&window));
+    QCOMPARE(chooser->count(), 3);
+    QCOMPARE(chooser->itemText(0) + chooser->itemText(1) + chooser->itemText(2), QStringLiteral("D1,2C1,2S3"));
+    chooser->setCurrentIndex(2);
+    emit chooser->activated(2);
+    QCOMPARE(window.Input(InputField::Load)->text(), file + QStringLiteral(":S3"));
+    QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("1 point, 1 GHz to 1 GHz"));
+    QVERIFY(!window.findChild<QComboBox*>(QStringLiteral("sourceChooser"))->isVisibleTo(&window));
+}
+
+// From 1 to 1.5 GHz the widest limits are at 1.5 GHz, and the table holds the
+// CLI's first three rows; a band that cannot be read leaves the last one.
+void TestSweepWindow::bandNarrowsEverything()
+{
+    SweepWindow window(Files());
+    window.BandEnd(false)->setText(QStringLiteral("1 GHz"));
+    window.BandEnd(true)->setText(QStringLiteral("1500 mhz"));
+    QCOMPARE(CursorHz(window), 1.5e9);
+    QTemporaryDir folder;
+    QCOMPARE(window.ExportTable(folder.filePath(QStringLiteral("band.tsv"))), QString());
+    QFile written(folder.filePath(QStringLiteral("band.tsv")));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArrayList cli = Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p")}).out.split('\n');
+    QCOMPARE(written.readAll(), cli.mid(0, 4).join('\n') + '\n');
+    window.BandEnd(true)->setText(QStringLiteral("1.5 GHz-ish"));
+    QVERIFY(window.BandNote().startsWith(QStringLiteral("To '1.5 GHz-ish': expected a frequency")));
+    QCOMPARE(window.Shown()->RowCount(), std::size_t{3});
+    window.BandEnd(true)->setText(QStringLiteral("0.9 GHz"));
+    QCOMPARE(window.BandNote(), QStringLiteral("From lies above To"));
+    QCOMPARE(window.Shown()->RowCount(), std::size_t{3});
+}
+
+// An analyser saving the load again: read at once, the cursor where it was; a
+// file caught half written keeps what was shown and says why.
+void TestSweepWindow::reloadKeepsCursorFrequency()
+{
+    QTemporaryDir folder;
+    const QString load = folder.filePath(QStringLiteral("load.s1p"));
+    QVERIFY(QFile::copy(TestFile("load.s1p"), load));
+    SweepWindow window({TestFile("source.s1p").toStdString(), {}, load.toStdString()});
+    window.MoveCursorTo(1);
+    Write(load, "# GHz S MA R 50\n1.00 0.5 0\n1.25 0.5 0\n1.50 0.5 0\n");
+    QTRY_VERIFY(window.ReadoutText().contains(QStringLiteral("Load VSWR: 3.0000")));
+    QCOMPARE(CursorHz(window), 1.25e9);
+    const QString shown = window.ReadoutText();
+    Write(load, "# GHz S MA R 50\n1.00 0.5\n");
+    QTRY_COMPARE(window.InputNote(InputField::Load),
+                 Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), load}).firstErrorLine);
+    QCOMPARE(window.ReadoutText(), shown);
+}
+
+// Reversed, cable.s2p is the CLI's cable with its ports swapped in the file:
+// S22, S12, S21, S11 where it writes S11, S21, S12, S22.
+void TestSweepWindow::reversedTwoPort()
+{
+    QTemporaryDir folder;
+    QFile cable(TestFile("cable.s2p"));
+    QVERIFY(cable.open(QIODevice::ReadOnly));
+    QByteArray swapped;
+    for (const QByteArray& line : cable.readAll().split('\n')) {
+        const QByteArrayList v = line.split(' ');
+        swapped += (v.size() == 9 && !line.startsWith('#') ? QByteArrayList{v[0], v[7], v[8], v[5], v[6], v[3], v[4], v[1], v[2]}.join(' ')
+                                                           : line) + '\n';
+    }
+    const QString reversed = folder.filePath(QStringLiteral("reversed.s2p"));
+    Write(reversed, swapped.constData());
+    SweepWindow window(Files(TestFile("cable.s2p")));
+    window.findChild<QCheckBox*>(QStringLiteral("reverseTwoPort"))->setChecked(true);
+    const QString exported = folder.filePath(QStringLiteral("t.tsv"));
+    QCOMPARE(window.ExportTable(exported), QString());
+    QFile written(exported);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray cli = Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
+                                QStringLiteral("--through"), reversed}).out;
+    QVERIFY(cli.count('\n') == 6);
+    QCOMPARE(written.readAll(), cli);
+    QVERIFY(cli != Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
+                        QStringLiteral("--through"), QStringLiteral("cable.s2p")}).out);
+}
+
+void TestSweepWindow::exportIsTheClisTable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("twoPort");
+    QTest::addColumn<QStringList>("cliArguments");
+    QTest::newRow("TSV, direct") << QStringLiteral("t.tsv") << QString() << QStringList();
+    QTest::newRow("CSV, through a pad") << QStringLiteral("t.csv") << QStringLiteral("loss=3,vswr=1.2")
+        << QStringList{QStringLiteral("--through"), QStringLiteral("loss=3,vswr=1.2"), QStringLiteral("--format"),
+                       QStringLiteral("csv")};
+}
+
+void TestSweepWindow::exportIsTheClisTable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, twoPort);
+    QFETCH(QStringList, cliArguments);
+    QTemporaryDir folder;
+    SweepWindow window(Files(twoPort));
+    QCOMPARE(window.ExportTable(folder.filePath(name)), QString());
+    QFile written(folder.filePath(name));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray cli =
+        Cli(QStringList{QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p")} + cliArguments).out;
+    QVERIFY(cli.count('\n') == 6);
+    QCOMPARE(written.readAll(), cli);
+}
+
+void TestSweepWindow::savedChartIsTheClis_data()
+{
+    QTest::addColumn<bool>("smith");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plot, PNG") << false << QStringLiteral("p.png");
+    QTest::newRow("Smith chart, SVG") << true << QStringLiteral("s.svg");
+}
+
+void TestSweepWindow::savedChartIsTheClis()
+{
+    QFETCH(bool, smith);
+    QFETCH(QString, name);
+    QTemporaryDir folder;
+    SweepWindow window(Files());
+    const QString saved = folder.filePath(QStringLiteral("window-") + name);
+    const std::string failure = smith ? corvalen::sweepwindow::SaveSmithPicture(*window.Shown(), saved.toStdString())
+                                      : corvalen::sweepwindow::SaveSweepPicture(*window.Shown(), saved.toStdString());
+    QCOMPARE(QString::fromStdString(failure), QString());
+    Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
+         smith ? QStringLiteral("--smith") : QStringLiteral("--plot"), folder.filePath(name)});
+    QFile fromWindow(saved);
+    QFile fromCli(folder.filePath(name));
+    QVERIFY(fromWindow.open(QIODevice::ReadOnly) && fromCli.open(QIODevice::ReadOnly));
+    QVERIFY(fromCli.size() > 1000);
+    QVERIFY(fromWindow.readAll() == fromCli.readAll());
+}
+
+void TestSweepWindow::oneOffValuesAreMismatchs_data()
+{
+    QTest::addColumn<InputTexts>("texts");
+    QTest::addColumn<QStringList>("cliArguments");
+    QTest::newRow("1.5 with 2") << InputTexts{"1.5", "", "2"} << QStringList{QStringLiteral("1.5"), QStringLiteral("2")};
+    QTest::newRow("rl=23 with gamma=0.07 through a pad, at 75 ohms")
+        << InputTexts{"rl=23", "loss=10,vswr=1.1", "gamma=0.07", "75"}
+        << QStringList{QStringLiteral("rl=23"), QStringLiteral("gamma=0.07"), QStringLiteral("--through"),
+                       QStringLiteral("loss=10,vswr=1.1")};
+}
+
+void TestSweepWindow::oneOffValuesAreMismatchs()
+{
+    QFETCH(InputTexts, texts);
+    QFETCH(QStringList, cliArguments);
+    SweepWindow window(texts);
+    QVERIFY(!window.Shown());
+    QMap<QString, QString> shown;
+    for (const QString& line : window.ReadoutText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        shown[line.section(QStringLiteral(": "), 0, -2)] = line.section(QStringLiteral(": "), -1).section(QLatin1Char(' '), 0, 0);
+    const QJsonObject cli = QJsonDocument::fromJson(
+        Cli(QStringList{QStringLiteral("mismatch")} + cliArguments + QStringList{QStringLiteral("--format"), QStringLiteral("json")}).out).object();
+    const std::pair<const char*, const char*> labelOfKey[] = {
+        {"source_vswr", "Source VSWR"}, {"source_return_loss_db", "Source return loss"}, {"source_gamma", "Source |G|"},
+        {"load_vswr", "Load VSWR"}, {"load_return_loss_db", "Load return loss"}, {"load_gamma", "Load |G|"},
+        {"load_mismatch_loss_db", "Load mismatch loss"}, {"max_vswr", "Maximum VSWR"},
+        {"combined_return_loss_db", "Combined return loss"}, {"plus_uncertainty_db", "Uncertainty, plus"},
+        {"minus_uncertainty_db", "Uncertainty, minus"}, {"standard_uncertainty_db", "Standard uncertainty"},
+        {"through_plus_uncertainty_db", "Through: uncertainty, plus"},
+        {"through_minus_uncertainty_db", "Through: uncertainty, minus"},
+        {"through_standard_uncertainty_db", "Through: standard uncertainty"}};
+    int compared = 0;
+    for (const auto& [key, label] : labelOfKey) {
+        const QString name = QString::fromUtf8(key);
+        if (!cli.contains(name))
+            continue;
+        QCOMPARE(shown.value(QString::fromUtf8(label)), QString::number(cli.value(name).toDouble(), 'f', 4));
+        ++compared;
+    }
+    QCOMPARE(compared, cli.contains(QStringLiteral("through_plus_uncertainty_db")) ? 15 : 12);
+}
+
+QTEST_MAIN(TestSweepWindow)
+#include "tst_sweepwindow.moc"
