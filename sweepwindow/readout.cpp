@@ -45,7 +45,7 @@ void AppendMismatch(std::vector<ReadoutLine>& lines, const measured::MismatchVal
     if (values.standardUncertaintyDb)
         lines.push_back({spreadLabel, FourDecimals(*values.standardUncertaintyDb, locale), dB});
     else
-        lines.push_back({spreadLabel, QStringLiteral("none, the error is measured"), {}});
+        lines.push_back({spreadLabel, QStringLiteral("none"), {}});
 }
 
 }  // namespace
