@@ -463,6 +463,18 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
     }
 }
 
+namespace {
+
+// Quantiles found by iteration are good to a few 1e-6 dB; on a grid of 1e-9 dB,
+// still far finer, the last bits of the system's logarithms, in which C
+// libraries differ, leave the printed digits alike on every system.
+double OnCommonGrid(double db)
+{
+    return std::round(db * 1e9) / 1e9;
+}
+
+}  // namespace
+
 std::optional<CoverageIntervalDb> ChainMismatch::CoverageDb(double probability) const
 {
     if (!random_)
@@ -485,7 +497,7 @@ std::optional<CoverageIntervalDb> ChainMismatch::CoverageDb(double probability) 
                              && std::abs(high - highNepers) < kQuantileToleranceNepers;
         lowNepers = low, highNepers = high;
         if (settled || std::pow(2.0 * points, outerPhases_) > kMostSamples)
-            return CoverageIntervalDb{kDbPerNeper * lowNepers, kDbPerNeper * highNepers};
+            return CoverageIntervalDb{OnCommonGrid(kDbPerNeper * lowNepers), OnCommonGrid(kDbPerNeper * highNepers)};
     }
 }
 
