@@ -20,9 +20,9 @@ namespace {
 
 constexpr int kPoints = 100'001;
 
-void WriteNoisyFile(const QString& path, double turns, unsigned seed)
+void WriteNoisyFile(const QString& path, double turns, unsigned stream)
 {
-    std::mt19937 random(seed);
+    std::mt19937 random(stream);
     std::normal_distribution<double> noise(0.0, 0.002);
     QByteArray text = "# Hz S RI R 50\n";
     for (int i = 0; i < kPoints; ++i) {
