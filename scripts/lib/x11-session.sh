@@ -120,3 +120,17 @@ frame_geometry() {
         /^ *Width:/ { w = $2 } /^ *Height:/ { h = $2 }
         END { split(e, m, " "); print x - m[1], y - m[3], w + m[1] + m[2], h + m[3] + m[4] }'
 }
+
+# end_to_end_start [ARGS...]: a session for an end-to-end test (ARGS as for
+# x11_session_start), a scratch folder in $work, and, whatever way the test
+# ends, the program started as $pid stopped, the session ended and $work removed.
+end_to_end_start() {
+    pid=
+    work=$(mktemp -d)
+    trap 'if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid" || true; fi
+          x11_session_stop; rm -rf "$work"' EXIT
+    x11_session_start "$@"
+}
+
+# clipboard_holds FILE: the X clipboard holds exactly FILE's bytes.
+clipboard_holds() { timeout 2 xclip -o -selection clipboard | cmp -s "$1" -; }

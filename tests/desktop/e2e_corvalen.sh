@@ -10,23 +10,14 @@ program=$1 locale=$2 wm=${3:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/scripts/lib/x11-session.sh"
 
-pid=
-work=$(mktemp -d)
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid" || true; fi
-    x11_session_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAIL ($locale ${wm:-no window manager}): $*" >&2; exit 1; }
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 # Centres of two frames ("X Y W H" each) at most 2 px apart on each axis.
 centred_on() {
     echo "$(frame_geometry "$1") $2" | awk '{ exit !((2*$1 + $3 - 2*$5 - $7)^2 <= 16 && (2*$2 + $4 - 2*$6 - $8)^2 <= 16) }'
 }
-clipboard_holds() { timeout 2 xclip -o -selection clipboard | cmp -s "$1" -; }
 
-x11_session_start $wm
+end_to_end_start $wm
 LC_ALL=$locale QT_QPA_PLATFORM=xcb "$program" &
 pid=$!
 

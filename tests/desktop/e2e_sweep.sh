@@ -10,18 +10,9 @@ program=$1 files=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 . "$root/scripts/lib/x11-session.sh"
 
-pid=
-work=$(mktemp -d)
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid" || true; fi
-    x11_session_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-clipboard_holds() { timeout 2 xclip -o -selection clipboard | cmp -s "$1" -; }
 
-x11_session_start openbox
+end_to_end_start openbox
 # Its own settings folder: nothing remembered from another run, nothing left for one.
 XDG_CONFIG_HOME=$work LC_ALL=C QT_QPA_PLATFORM=xcb "$program" "$files/source.s1p" "$files/load.s1p" &
 pid=$!
