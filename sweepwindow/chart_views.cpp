@@ -31,9 +31,8 @@ const QColor kCursorColor(0x8e, 0x24, 0xaa);
 
 }  // namespace
 
-plot::SweepChart SweepChartOf(const MeasuredSweep& sweep)
+plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries& series)
 {
-    const cli::PlotSeries& series = sweep.Series();
     const measured::Bench& bench = sweep.Bench();
     return {series.frequencyHz,
             series.plusDb,
@@ -48,10 +47,9 @@ plot::SweepChart SweepChartOf(const MeasuredSweep& sweep)
             bench.chain.empty() ? QString() : Name(bench.chain.front().name)};
 }
 
-plot::SmithChart SmithChartOf(const MeasuredSweep& sweep)
+plot::SmithChart SmithChartOf(const MeasuredSweep& sweep, const SmithPoints& load, const SmithPoints& sourceConjugate)
 {
-    return {TraceOf(sweep.LoadPoints(), sweep.Bench().load),
-            TraceOf(sweep.SourceConjugatePoints(), sweep.Bench().source)};
+    return {TraceOf(load, sweep.Bench().load), TraceOf(sourceConjugate, sweep.Bench().source)};
 }
 
 ChartView::ChartView(QWidget* parent)
@@ -135,7 +133,9 @@ void ChartView::keyPressEvent(QKeyEvent* event)
 
 void SweepChartView::Draw(QPainter& painter, QSize size)
 {
-    frame_ = plot::DrawSweepChart(painter, size, SweepChartOf(*sweep_));
+    // The series live while the chart draws; the picture is what stays.
+    const cli::PlotSeries series = sweep_->Series();
+    frame_ = plot::DrawSweepChart(painter, size, SweepChartOf(*sweep_, series));
 }
 
 void SweepChartView::mousePressEvent(QMouseEvent* event)
@@ -196,7 +196,9 @@ std::size_t SweepChartView::RowAt(QPointF position) const
 
 void SmithChartView::Draw(QPainter& painter, QSize size)
 {
-    plane_ = plot::DrawSmithChart(painter, size, SmithChartOf(*sweep_));
+    const SmithPoints load = sweep_->LoadPoints();
+    const SmithPoints sourceConjugate = sweep_->SourceConjugatePoints();
+    plane_ = plot::DrawSmithChart(painter, size, SmithChartOf(*sweep_, load, sourceConjugate));
 }
 
 void SmithChartView::PaintCursor(QPainter& painter) const

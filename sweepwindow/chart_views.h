@@ -84,8 +84,8 @@ private:
     plot::SmithChartPlane plane_{};
 };
 
-// The sweep's traces as the drawings take them.
-plot::SweepChart SweepChartOf(const MeasuredSweep& sweep);
-plot::SmithChart SmithChartOf(const MeasuredSweep& sweep);
+// The sweep's traces as the drawings take them, pointing into what is given.
+plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries& series);
+plot::SmithChart SmithChartOf(const MeasuredSweep& sweep, const SmithPoints& load, const SmithPoints& sourceConjugate);
 
 }  // namespace corvalen::sweepwindow
