@@ -96,12 +96,14 @@ MeasuredSweep::MeasuredSweep(const BenchInput& input, bool reversed)
 
 bool MeasuredSweep::SetBand(Band band)
 {
+    // The window asks again for the band it has (the whole sweep, as read): the same answer.
+    if (!rowsHz_.empty() && band.fromHz == band_.fromHz && band.toHz == band_.toHz)
+        return true;
     const std::span<const double> rowsHz = sweep_->Frequencies(band);
     if (rowsHz.empty())
         return false;
     band_ = band;
     rowsHz_ = rowsHz;
-    active_ = sweep_->Run([](std::span<const RowValues>) {}, band, false);
     worst_ = FindWorstCase(*sweep_, band);
     return true;
 }
@@ -141,7 +143,7 @@ std::string MeasuredSweep::Notes() const
     if (const std::size_t outside = sweep_->GridPointsOutside(); outside > 0)
         notes += sweep_->GridName() + ": " + std::to_string(outside) + " of " + std::to_string(sweep_->GridPoints())
                  + " frequencies lie outside the range of " + sweep_->OutsideOf() + " and are left out\n";
-    for (const auto& [side, points] : {std::pair{&bench_->source, active_.source}, std::pair{&bench_->load, active_.load}})
+    for (const auto& [side, points] : {std::pair{&bench_->source, worst_.active.source}, std::pair{&bench_->load, worst_.active.load}})
         if (points.count > 0)
             notes += side->name + ": |G| above 1 at " + std::to_string(points.count)
                      + (points.count == 1 ? " frequency" : " frequencies") + ", the first at "

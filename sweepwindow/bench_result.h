@@ -74,7 +74,6 @@ private:
     std::unique_ptr<measured::Bench> bench_;  // the sweep refers to it
     std::optional<measured::Sweep> sweep_;
     measured::Band band_;
-    measured::ActiveSides active_;
     measured::WorstCase worst_;
     std::span<const double> rowsHz_;  // in the sweep's grid
 };
