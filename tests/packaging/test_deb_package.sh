@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the .deb with CPack, checks its metadata and contents, installs it
-# into a fresh root with dpkg and runs corvalen-cli from the installed copy.
+# into a fresh root with dpkg and runs corvalen-cli from the installed copy, and
+# Corvalen Sweep as a desktop meets it (on Xvfb).
 # Usage: test_deb_package.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
 version=$2
 
-work=$(mktemp -d)
 . "$(dirname "$0")/../../scripts/lib/x11-session.sh"
-sweep_pid=
-trap '[ -z "$sweep_pid" ] || kill "$sweep_pid" 2>/dev/null || true; x11_session_stop; rm -rf "$work"' EXIT
+# $work, and an X server for the installed Corvalen Sweep, both gone at the end.
+end_to_end_start
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -89,13 +89,12 @@ for name in x.s2p X.S1P y.ts; do
         "$work/typed/$name" | sed -n 's/^ *standard::content-type: //p')
     [ "$type" = application/x-touchstone ] || fail "the installed database types $name as '$type'"
 done
-x11_session_start
 XDG_CONFIG_HOME=$work QT_QPA_PLATFORM=xcb "$root/usr/bin/corvalen-sweep" 1.5 "$work/load.s1p" &
-sweep_pid=$!
+pid=$!
 window=$(wait_for_window "Corvalen Sweep" 20) || fail "the installed corvalen-sweep showed no window"
 xdotool windowfocus --sync "$window" key ctrl+q
-wait_for_exit "$sweep_pid" 10 || fail "the installed corvalen-sweep did not end on Ctrl+Q"
-sweep_pid=
+wait_for_exit "$pid" 10 || fail "the installed corvalen-sweep did not end on Ctrl+Q"
+pid=
 [ "$exit_status" -eq 0 ] || fail "the installed corvalen-sweep ended with status $exit_status"
 
 echo "PASS: $(basename "$deb") installs and runs"
