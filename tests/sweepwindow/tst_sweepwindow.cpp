@@ -400,22 +400,29 @@ void TestSweepWindow::savedChartIsTheClis_data()
 {
     QTest::addColumn<bool>("smith");
     QTest::addColumn<QString>("name");
-    QTest::newRow("plot, PNG") << false << QStringLiteral("p.png");
-    QTest::newRow("Smith chart, SVG") << true << QStringLiteral("s.svg");
+    QTest::addColumn<QStringList>("chain");
+    QTest::newRow("plot, PNG") << false << QStringLiteral("p.png") << QStringList();
+    QTest::newRow("Smith chart, SVG") << true << QStringLiteral("s.svg") << QStringList();
+    QTest::newRow("plot through two pads, SVG")
+        << false << QStringLiteral("p.svg") << QStringList{QStringLiteral("loss=3,vswr=1.2"), QStringLiteral("loss=6,vswr=1.1")};
 }
 
 void TestSweepWindow::savedChartIsTheClis()
 {
     QFETCH(bool, smith);
     QFETCH(QString, name);
+    QFETCH(QStringList, chain);
     QTemporaryDir folder;
-    SweepWindow window(Files());
+    SweepWindow window(Files(chain));
     const QString saved = folder.filePath(QStringLiteral("window-") + name);
     const std::string failure = smith ? corvalen::sweepwindow::SaveSmithPicture(*window.Shown(), saved.toStdString())
                                       : corvalen::sweepwindow::SaveSweepPicture(*window.Shown(), saved.toStdString());
     QCOMPARE(QString::fromStdString(failure), QString());
-    Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
-         smith ? QStringLiteral("--smith") : QStringLiteral("--plot"), folder.filePath(name)});
+    QStringList through;
+    for (const QString& twoPort : chain)
+        through << QStringLiteral("--through") << twoPort;
+    Cli(QStringList{QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
+                    smith ? QStringLiteral("--smith") : QStringLiteral("--plot"), folder.filePath(name)} + through);
     QFile fromWindow(saved);
     QFile fromCli(folder.filePath(name));
     QVERIFY(fromWindow.open(QIODevice::ReadOnly) && fromCli.open(QIODevice::ReadOnly));
