@@ -45,7 +45,7 @@ plot::SweepChart SweepChartOf(const MeasuredSweep& sweep)
             series.throughErrorDb,
             Name(bench.source.name),
             Name(bench.load.name),
-            bench.chain.empty() ? QString() : Name(bench.chain.front().name)};
+            Name(cli::ChainName(bench))};
 }
 
 plot::SmithChart SmithChartOf(const MeasuredSweep& sweep)
