@@ -155,10 +155,15 @@ std::string Text(const MismatchCommand& command, const OneOffValues& oneOff)
         return text;
     text += ThroughHeading(command, oneOff);
     text += Uncertainty(*row.through, oneOff.throughCoverage, command.coveragePercent);
-    return text + Verdict(row, command.bench.chain.size() == 1 ? "The two-port" : "The chain");
+    return text + Verdict(row, ChainSubject(command.bench.chain.size()));
 }
 
 }  // namespace
+
+std::string_view ChainSubject(std::size_t elements)
+{
+    return elements == 1 ? "The two-port" : "The chain";
+}
 
 std::string Verdict(const RowValues& row, std::string_view twoPorts)
 {

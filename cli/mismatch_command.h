@@ -4,6 +4,7 @@
 #include "arguments.h"
 #include "measured/values.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,5 +19,7 @@ int RunMismatchCommand(const MismatchCommand& command, const std::function<void(
 // Whether `twoPorts` ("The two-port", "The chain") narrow or widen the limits
 // of `row`, which has values through them, and by how much: one sentence and a line end.
 std::string Verdict(const measured::RowValues& row, std::string_view twoPorts);
+// What a chain of `elements` two-ports is called in that sentence.
+std::string_view ChainSubject(std::size_t elements);
 
 }  // namespace corvalen::cli

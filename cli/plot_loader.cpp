@@ -82,11 +82,17 @@ void PlotSeries::Append(const measured::RowValues& row)
     }
 }
 
-std::string DrawSweepPlot(const std::string& path, const PlotSeries& series, const measured::Bench& bench)
+std::string ChainName(const measured::Bench& bench)
 {
     std::string chain;
     for (const measured::Through& twoPort : bench.chain)
         chain.append(chain.empty() ? "" : " then ").append(twoPort.name);
+    return chain;
+}
+
+std::string DrawSweepPlot(const std::string& path, const PlotSeries& series, const measured::Bench& bench)
+{
+    const std::string chain = ChainName(bench);
     const char* through = bench.chain.empty() ? nullptr : chain.c_str();
     const CorvalenSweepPlot plot{series.frequencyHz.size(), series.frequencyHz.data(), series.plusDb.data(),
                                  series.minusDb.data(), OrNull(series.errorDb), series.mismatchLossDb.data(),

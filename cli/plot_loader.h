@@ -22,6 +22,8 @@ struct PlotSeries {
 
 // Each returns an empty string when the picture is written, else why it is not.
 std::string DrawSweepPlot(const std::string& path, const PlotSeries& series, const measured::Bench& bench);
+// The chain as the plot's legend names it, "cable.s2p then pad.s2p"; empty without one.
+std::string ChainName(const measured::Bench& bench);
 std::string DrawSmithChart(const std::string& path, const measured::Bench& bench);
 
 }  // namespace corvalen::cli

@@ -2,7 +2,6 @@
 #include "bench.h"
 
 namespace corvalen::measured {
-namespace {
 
 Side ReadSide(const SideInput& side, double systemOhms)
 {
@@ -18,8 +17,6 @@ Through ReadThrough(const TwoPortInput& through, double systemOhms)
         return {through.name, *pad};
     return {through.name, touchstone::ReadTwoPort(std::get<std::string>(through.value), systemOhms)};
 }
-
-}  // namespace
 
 touchstone::Warnings Bench::Warnings() const
 {

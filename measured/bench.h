@@ -42,6 +42,11 @@ struct Bench {
     touchstone::Warnings Warnings() const;
 };
 
+// Reads one side or one element of the chain, referred to systemOhms; a
+// fixed value or a pad is taken as it is. Throws MeasuredError naming the file.
+Side ReadSide(const SideInput& side, double systemOhms);
+Through ReadThrough(const TwoPortInput& through, double systemOhms);
+
 // Reads every file of the input, each referred to its system impedance.
 // Throws MeasuredError for the first that cannot be read, in the order
 // source, load, then the chain.

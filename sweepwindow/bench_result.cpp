@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <utility>
 
 namespace corvalen::sweepwindow {
@@ -72,19 +73,20 @@ std::optional<std::complex<double>> PointAt(const BandPoints& points, double fre
 }
 
 template <typename Frequencies>
-Extent ExtentOfSeries(const Frequencies& frequencyHz)
+Extent ExtentOfSeries(const Frequencies& frequencyHz, const std::vector<double>& portOhms)
 {
-    return {frequencyHz.size(), frequencyHz.front(), frequencyHz.back()};
+    return {frequencyHz.size(), frequencyHz.front(), frequencyHz.back(), portOhms};
 }
 
 }  // namespace
 
-MeasuredSweep::MeasuredSweep(const BenchInput& input, bool reversed)
-    : bench_(std::make_unique<measured::Bench>(ReadBench(input)))
+MeasuredSweep::MeasuredSweep(measured::Bench bench, const std::vector<bool>& reversed)
+    : bench_(std::make_unique<measured::Bench>(std::move(bench)))
 {
-    for (Through& through : bench_->chain) {
+    for (std::size_t i = 0; i < bench_->chain.size() && i < reversed.size(); ++i) {
+        Through& through = bench_->chain[i];
         auto* twoPort = std::get_if<TwoPort>(&through.value);
-        if (reversed && twoPort) {
+        if (reversed[i] && twoPort) {
             std::swap(twoPort->s11, twoPort->s22);
             std::swap(twoPort->s21, twoPort->s12);
             through.name += " reversed";
@@ -217,16 +219,61 @@ void MeasuredSweep::WriteTable(char separator, const std::function<void(std::str
         band_);
 }
 
-ReadOutcome ReadSweep(const BenchInput& input, bool reversed)
+namespace {
+
+// Reads one input with `read`; its failure, if any, goes to `into`.
+template <typename Read>
+void ReadInput(InputRead& into, Read&& read)
+{
+    try {
+        read();
+    } catch (const MeasuredError& error) {
+        into.failure = error.Located();
+    } catch (const std::bad_alloc&) {
+        into.failure = "not enough memory to read this file";
+    }
+}
+
+}  // namespace
+
+bool ReadOutcome::Failed() const
+{
+    const auto failed = [](const InputRead& read) { return !read.failure.empty(); };
+    return failed(source) || failed(load) || std::any_of(chain.begin(), chain.end(), failed);
+}
+
+ReadOutcome ReadSweep(const BenchInput& input, const std::vector<bool>& reversed)
 {
     ReadOutcome outcome;
-    try {
-        outcome.sweep = std::make_unique<MeasuredSweep>(input, reversed);
-    } catch (const MeasuredError& error) {
-        outcome.failure = error.Located();
-        outcome.failedFile = error.file();
-    } catch (const std::bad_alloc&) {
-        outcome.failure = "not enough memory to read the files";
+    Bench bench;
+    for (const auto& [side, into, read] : {std::tuple{&input.source, &bench.source, &outcome.source},
+                                           std::tuple{&input.load, &bench.load, &outcome.load}})
+        ReadInput(*read, [&] {
+            *into = ReadSide(*side, input.systemOhms);
+            read->extent = ExtentOf(*into);
+        });
+    outcome.chain.resize(input.chain.size());
+    for (std::size_t i = 0; i < input.chain.size(); ++i)
+        ReadInput(outcome.chain[i], [&] {
+            bench.chain.push_back(ReadThrough(input.chain[i], input.systemOhms));
+            outcome.chain[i].extent = ExtentOf(bench.chain.back());
+        });
+    if (outcome.Failed())
+        return outcome;
+    // Files that read well may still have no frequency in common: the grid's file says so.
+    std::vector<InputRead*> reads{&outcome.source, &outcome.load};
+    std::vector<std::string> names{bench.source.name, bench.load.name};
+    for (std::size_t i = 0; i < bench.chain.size(); ++i) {
+        reads.push_back(&outcome.chain[i]);
+        names.push_back(bench.chain[i].name);
+    }
+    InputRead failed;
+    ReadInput(failed, [&] { outcome.sweep = std::make_unique<MeasuredSweep>(std::move(bench), reversed); });
+    if (!failed.failure.empty()) {
+        std::size_t at = 0;
+        while (at < names.size() && !failed.failure.starts_with(names[at] + ":"))
+            ++at;
+        reads[at < names.size() ? at : 1]->failure = failed.failure;  // the load, unless another is named
     }
     return outcome;
 }
@@ -234,14 +281,14 @@ ReadOutcome ReadSweep(const BenchInput& input, bool reversed)
 std::optional<Extent> ExtentOf(const Side& side)
 {
     if (const Reflection* measured = side.Measured())
-        return ExtentOfSeries(measured->frequencyHz);
+        return ExtentOfSeries(measured->frequencyHz, measured->portOhms);
     return std::nullopt;
 }
 
 std::optional<Extent> ExtentOf(const Through& through)
 {
     if (const TwoPort* measured = through.Measured())
-        return ExtentOfSeries(measured->frequencyHz);
+        return ExtentOfSeries(measured->frequencyHz, measured->portOhms);
     return std::nullopt;
 }
 
@@ -249,7 +296,7 @@ OneOff ComputeOneOffResult(const BenchInput& input)
 {
     OneOff result{ComputeOneOff(input, kCoverageProbability), {}};
     if (!input.chain.empty()) {
-        result.verdict = cli::Verdict(result.values.pair, "The two-port");
+        result.verdict = cli::Verdict(result.values.pair, cli::ChainSubject(input.chain.size()));
         result.verdict.pop_back();
     }
     return result;

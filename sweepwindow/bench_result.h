@@ -31,9 +31,10 @@ struct SmithPoints {
 
 class MeasuredSweep {
 public:
-    // Reads every file; throws touchstone::MeasuredError as the CLI reports it.
-    // A two-port file `reversed` is turned round: its port 2 faces the source.
-    explicit MeasuredSweep(const measured::BenchInput& input, bool reversed = false);
+    // Takes the files read; throws touchstone::MeasuredError as the CLI reports
+    // it where they have no frequency in common. Each two-port file of the chain
+    // whose flag in `reversed` is set is turned round: its port 2 faces the source.
+    MeasuredSweep(measured::Bench bench, const std::vector<bool>& reversed);
 
     // The rows, worst case and traces of the band alone, the files as they were
     // read. False, and nothing changed, when the band holds no row.
@@ -78,26 +79,36 @@ private:
     std::span<const double> rowsHz_;  // in the sweep's grid
 };
 
-// A sweep read, or why not: the CLI's line and the file at fault.
-struct ReadOutcome {
-    std::unique_ptr<MeasuredSweep> sweep;
-    std::string failure;
-    std::string failedFile;
-};
-// Never throws: whatever keeps the files from a sweep is the failure.
-ReadOutcome ReadSweep(const measured::BenchInput& input, bool reversed);
-
-// The frequencies a file holds; none for a fixed value or a pad.
+// The frequencies and reference impedances a file holds; none for a fixed
+// value or a pad.
 struct Extent {
     std::size_t points;
     double firstHz;
     double lastHz;
+    std::vector<double> portOhms;
 };
 std::optional<Extent> ExtentOf(const measured::Side& side);
 std::optional<Extent> ExtentOf(const measured::Through& through);
 
+// What an input holds once read, or the CLI's line for why it cannot be.
+struct InputRead {
+    std::optional<Extent> extent;
+    std::string failure;
+};
+
+// A sweep read, or why not: every input read on its own, so that each says
+// what it holds or what is wrong with it, whatever the others hold.
+struct ReadOutcome {
+    std::unique_ptr<MeasuredSweep> sweep;
+    InputRead source, load;
+    std::vector<InputRead> chain;  // as the bench's chain
+    bool Failed() const;
+};
+// Never throws: whatever keeps the files from a sweep is a failure of the input at fault.
+ReadOutcome ReadSweep(const measured::BenchInput& input, const std::vector<bool>& reversed);
+
 // The one-off values of fixed sides, and the CLI's sentence on whether the
-// two-port narrows or widens the limits (empty without one).
+// two-port or the chain narrows or widens the limits (empty without one).
 struct OneOff {
     measured::OneOffValues values;
     std::string verdict;

@@ -4,6 +4,7 @@
 #include "cli/value_forms.h"
 #include "touchstone/touchstone.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 #include <utility>
@@ -77,38 +78,50 @@ std::variant<measured::Band, std::string> ReadBand(const std::string& fromText, 
 }
 
 const char* const kUsage =
-    "usage: corvalen-sweep [SOURCE [LOAD]] [--through TWO-PORT] [--z0 OHMS]\n"
+    "usage: corvalen-sweep [SOURCE [LOAD]] [--through TWO-PORT]... [--z0 OHMS]\n"
     "  SOURCE, LOAD  a Touchstone file (amp.s2p:S22 names a reflection of a multi-port one)\n"
     "                or a fixed value: 1.5, vswr=1.5, rl=23, gamma=0.07\n"
-    "  --through     a two-port file, or loss=DB,vswr=V\n"
+    "  --through     a two-port file, or loss=DB,vswr=V; given again, the next in a chain\n"
+    "                from the source\n"
     "  --z0          the system impedance in ohms (50)\n";
 
-std::variant<measured::BenchInput, InputProblem> ReadInputTexts(const InputTexts& texts)
+std::variant<ReadTexts, std::vector<InputProblem>> ReadInputTexts(const InputTexts& texts)
 {
-    measured::BenchInput bench;
+    ReadTexts read;
+    measured::BenchInput& bench = read.bench;
+    std::vector<InputProblem> problems;
     const auto ohms = cli::ParseOhms(texts.z0Ohms);
     if (const auto* error = std::get_if<cli::UsageError>(&ohms))
-        return InputProblem{InputField::Z0, WithoutProgramName(error->message)};
-    bench.systemOhms = std::get<double>(ohms);
+        problems.push_back({InputField::Z0, WithoutProgramName(error->message)});
+    else
+        bench.systemOhms = std::get<double>(ohms);
     for (const auto& [field, role, text, side] :
          {std::tuple{InputField::Source, "SOURCE", &texts.source, &bench.source},
           std::tuple{InputField::Load, "LOAD", &texts.load, &bench.load}}) {
-        if (text->empty())
-            return InputProblem{field, {}};
-        auto read = ReadSide(role, *text);
-        if (auto* error = std::get_if<std::string>(&read))
-            return InputProblem{field, std::move(*error)};
-        *side = std::get<measured::SideInput>(std::move(read));
+        auto parsed = text->empty() ? std::variant<measured::SideInput, std::string>(std::string())
+                                    : ReadSide(role, *text);
+        if (auto* error = std::get_if<std::string>(&parsed))
+            problems.push_back({field, std::move(*error)});
+        else
+            *side = std::get<measured::SideInput>(std::move(parsed));
     }
-    if (!texts.twoPort.empty()) {
-        auto twoPort = cli::ParseTwoPort(texts.twoPort);
-        if (const auto* error = std::get_if<cli::UsageError>(&twoPort))
-            return InputProblem{InputField::TwoPort, WithoutProgramName(error->message)};
+    for (std::size_t i = 0; i < texts.chain.size(); ++i) {
+        if (texts.chain[i].text.empty())
+            continue;
+        auto twoPort = cli::ParseTwoPort(texts.chain[i].text);
+        if (const auto* error = std::get_if<cli::UsageError>(&twoPort)) {
+            problems.push_back({InputField::TwoPort, WithoutProgramName(error->message), i});
+            continue;
+        }
         auto& through = bench.chain.emplace_back(std::get<measured::TwoPortInput>(std::move(twoPort)));
         if (const auto* path = std::get_if<std::string>(&through.value))
             through.name = FileName(*path);
+        read.chainTexts.push_back(i);
+        read.reversed.push_back(texts.chain[i].reversed);
     }
-    return bench;
+    if (!problems.empty())
+        return problems;
+    return read;
 }
 
 bool HasFile(const measured::BenchInput& bench)
@@ -116,7 +129,9 @@ bool HasFile(const measured::BenchInput& bench)
     const auto measuredSide = [](const measured::SideInput& side) {
         return std::holds_alternative<measured::ReflectionFile>(side.value);
     };
-    const bool measuredTwoPort = !bench.chain.empty() && std::holds_alternative<std::string>(bench.chain.front().value);
+    const bool measuredTwoPort = std::any_of(bench.chain.begin(), bench.chain.end(), [](const measured::TwoPortInput& t) {
+        return std::holds_alternative<std::string>(t.value);
+    });
     return measuredSide(bench.source) || measuredSide(bench.load) || measuredTwoPort;
 }
 
@@ -133,10 +148,10 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         } else if (argument == "--through" || argument == "--z0") {
             if (i + 1 == arguments.size())
                 return argument + " is missing its value";
-            std::string& into = argument == "--z0" ? line.texts.z0Ohms : line.texts.twoPort;
-            if (argument == "--through" && !into.empty())
-                return std::string("one two-port between source and load for now: --through is given twice");
-            into = arguments[++i];
+            if (argument == "--z0")
+                line.texts.z0Ohms = arguments[++i];
+            else
+                line.texts.chain.push_back({arguments[++i]});
         } else if (argument.starts_with("--") && argument.size() > 2) {
             return "unknown option " + argument;
         } else if (sides.size() == 2) {

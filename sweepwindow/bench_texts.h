@@ -7,6 +7,7 @@
 #include "measured/inputs.h"
 #include "measured/sweep.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <variant>
@@ -14,9 +15,16 @@
 
 namespace corvalen::sweepwindow {
 
+// An element of the chain as typed: a two-port file or loss=DB,vswr=V, an
+// empty text holding nothing; reversed, a file's port 2 faces the source.
+struct TwoPortText {
+    std::string text;
+    bool reversed = false;
+};
+
 struct InputTexts {
     std::string source;
-    std::string twoPort;  // empty: nothing between source and load
+    std::vector<TwoPortText> chain;  // in order from the source
     std::string load;
     std::string z0Ohms = "50";
 };
@@ -28,9 +36,18 @@ enum class InputField { Source, TwoPort, Load, Z0 };
 struct InputProblem {
     InputField field;
     std::string message;
+    std::size_t element = 0;  // which of the chain's texts, for a two-port
 };
 
-std::variant<measured::BenchInput, InputProblem> ReadInputTexts(const InputTexts& texts);
+// The bench the texts give; for each element of its chain, the text it came
+// from and whether it is turned round.
+struct ReadTexts {
+    measured::BenchInput bench;
+    std::vector<std::size_t> chainTexts;
+    std::vector<bool> reversed;
+};
+// Every input's problem, each marked at once; else the bench.
+std::variant<ReadTexts, std::vector<InputProblem>> ReadInputTexts(const InputTexts& texts);
 
 // A band's ends as typed: "1.2 GHz", "800 MHz", "2.4e9" is not a form; a
 // plain decimal with an optional unit (Hz, kHz, MHz, GHz, any case), hertz
@@ -40,8 +57,9 @@ std::variant<measured::Band, std::string> ReadBand(const std::string& fromText, 
 // Whether the bench has a measured side or two-port, and so a sweep rather than one-off values.
 bool HasFile(const measured::BenchInput& bench);
 
-// `corvalen-sweep [SOURCE [LOAD]] [--through TWO-PORT] [--z0 OHMS]`, the
-// arguments after the program name; nothing set is left empty. A refusal is one line.
+// `corvalen-sweep [SOURCE [LOAD]] [--through TWO-PORT]... [--z0 OHMS]`, the
+// arguments after the program name, --through in order from the source;
+// nothing set is left empty. A refusal is one line.
 struct CommandLine {
     InputTexts texts;
     bool help = false;

@@ -44,7 +44,7 @@ plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries&
             series.throughErrorDb,
             Name(bench.source.name),
             Name(bench.load.name),
-            bench.chain.empty() ? QString() : Name(bench.chain.front().name)};
+            Name(cli::ChainName(bench))};
 }
 
 plot::SmithChart SmithChartOf(const MeasuredSweep& sweep, const SmithPoints& load, const SmithPoints& sourceConjugate)

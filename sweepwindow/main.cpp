@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QSettings>
 
 #include <cstdio>
@@ -24,6 +25,41 @@ std::string Absolute(const std::string& text)
         if (!path.isEmpty() && QFileInfo(path).isFile())
             return (QFileInfo(path).absoluteFilePath() + given.mid(path.size())).toStdString();
     return text;
+}
+
+corvalen::sweepwindow::InputTexts Remembered(QSettings& settings)
+{
+    corvalen::sweepwindow::InputTexts texts;
+    texts.source = settings.value(QStringLiteral("source")).toString().toStdString();
+    texts.load = settings.value(QStringLiteral("load")).toString().toStdString();
+    texts.z0Ohms = settings.value(QStringLiteral("z0Ohms"), QStringLiteral("50")).toString().toStdString();
+    const int elements = settings.beginReadArray(QStringLiteral("chain"));
+    for (int i = 0; i < elements; ++i) {
+        settings.setArrayIndex(i);
+        texts.chain.push_back({settings.value(QStringLiteral("twoPort")).toString().toStdString(),
+                               settings.value(QStringLiteral("reversed")).toBool()});
+    }
+    settings.endArray();
+    // An earlier version kept one two-port, with no flag.
+    if (elements == 0)
+        texts.chain.push_back({settings.value(QStringLiteral("twoPort")).toString().toStdString()});
+    return texts;
+}
+
+void Remember(QSettings& settings, const corvalen::sweepwindow::InputTexts& texts)
+{
+    settings.setValue(QStringLiteral("source"), QString::fromStdString(texts.source));
+    settings.setValue(QStringLiteral("load"), QString::fromStdString(texts.load));
+    settings.setValue(QStringLiteral("z0Ohms"), QString::fromStdString(texts.z0Ohms));
+    settings.remove(QStringLiteral("twoPort"));
+    settings.remove(QStringLiteral("chain"));
+    settings.beginWriteArray(QStringLiteral("chain"), static_cast<int>(texts.chain.size()));
+    for (std::size_t i = 0; i < texts.chain.size(); ++i) {
+        settings.setArrayIndex(static_cast<int>(i));
+        settings.setValue(QStringLiteral("twoPort"), QString::fromStdString(texts.chain[i].text));
+        settings.setValue(QStringLiteral("reversed"), texts.chain[i].reversed);
+    }
+    settings.endArray();
 }
 
 }  // namespace
@@ -57,25 +93,25 @@ int main(int argc, char* argv[])
     // Started without inputs, it opens where the last run left off.
     QSettings settings(QStringLiteral("Corvalen"), QStringLiteral("Corvalen Sweep"));
     InputTexts texts = line.texts;
-    for (std::string* text : {&texts.source, &texts.twoPort, &texts.load})
+    for (std::string* text : {&texts.source, &texts.load})
         *text = Absolute(*text);
-    if (arguments.empty()) {
-        texts.source = settings.value(QStringLiteral("source")).toString().toStdString();
-        texts.twoPort = settings.value(QStringLiteral("twoPort")).toString().toStdString();
-        texts.load = settings.value(QStringLiteral("load")).toString().toStdString();
-        texts.z0Ohms = settings.value(QStringLiteral("z0Ohms"), QStringLiteral("50")).toString().toStdString();
-    }
+    for (TwoPortText& twoPort : texts.chain)
+        twoPort.text = Absolute(twoPort.text);
+    if (arguments.empty())
+        texts = Remembered(settings);
     SweepWindow window(texts);
+    if (arguments.empty()) {
+        window.BandEnd(false)->setText(settings.value(QStringLiteral("bandFrom")).toString());
+        window.BandEnd(true)->setText(settings.value(QStringLiteral("bandTo")).toString());
+    }
     window.AddEarlierFiles(settings.value(QStringLiteral("recentFiles")).toStringList());
     window.restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
     window.show();
     const int status = app.exec();
 
-    const InputTexts last = window.Texts();
-    settings.setValue(QStringLiteral("source"), QString::fromStdString(last.source));
-    settings.setValue(QStringLiteral("twoPort"), QString::fromStdString(last.twoPort));
-    settings.setValue(QStringLiteral("load"), QString::fromStdString(last.load));
-    settings.setValue(QStringLiteral("z0Ohms"), QString::fromStdString(last.z0Ohms));
+    Remember(settings, window.Texts());
+    settings.setValue(QStringLiteral("bandFrom"), window.BandEnd(false)->text());
+    settings.setValue(QStringLiteral("bandTo"), window.BandEnd(true)->text());
     settings.setValue(QStringLiteral("geometry"), window.saveGeometry());
     settings.setValue(QStringLiteral("recentFiles"), window.RecentFiles());
     return status;

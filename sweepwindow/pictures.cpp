@@ -32,11 +32,12 @@ std::string SaveSweepPicture(const MeasuredSweep& sweep, const std::string& path
 {
     const cli::PlotSeries series = sweep.Series();
     const measured::Bench& bench = sweep.Bench();
+    const std::string chain = cli::ChainName(bench);
     const CorvalenSweepPlot plot{series.frequencyHz.size(), series.frequencyHz.data(), series.plusDb.data(),
                                  series.minusDb.data(), OrNull(series.errorDb), series.mismatchLossDb.data(),
                                  OrNull(series.throughPlusDb), OrNull(series.throughMinusDb),
                                  OrNull(series.throughErrorDb),
-                                 bench.chain.empty() ? nullptr : bench.chain.front().name.c_str(),
+                                 bench.chain.empty() ? nullptr : chain.c_str(),
                                  bench.source.name.c_str(), bench.load.name.c_str(), path.c_str()};
     char reason[512] = "";
     return Reason(corvalen_plot_sweep(&plot, reason, sizeof reason), reason);

@@ -33,7 +33,9 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace corvalen::sweepwindow {
@@ -84,14 +86,25 @@ QString Text(const std::string& utf8)
     return QString::fromStdString(utf8);
 }
 
+// "50 ohms" where every port has it, else "ports 50 / 75 ohms".
+QString OhmsText(const std::vector<double>& portOhms)
+{
+    QStringList each;
+    for (const double ohms : portOhms)
+        each << QString::fromStdString(touchstone::FrequencyText(ohms));  // the shortest form, as for hertz
+    if (std::adjacent_find(portOhms.begin(), portOhms.end(), std::not_equal_to<>()) == portOhms.end())
+        return each.value(0) + QStringLiteral(" ohms");
+    return QStringLiteral("ports ") + each.join(QStringLiteral(" / ")) + QStringLiteral(" ohms");
+}
+
 QString Described(const std::optional<Extent>& extent, const char* otherwise)
 {
     if (!extent)
         return QString::fromUtf8(otherwise);
-    return QStringLiteral("%1 %2, %3 to %4")
+    return QStringLiteral("%1 %2, %3 to %4, %5")
         .arg(extent->points)
         .arg(extent->points == 1 ? QStringLiteral("point") : QStringLiteral("points"),
-             plot::FrequencyText(extent->firstHz), plot::FrequencyText(extent->lastHz));
+             plot::FrequencyText(extent->firstHz), plot::FrequencyText(extent->lastHz), OhmsText(extent->portOhms));
 }
 
 QString FileFilter()
@@ -106,8 +119,8 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Corvalen Sweep"));
     setAcceptDrops(true);
-    auto* grid = new QGridLayout;
-    BuildInputs(grid);
+    inputGrid_ = new QGridLayout;
+    BuildInputs();
     BuildCharts();
 
     auto* middle = new QHBoxLayout;
@@ -132,7 +145,7 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* page = new QVBoxLayout(this);
-    page->addLayout(grid);
+    page->addLayout(inputGrid_);
     page->addLayout(middle, 1);
     page->addWidget(reading_);
     page->addWidget(status_);
@@ -142,7 +155,10 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     const QSize wanted(Scaled(layout::kWindowSize.width()), Scaled(layout::kWindowSize.height()));
     resize(screen() ? wanted.boundedTo(screen()->availableSize()) : wanted);
     inputs_[Index(InputField::Source)].edit->setText(Text(texts.source));
-    inputs_[Index(InputField::TwoPort)].edit->setText(Text(texts.twoPort));
+    for (const TwoPortText& twoPort : texts.chain)
+        AddTwoPortRow(twoPort);
+    if (chain_.empty())
+        AddTwoPortRow({});
     inputs_[Index(InputField::Load)].edit->setText(Text(texts.load));
     inputs_[Index(InputField::Z0)].edit->setText(Text(texts.z0Ohms));
     // An analyser saving again writes for a while: read once it has been quiet a moment.
@@ -153,7 +169,8 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     connect(watcher_, &QFileSystemWatcher::fileChanged, this, &SweepWindow::ReloadChanged);
     connect(reloadDelay_, &QTimer::timeout, this, [this] { Recompute(true); });
     for (const InputRow& row : inputs_)
-        connect(row.edit, &QLineEdit::textChanged, this, [this] { Recompute(); });
+        if (row.edit)
+            connect(row.edit, &QLineEdit::textChanged, this, [this] { Recompute(); });
     Recompute();
 }
 
@@ -189,10 +206,11 @@ void SweepWindow::BuildCharts()
     });
 }
 
-void SweepWindow::BuildInputs(QGridLayout* grid)
+void SweepWindow::BuildInputs()
 {
-    int line = 0;
     for (const FieldText& field : kFields) {
+        if (field.field == InputField::TwoPort)
+            continue;  // the chain's rows are added as it grows
         auto* edit = new QLineEdit(this);
         edit->setPlaceholderText(QString::fromUtf8(field.placeholder));
         edit->setMinimumWidth(Scaled(layout::kInputMinimumWidth));
@@ -206,13 +224,6 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
         QComboBox* chooser = nullptr;
         auto* holder = new QHBoxLayout;
         holder->addWidget(edit, 1);
-        if (field.field == InputField::TwoPort) {
-            reverseTwoPort_ = new QCheckBox(QStringLiteral("Re&versed"), this);
-            reverseTwoPort_->setObjectName(QStringLiteral("reverseTwoPort"));
-            reverseTwoPort_->setToolTip(QStringLiteral("Port 2 of the two-port file faces the source"));
-            connect(reverseTwoPort_, &QCheckBox::toggled, this, [this] { Recompute(); });
-            holder->addWidget(reverseTwoPort_);
-        }
         if (field.field == InputField::Source || field.field == InputField::Load) {
             chooser = new QComboBox(this);
             chooser->setObjectName(edit->accessibleName().toLower() + QStringLiteral("Chooser"));
@@ -227,27 +238,140 @@ void SweepWindow::BuildInputs(QGridLayout* grid)
                 input->setText(Text(split.path) + QLatin1Char(':') + chooser->currentText());
             });
         }
-        grid->addWidget(label, line, 0);
-        grid->addLayout(holder, line, 1);
-        if (field.field != InputField::Z0) {
-            auto* open = new QPushButton(QStringLiteral("Open..."), this);
-            open->setAccessibleName(QStringLiteral("Open a file for ") + edit->accessibleName());
-            // The menu is filled as it opens, with the files read most lately.
-            auto* menu = new QMenu(open);
-            open->setMenu(menu);
-            connect(menu, &QMenu::aboutToShow, this, [this, menu, which = field.field] { FillOpenMenu(menu, which); });
-            grid->addWidget(open, line, 2);
-        }
-        grid->addWidget(note, line, 3);
+        QPushButton* open = field.field == InputField::Z0 ? nullptr : OpenButton(edit);
+        const std::size_t line = field.field == InputField::Source ? 0 : field.field == InputField::Load ? 1 : 2;
+        sideLines_[line] = {label, holder, open, note};
         inputs_[Index(field.field)] = {edit, note, chooser};
-        ++line;
     }
-    BuildBandRow(grid, line);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
+    addTwoPort_ = new QPushButton(QStringLiteral("A&dd two-port"), this);
+    addTwoPort_->setAccessibleName(QStringLiteral("Add a two-port to the chain, nearest the load"));
+    addTwoPort_->setToolTip(QStringLiteral("Another two-port between the last one and the load"));
+    connect(addTwoPort_, &QPushButton::clicked, this, [this] {
+        AddTwoPort();
+        chain_.back().edit->setFocus();
+    });
+    addLine_ = new QHBoxLayout;
+    addLine_->addWidget(addTwoPort_);
+    addLine_->addStretch(1);
+    bandLine_ = BuildBandRow();
+    inputGrid_->setColumnStretch(1, 1);
+    inputGrid_->setColumnStretch(3, 1);
 }
 
-void SweepWindow::BuildBandRow(QGridLayout* grid, int line)
+QPushButton* SweepWindow::OpenButton(QLineEdit* edit)
+{
+    auto* open = new QPushButton(QStringLiteral("Open..."), this);
+    open->setAccessibleName(QStringLiteral("Open a file for ") + edit->accessibleName());
+    // The menu is filled as it opens, with the files read most lately.
+    auto* menu = new QMenu(open);
+    open->setMenu(menu);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, edit] { FillOpenMenu(menu, edit); });
+    return open;
+}
+
+void SweepWindow::AddTwoPort(const TwoPortText& text)
+{
+    AddTwoPortRow(text);
+    if (!text.text.empty())
+        Recompute();
+}
+
+void SweepWindow::AddTwoPortRow(const TwoPortText& text)
+{
+    const bool first = chain_.empty();
+    TwoPortRow row{};
+    row.edit = new QLineEdit(Text(text.text), this);
+    row.edit->setPlaceholderText(first ? QString::fromUtf8(kFields[1].placeholder)
+                                       : QStringLiteral("the next two-port toward the load: a file, or loss=3,vswr=1.2"));
+    row.edit->setMinimumWidth(Scaled(layout::kInputMinimumWidth));
+    row.edit->installEventFilter(this);
+    row.label = new QLabel(this);
+    row.label->setBuddy(row.edit);
+    row.reversed = new QCheckBox(first ? QStringLiteral("Re&versed") : QStringLiteral("Reversed"), this);
+    row.reversed->setObjectName(first ? QStringLiteral("reverseTwoPort") : QString());
+    row.reversed->setToolTip(QStringLiteral("Port 2 of the two-port file faces the source"));
+    row.reversed->setChecked(text.reversed);
+    row.holder = new QHBoxLayout;
+    row.holder->addWidget(row.edit, 1);
+    row.holder->addWidget(row.reversed);
+    // The first stays, an empty input meaning no two-port; the others can go.
+    if (!first) {
+        row.remove = new QPushButton(QStringLiteral("Remove"), this);
+        row.remove->setToolTip(QStringLiteral("Take this two-port out of the chain"));
+        connect(row.remove, &QPushButton::clicked, this, [this, edit = row.edit] { RemoveTwoPort(edit); });
+        row.holder->addWidget(row.remove);
+    }
+    row.note = new QLabel(this);
+    row.note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    row.note->setWordWrap(true);
+    connect(row.edit, &QLineEdit::textChanged, this, [this] { Recompute(); });
+    connect(row.reversed, &QCheckBox::toggled, this, [this] { Recompute(); });
+    chain_.push_back(row);
+    chain_.back().open = OpenButton(row.edit);
+    LayOutInputs();
+}
+
+void SweepWindow::RemoveTwoPort(QLineEdit* edit)
+{
+    const auto row = std::find_if(chain_.begin(), chain_.end(), [edit](const TwoPortRow& r) { return r.edit == edit; });
+    if (row == chain_.begin() || row == chain_.end())
+        return;
+    const bool heldSomething = !edit->text().trimmed().isEmpty();
+    for (QWidget* widget : std::initializer_list<QWidget*>{row->label, row->edit, row->reversed, row->remove, row->open, row->note}) {
+        widget->hide();
+        widget->deleteLater();
+    }
+    noteFor_.remove(row->note);
+    QHBoxLayout* holder = row->holder;
+    chain_.erase(row);
+    LayOutInputs();
+    delete holder;
+    addTwoPort_->setFocus();
+    if (heldSomething)
+        Recompute();
+}
+
+void SweepWindow::LayOutInputs()
+{
+    while (QLayoutItem* item = inputGrid_->takeAt(0))
+        if (!item->layout())
+            delete item;  // a widget's place; a layout is its own item, and is placed again below
+    std::vector<GridLine> lines{sideLines_[0]};
+    for (std::size_t i = 0; i < chain_.size(); ++i) {
+        TwoPortRow& row = chain_[i];
+        const QString name = i == 0 ? QStringLiteral("Two-port") : QStringLiteral("Two-port %1").arg(i + 1);
+        row.label->setText(i == 0 ? QStringLiteral("&Two-port:") : name + QLatin1Char(':'));
+        row.edit->setAccessibleName(name);
+        row.reversed->setAccessibleName(name + QStringLiteral(" reversed"));
+        if (row.remove)
+            row.remove->setAccessibleName(QStringLiteral("Remove ") + name);
+        row.open->setAccessibleName(QStringLiteral("Open a file for ") + name);
+        lines.push_back({row.label, row.holder, row.open, row.note});
+    }
+    lines.push_back({nullptr, addLine_, nullptr, nullptr});
+    lines.insert(lines.end(), {sideLines_[1], sideLines_[2], bandLine_});
+    std::vector<QWidget*> tabOrder;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const GridLine& line = lines[static_cast<std::size_t>(i)];
+        if (line.label)
+            inputGrid_->addWidget(line.label, i, 0);
+        inputGrid_->addLayout(line.field, i, 1);
+        for (int item = 0; item < line.field->count(); ++item)
+            if (QWidget* widget = line.field->itemAt(item)->widget(); widget && (widget->focusPolicy() & Qt::TabFocus))
+                tabOrder.push_back(widget);
+        if (line.button) {
+            inputGrid_->addWidget(line.button, i, 2);
+            tabOrder.push_back(line.button);
+        }
+        if (line.note)
+            inputGrid_->addWidget(line.note, i, 3);
+    }
+    // Top to bottom, left to right, however the chain grew.
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+SweepWindow::GridLine SweepWindow::BuildBandRow()
 {
     auto* row = new QHBoxLayout;
     bandFrom_ = new QLineEdit(this);
@@ -263,12 +387,9 @@ void SweepWindow::BuildBandRow(QGridLayout* grid, int line)
     }
     auto* reset = new QPushButton(QStringLiteral("&Reset band"), this);
     connect(reset, &QPushButton::clicked, this, [this] { SetBandTexts({}, {}); });
-    grid->addWidget(new QLabel(QStringLiteral("Band:"), this), line, 0);
-    grid->addLayout(row, line, 1);
-    grid->addWidget(reset, line, 2);
     bandNote_ = new QLabel(this);
     bandNote_->setWordWrap(true);
-    grid->addWidget(bandNote_, line, 3);
+    return {new QLabel(QStringLiteral("Band:"), this), row, reset, bandNote_};
 }
 
 QString SweepWindow::BandNote() const
@@ -392,86 +513,113 @@ QWidget* SweepWindow::BuildReadoutPanel()
 InputTexts SweepWindow::Texts() const
 {
     const auto text = [this](InputField field) { return inputs_[Index(field)].edit->text().trimmed().toStdString(); };
-    return {text(InputField::Source), text(InputField::TwoPort), text(InputField::Load), text(InputField::Z0)};
+    InputTexts texts{text(InputField::Source), {}, text(InputField::Load), text(InputField::Z0)};
+    for (const TwoPortRow& row : chain_)
+        texts.chain.push_back({row.edit->text().trimmed().toStdString(), row.reversed->isChecked()});
+    return texts;
 }
 
-QLineEdit* SweepWindow::Input(InputField field) const
+QLineEdit* SweepWindow::Input(InputField field, std::size_t element) const
 {
-    return inputs_[Index(field)].edit;
+    return field == InputField::TwoPort ? chain_.at(element).edit : inputs_[Index(field)].edit;
 }
 
-QString SweepWindow::InputNote(InputField field) const
+QCheckBox* SweepWindow::Reversed(std::size_t element) const
 {
-    return inputs_[Index(field)].note->text();
+    return chain_.at(element).reversed;
+}
+
+QLabel* SweepWindow::NoteOf(InputField field, std::size_t element) const
+{
+    return field == InputField::TwoPort ? chain_.at(element).note : inputs_[Index(field)].note;
+}
+
+QString SweepWindow::InputNote(InputField field, std::size_t element) const
+{
+    return NoteOf(field, element)->text();
 }
 
 // Reads the inputs again; whatever is wrong marks its input and leaves the last good result shown.
 void SweepWindow::Recompute(bool reload)
 {
     ++readGeneration_;  // a read still running for earlier inputs is not shown
-    for (const InputRow& row : inputs_) {
-        row.note->clear();
-        row.note->setStyleSheet({});
-    }
-    auto read = ReadInputTexts(Texts());
-    if (const auto* problem = std::get_if<InputProblem>(&read)) {
-        MarkProblem(problem->field, Text(problem->message));
+    auto texts = ReadInputTexts(Texts());
+    if (const auto* problems = std::get_if<std::vector<InputProblem>>(&texts)) {
+        // An input whose text stands keeps saying what it holds; one changed since is not read yet.
+        for (const InputField field : {InputField::Source, InputField::Load, InputField::Z0})
+            if (noteFor_.value(NoteOf(field)) != Input(field)->text())
+                SetNote(NoteOf(field), Input(field)->text(), {});
+        for (const TwoPortRow& row : chain_)
+            if (noteFor_.value(row.note) != row.edit->text())
+                SetNote(row.note, row.edit->text(), {});
+        for (const InputProblem& problem : *problems)
+            MarkProblem(problem.field, problem.element, Text(problem.message));
         return;
     }
-    const auto& bench = std::get<measured::BenchInput>(read);
-    if (!HasFile(bench)) {
-        ShowOneOff(ComputeOneOffResult(bench));
-        ShowRead(bench);
+    const auto& read = std::get<ReadTexts>(texts);
+    if (!HasFile(read.bench)) {
+        ShowOneOff(ComputeOneOffResult(read.bench));
+        ShowRead(read);
         return;
     }
-    if (FileBytes(bench) > kBackgroundBytes)
-        return ReadInBackground(bench, reload);
-    ReadOutcome outcome = ReadSweep(bench, reverseTwoPort_->isChecked());
+    if (FileBytes(read.bench) > kBackgroundBytes)
+        return ReadInBackground(read, reload);
+    ReadOutcome outcome = ReadSweep(read.bench, read.reversed);
     if (outcome.sweep)
         ShowSweep(std::move(outcome.sweep), reload);
-    ShowRead(bench, outcome);
+    ShowRead(read, &outcome);
 }
 
-void SweepWindow::ShowRead(const measured::BenchInput& bench, const ReadOutcome& outcome)
+void SweepWindow::ShowRead(const ReadTexts& read, const ReadOutcome* outcome)
 {
-    WatchFiles(bench);
-    if (outcome.failure.empty()) {
-        for (const QString& path : watcher_->files()) {
-            recentFiles_.removeAll(path);
-            recentFiles_.prepend(path);
-        }
-        recentFiles_ = recentFiles_.mid(0, kRecentFiles);
-        return DescribeInputs();
+    WatchFiles(read.bench);
+    const auto show = [this](QLabel* note, QLineEdit* edit, const InputRead* input, const char* otherwise) {
+        if (input && !input->failure.empty())
+            SetNote(note, edit->text(), Text(input->failure), true);
+        else
+            SetNote(note, edit->text(), Described(input ? input->extent : std::nullopt, otherwise));
+    };
+    show(NoteOf(InputField::Source), Input(InputField::Source), outcome ? &outcome->source : nullptr,
+         "fixed, phase unknown");
+    show(NoteOf(InputField::Load), Input(InputField::Load), outcome ? &outcome->load : nullptr, "fixed, phase unknown");
+    SetNote(NoteOf(InputField::Z0), Input(InputField::Z0)->text(), {});
+    for (const TwoPortRow& row : chain_)
+        SetNote(row.note, row.edit->text(), {});
+    for (std::size_t i = 0; i < read.chainTexts.size(); ++i) {
+        const TwoPortRow& row = chain_[read.chainTexts[i]];
+        show(row.note, row.edit, outcome ? &outcome->chain[i] : nullptr, "a pad, phases unknown");
     }
-    const InputTexts texts = Texts();
-    InputField field = InputField::Load;
-    if (!outcome.failedFile.empty() && texts.source.starts_with(outcome.failedFile))
-        field = InputField::Source;
-    else if (!outcome.failedFile.empty() && texts.twoPort.starts_with(outcome.failedFile))
-        field = InputField::TwoPort;
-    MarkProblem(field, Text(outcome.failure));
+    if (outcome && outcome->Failed())
+        return;
+    for (const QString& path : watcher_->files()) {
+        recentFiles_.removeAll(path);
+        recentFiles_.prepend(path);
+    }
+    recentFiles_ = recentFiles_.mid(0, kRecentFiles);
+    for (QPushButton* button : sweepOnly_)
+        button->setEnabled(sweep_ != nullptr);
+    status_->setText(sweep_ ? Text(sweep_->Notes()) : QString());
 }
 
 // Large files are read on a thread of their own, so the window keeps answering;
 // the result is shown only if the inputs have not changed meanwhile.
-void SweepWindow::ReadInBackground(const measured::BenchInput& bench, bool reload)
+void SweepWindow::ReadInBackground(const ReadTexts& read, bool reload)
 {
     const int generation = readGeneration_;
     auto outcome = std::make_shared<ReadOutcome>();
-    QThread* reader = QThread::create(
-        [bench, outcome, reversed = reverseTwoPort_->isChecked()] { *outcome = ReadSweep(bench, reversed); });
+    QThread* reader = QThread::create([read, outcome] { *outcome = ReadSweep(read.bench, read.reversed); });
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
-    connect(reader, &QThread::finished, this, [this, bench, outcome, generation, reload] {
+    connect(reader, &QThread::finished, this, [this, read, outcome, generation, reload] {
         if (generation != readGeneration_)
             return;
         reading_->hide();
         status_->clear();
         if (outcome->sweep)
             ShowSweep(std::move(outcome->sweep), reload);
-        ShowRead(bench, *outcome);
+        ShowRead(read, outcome.get());
     });
     reading_->show();
-    status_->setText(QStringLiteral("Reading %1 MB of files...").arg(FileBytes(bench) >> 20));
+    status_->setText(QStringLiteral("Reading %1 MB of files...").arg(FileBytes(read.bench) >> 20));
     reader->start();
 }
 
@@ -497,34 +645,18 @@ void SweepWindow::ReloadChanged(const QString&)
     reloadDelay_->start();
 }
 
-void SweepWindow::MarkProblem(InputField field, const QString& message)
+void SweepWindow::SetNote(QLabel* note, const QString& text, const QString& message, bool fault)
 {
-    QLabel* note = inputs_[Index(field)].note;
+    noteFor_.insert(note, text);
     note->setText(message);
     note->setAccessibleName(message);
     // Red is read as a fault on light and dark faces alike.
-    note->setStyleSheet(message.isEmpty() ? QString() : QStringLiteral("color: #d02020"));
+    note->setStyleSheet(fault ? QStringLiteral("color: #d02020") : QString());
 }
 
-void SweepWindow::DescribeInputs()
+void SweepWindow::MarkProblem(InputField field, std::size_t element, const QString& message)
 {
-    for (QPushButton* button : sweepOnly_)
-        button->setEnabled(sweep_ != nullptr);
-    if (sweep_) {
-        const measured::Bench& bench = sweep_->Bench();
-        inputs_[Index(InputField::Source)].note->setText(Described(ExtentOf(bench.source), "fixed, phase unknown"));
-        inputs_[Index(InputField::Load)].note->setText(Described(ExtentOf(bench.load), "fixed, phase unknown"));
-        if (!bench.chain.empty())
-            inputs_[Index(InputField::TwoPort)].note->setText(
-                Described(ExtentOf(bench.chain.front()), "a pad, phases unknown"));
-        status_->setText(Text(sweep_->Notes()));
-    } else {
-        for (const InputField field : {InputField::Source, InputField::Load})
-            inputs_[Index(field)].note->setText(QStringLiteral("fixed, phase unknown"));
-        if (!Texts().twoPort.empty())
-            inputs_[Index(InputField::TwoPort)].note->setText(QStringLiteral("a pad, phases unknown"));
-        status_->clear();
-    }
+    SetNote(NoteOf(field, element), Input(field, element)->text(), message, !message.isEmpty());
 }
 
 void SweepWindow::ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCursor)
@@ -570,7 +702,7 @@ void SweepWindow::ShowWorstCase()
     const auto caption = [&here](const char* what, const std::optional<measured::RowValues>& row, bool error) {
         if (!row)
             return QString();
-        // Through the two-port where there is one, as the worst case is sought.
+        // Through the chain where there is one, as the worst case is sought.
         const measured::MismatchValues& values = row->through ? *row->through : row->direct;
         const QString value =
             error ? QStringLiteral("error %1 dB").arg(FourDecimals(values.mismatchErrorDb.value_or(0.0), here))
@@ -726,16 +858,16 @@ void SweepWindow::UpdateChooser(InputField field)
     chooser->setVisible(names.size() > 1);
 }
 
-void SweepWindow::FillOpenMenu(QMenu* menu, InputField field)
+void SweepWindow::FillOpenMenu(QMenu* menu, QLineEdit* edit)
 {
     menu->clear();
-    menu->addAction(QStringLiteral("&Choose a file..."), this, [this, field] { OpenFile(field); });
+    menu->addAction(QStringLiteral("&Choose a file..."), this, [this, edit] { OpenFile(edit); });
     if (!recentFiles_.isEmpty())
         menu->addSection(QStringLiteral("Recent files"));
     for (const QString& path : recentFiles_) {
         const QFileInfo file(path);
         menu->addAction(file.fileName() + QStringLiteral("  (") + file.absolutePath() + QLatin1Char(')'), this,
-                        [this, field, path] { inputs_[Index(field)].edit->setText(path); });
+                        [edit, path] { edit->setText(path); });
     }
 }
 
@@ -747,12 +879,12 @@ void SweepWindow::AddEarlierFiles(const QStringList& paths)
     recentFiles_ = recentFiles_.mid(0, kRecentFiles);
 }
 
-void SweepWindow::OpenFile(InputField field)
+void SweepWindow::OpenFile(QLineEdit* edit)
 {
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open a Touchstone file"), QString(),
                                                       FileFilter());
     if (!path.isEmpty())
-        inputs_[Index(field)].edit->setText(path);
+        edit->setText(path);
 }
 
 void SweepWindow::dragEnterEvent(QDragEnterEvent* event)

@@ -123,7 +123,8 @@ private:
             section_ = Section::Ended;
             return;
         }
-        MatrixReferences references = ReferencesOf(header.order, header_.PortOhms(), systemOhms_);
+        std::vector<double> portOhms = header_.PortOhms();
+        MatrixReferences references = ReferencesOf(header.order, portOhms, systemOhms_);
         std::size_t chosen = 0;
         if (wanted_ == Wanted::TwoPort) {
             if (header.ports != 2)
@@ -136,6 +137,9 @@ private:
             chosen = ChosenPort(choice_, header.ports, header.order, lines_);
         }
         records_.emplace(lines_, header, std::move(references), wanted_, chosen, systemOhms_);
+        // Kept for a reader of the result to say what the file was given against.
+        records_->twoPort.portOhms = portOhms;
+        records_->reflection.portOhms = std::move(portOhms);
         section_ = Section::NetworkData;
     }
 

@@ -38,6 +38,7 @@ struct Reflection {
     Series<double> frequencyHz;                // strictly ascending
     Series<std::complex<double>> gamma;        // relative to the system impedance
     Warnings warnings;
+    std::vector<double> portOhms;  // the file's reference impedance of each port, as given
 };
 
 // The S-parameters of a two-port across frequency, referred to systemOhms at
@@ -46,6 +47,7 @@ struct TwoPort {
     Series<double> frequencyHz;  // strictly ascending
     Series<std::complex<double>> s11, s21, s12, s22;
     Warnings warnings;
+    std::vector<double> portOhms;  // the file's reference impedance of each port, as given
 };
 
 // Reads the reflection named by `choice` and refers it from its port's

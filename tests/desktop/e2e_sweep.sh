@@ -19,8 +19,9 @@ pid=$!
 window=$(wait_for_window "Corvalen Sweep" 20) || fail "the window never showed: $(window_names)"
 xdotool windowfocus --sync "$window"
 # From the source's input to the plot: its Open button, the two-port's input,
-# Reversed and Open, the load's input and Open, Z0, the band's From, To and Reset.
-xdotool key --delay 20 $(printf 'Tab %.0s' $(seq 11))
+# Reversed and Open, Add two-port, the load's input and Open, Z0, the band's
+# From, To and Reset.
+xdotool key --delay 20 $(printf 'Tab %.0s' $(seq 12))
 # The cursor starts at the widest limits, 1.75 GHz; Right takes it to 2 GHz, the last point.
 xdotool key Right ctrl+c
 poll_until 10 eval 'timeout 2 xclip -o -selection clipboard | head -n1 | tr -d "\\r" | grep -qx "Frequency: 2 GHz"' \

@@ -51,9 +51,20 @@ CliRun Cli(const QStringList& arguments)
     return {cli.readAllStandardOutput(), error.mid(QStringLiteral("corvalen-cli: ").size())};
 }
 
-InputTexts Files(const QString& twoPort = {})
+InputTexts Files(const QStringList& chain = {})
 {
-    return {TestFile("source.s1p").toStdString(), twoPort.toStdString(), TestFile("load.s1p").toStdString()};
+    InputTexts texts{TestFile("source.s1p").toStdString(), {}, TestFile("load.s1p").toStdString()};
+    for (const QString& twoPort : chain)
+        texts.chain.push_back({twoPort.toStdString()});
+    return texts;
+}
+
+QByteArray Exported(const SweepWindow& window, const QString& path)
+{
+    if (!window.ExportTable(path).isEmpty())
+        return {};
+    QFile written(path);
+    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
 }
 
 void Write(const QString& path, const char* text)
@@ -108,6 +119,8 @@ private slots:
     void bandNarrowsEverything();
     void reloadKeepsCursorFrequency();
     void reversedTwoPort();
+    void commandLine_data();
+    void commandLine();
     void exportIsTheClisTable_data();
     void exportIsTheClisTable();
     void savedChartIsTheClis_data();
@@ -150,7 +163,7 @@ void TestSweepWindow::readoutAtCursor()
     QFETCH(QLocale, locale);
     QFETCH(int, row);
     QFETCH(QString, report);
-    SweepWindow window(Files(twoPort));
+    SweepWindow window(Files(QStringList{twoPort}));
     window.setLocale(locale);
     window.MoveCursorTo(static_cast<std::size_t>(row));
     QCOMPARE(window.ReadoutText(), report);
@@ -221,7 +234,7 @@ void TestSweepWindow::badInputKeepsLastResult()
     QFETCH(int, field);
     QFETCH(QString, text);
     QFETCH(QStringList, cliArguments);
-    SweepWindow window(Files());
+    SweepWindow window(Files({QStringLiteral("loss=3,vswr=1.2")}));
     window.MoveCursorTo(1);
     const auto* shown = window.Shown();
     const QString readout = window.ReadoutText();
@@ -229,6 +242,12 @@ void TestSweepWindow::badInputKeepsLastResult()
     QCOMPARE(window.InputNote(InputField(field)), Cli(QStringList{QStringLiteral("sweep")} + cliArguments).firstErrorLine);
     QCOMPARE(window.Shown(), shown);
     QCOMPARE(window.ReadoutText(), readout);
+    // The good inputs still say what they hold.
+    QCOMPARE(window.InputNote(InputField::Source), QStringLiteral("5 points, 1 GHz to 2 GHz, 50 ohms"));
+    if (field != int(InputField::Load))
+        QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz, 50 ohms"));
+    if (field != int(InputField::TwoPort))
+        QCOMPARE(window.InputNote(InputField::TwoPort), QStringLiteral("a pad, phases unknown"));
 }
 
 void TestSweepWindow::droppedFileIsRead()
@@ -243,7 +262,7 @@ void TestSweepWindow::droppedFileIsRead()
     QApplication::sendEvent(window.Input(InputField::Load), &drop);
     QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
     QVERIFY(window.Shown());
-    QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz"));
+    QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz, 50 ohms"));
     // Both files read are offered again, before those of an earlier run.
     window.AddEarlierFiles({QStringLiteral("/earlier.s1p"), TestFile("source.s1p")});
     QStringList recent = window.RecentFiles();
@@ -265,7 +284,8 @@ void TestSweepWindow::reflectionChosen()
     chooser->setCurrentIndex(2);
     emit chooser->activated(2);
     QCOMPARE(window.Input(InputField::Load)->text(), file + QStringLiteral(":S3"));
-    QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("1 point, 1 GHz to 1 GHz"));
+    // Its [Reference] gives each port its own impedance.
+    QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("1 point, 1 GHz to 1 GHz, ports 40 / 60 / 50 ohms"));
     QVERIFY(!window.findChild<QComboBox*>(QStringLiteral("sourceChooser"))->isVisibleTo(&window));
 }
 
@@ -325,7 +345,7 @@ void TestSweepWindow::reversedTwoPort()
     }
     const QString reversed = folder.filePath(QStringLiteral("reversed.s2p"));
     Write(reversed, swapped.constData());
-    SweepWindow window(Files(TestFile("cable.s2p")));
+    SweepWindow window(Files({TestFile("cable.s2p")}));
     window.findChild<QCheckBox*>(QStringLiteral("reverseTwoPort"))->setChecked(true);
     const QString exported = folder.filePath(QStringLiteral("t.tsv"));
     QCOMPARE(window.ExportTable(exported), QString());
@@ -337,55 +357,103 @@ void TestSweepWindow::reversedTwoPort()
     QCOMPARE(written.readAll(), cli);
     QVERIFY(cli != Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
                         QStringLiteral("--through"), QStringLiteral("cable.s2p")}).out);
+    // Each element of a chain is turned round on its own: the first reversed, the second not.
+    window.AddTwoPort({TestFile("cable.s2p").toStdString()});
+    QCOMPARE(Exported(window, exported), Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
+                                             QStringLiteral("--through"), reversed, QStringLiteral("--through"),
+                                             QStringLiteral("cable.s2p")}).out);
+}
+
+void TestSweepWindow::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("read");  // source | chain, each with its flag | load | Z0, or the refusal
+    QTest::newRow("a chain in order from the source")
+        << QStringList{QStringLiteral("a.s2p:S22"), QStringLiteral("--through"), QStringLiteral("cable.s2p"),
+                       QStringLiteral("s.s1p"), QStringLiteral("--through"), QStringLiteral("loss=6,vswr=1.2"),
+                       QStringLiteral("--z0"), QStringLiteral("75")}
+        << QStringLiteral("a.s2p:S22 | cable.s2p 0, loss=6,vswr=1.2 0 | s.s1p | 75");
+    QTest::newRow("no arguments") << QStringList() << QStringLiteral(" |  |  | 50");
+    QTest::newRow("--through at the end") << QStringList{QStringLiteral("1.5"), QStringLiteral("--through")}
+                                          << QStringLiteral("--through is missing its value");
+}
+
+void TestSweepWindow::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, read);
+    std::vector<std::string> given;
+    for (const QString& argument : arguments)
+        given.push_back(argument.toStdString());
+    const auto parsed = corvalen::sweepwindow::ParseCommandLine(given);
+    QString shown = QString::fromStdString(std::holds_alternative<std::string>(parsed) ? std::get<std::string>(parsed) : "");
+    if (const auto* line = std::get_if<corvalen::sweepwindow::CommandLine>(&parsed)) {
+        QStringList chain;
+        for (const auto& twoPort : line->texts.chain)
+            chain << QString::fromStdString(twoPort.text) + (twoPort.reversed ? QStringLiteral(" 1") : QStringLiteral(" 0"));
+        shown = QStringList{QString::fromStdString(line->texts.source), chain.join(QStringLiteral(", ")),
+                            QString::fromStdString(line->texts.load), QString::fromStdString(line->texts.z0Ohms)}
+                    .join(QStringLiteral(" | "));
+    }
+    QCOMPARE(shown, read);
 }
 
 void TestSweepWindow::exportIsTheClisTable_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("twoPort");
+    QTest::addColumn<QStringList>("chain");
     QTest::addColumn<QStringList>("cliArguments");
-    QTest::newRow("TSV, direct") << QStringLiteral("t.tsv") << QString() << QStringList();
-    QTest::newRow("CSV, through a pad") << QStringLiteral("t.csv") << QStringLiteral("loss=3,vswr=1.2")
+    QTest::newRow("TSV, direct") << QStringLiteral("t.tsv") << QStringList() << QStringList();
+    QTest::newRow("CSV, through a pad") << QStringLiteral("t.csv") << QStringList{QStringLiteral("loss=3,vswr=1.2")}
         << QStringList{QStringLiteral("--through"), QStringLiteral("loss=3,vswr=1.2"), QStringLiteral("--format"),
                        QStringLiteral("csv")};
+    // An empty two-port input between holds nothing.
+    QTest::newRow("TSV, through the cable twice")
+        << QStringLiteral("t.tsv") << QStringList{TestFile("cable.s2p"), QString(), TestFile("cable.s2p")}
+        << QStringList{QStringLiteral("--through"), QStringLiteral("cable.s2p"), QStringLiteral("--through"),
+                       QStringLiteral("cable.s2p")};
 }
 
 void TestSweepWindow::exportIsTheClisTable()
 {
     QFETCH(QString, name);
-    QFETCH(QString, twoPort);
+    QFETCH(QStringList, chain);
     QFETCH(QStringList, cliArguments);
     QTemporaryDir folder;
-    SweepWindow window(Files(twoPort));
-    QCOMPARE(window.ExportTable(folder.filePath(name)), QString());
-    QFile written(folder.filePath(name));
-    QVERIFY(written.open(QIODevice::ReadOnly));
+    SweepWindow window(Files(chain));
     const QByteArray cli =
         Cli(QStringList{QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p")} + cliArguments).out;
     QVERIFY(cli.count('\n') == 6);
-    QCOMPARE(written.readAll(), cli);
+    QCOMPARE(Exported(window, folder.filePath(name)), cli);
 }
 
 void TestSweepWindow::savedChartIsTheClis_data()
 {
     QTest::addColumn<bool>("smith");
     QTest::addColumn<QString>("name");
-    QTest::newRow("plot, PNG") << false << QStringLiteral("p.png");
-    QTest::newRow("Smith chart, SVG") << true << QStringLiteral("s.svg");
+    QTest::addColumn<QStringList>("chain");
+    QTest::newRow("plot, PNG") << false << QStringLiteral("p.png") << QStringList();
+    QTest::newRow("Smith chart, SVG") << true << QStringLiteral("s.svg") << QStringList();
+    QTest::newRow("plot through two pads, SVG")
+        << false << QStringLiteral("p.svg") << QStringList{QStringLiteral("loss=3,vswr=1.2"), QStringLiteral("loss=6,vswr=1.1")};
 }
 
 void TestSweepWindow::savedChartIsTheClis()
 {
     QFETCH(bool, smith);
     QFETCH(QString, name);
+    QFETCH(QStringList, chain);
     QTemporaryDir folder;
-    SweepWindow window(Files());
+    SweepWindow window(Files(chain));
     const QString saved = folder.filePath(QStringLiteral("window-") + name);
     const std::string failure = smith ? corvalen::sweepwindow::SaveSmithPicture(*window.Shown(), saved.toStdString())
                                       : corvalen::sweepwindow::SaveSweepPicture(*window.Shown(), saved.toStdString());
     QCOMPARE(QString::fromStdString(failure), QString());
-    Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
-         smith ? QStringLiteral("--smith") : QStringLiteral("--plot"), folder.filePath(name)});
+    QStringList through;
+    for (const QString& twoPort : chain)
+        through << QStringLiteral("--through") << twoPort;
+    Cli(QStringList{QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
+                    smith ? QStringLiteral("--smith") : QStringLiteral("--plot"), folder.filePath(name)} + through);
     QFile fromWindow(saved);
     QFile fromCli(folder.filePath(name));
     QVERIFY(fromWindow.open(QIODevice::ReadOnly) && fromCli.open(QIODevice::ReadOnly));
@@ -397,11 +465,15 @@ void TestSweepWindow::oneOffValuesAreMismatchs_data()
 {
     QTest::addColumn<InputTexts>("texts");
     QTest::addColumn<QStringList>("cliArguments");
-    QTest::newRow("1.5 with 2") << InputTexts{"1.5", "", "2"} << QStringList{QStringLiteral("1.5"), QStringLiteral("2")};
+    QTest::newRow("1.5 with 2") << InputTexts{"1.5", {}, "2"} << QStringList{QStringLiteral("1.5"), QStringLiteral("2")};
     QTest::newRow("rl=23 with gamma=0.07 through a pad, at 75 ohms")
-        << InputTexts{"rl=23", "loss=10,vswr=1.1", "gamma=0.07", "75"}
+        << InputTexts{"rl=23", {{"loss=10,vswr=1.1"}}, "gamma=0.07", "75"}
         << QStringList{QStringLiteral("rl=23"), QStringLiteral("gamma=0.07"), QStringLiteral("--through"),
                        QStringLiteral("loss=10,vswr=1.1")};
+    QTest::newRow("1.5 with 2 through two 3 dB pads")
+        << InputTexts{"1.5", {{"loss=3,vswr=1.3"}, {"loss=3,vswr=1.3"}}, "2"}
+        << QStringList{QStringLiteral("1.5"), QStringLiteral("2"), QStringLiteral("--through"), QStringLiteral("loss=3,vswr=1.3"),
+                       QStringLiteral("--through"), QStringLiteral("loss=3,vswr=1.3")};
 }
 
 void TestSweepWindow::oneOffValuesAreMismatchs()
