@@ -36,9 +36,9 @@ shown = [(role, name, states) for role, name, states in shown if states.contains
 # Labels take the focus only to let their text be selected; an empty note has nothing to say.
 problems = [f"focusable {role} without a name" for role, name, states in shown
             if states.contains(pyatspi.STATE_FOCUSABLE) and role != "label" and not name.strip()]
-wanted = {("text", "Source"), ("text", "Two-port"), ("text", "Load"), ("text", "Z0 (ohms)"),
-          ("push button", "Open a file for Source"), ("push button", "Open a file for Load"),
-          ("check box", "Reversed"), ("text", "Band From"), ("text", "Band To"), ("push button", "Copy"),
+wanted = {("text", "Source"), ("text", "Load"), ("text", "Z0 (ohms)"), ("push button", "Open a file for Source"),
+          ("push button", "Open a file for Load"), ("push button", "Add a two-port to the chain, nearest the load"),
+          ("text", "Band From"), ("text", "Band To"), ("push button", "Copy"),
           ("push button", "Export table..."), ("push button", "Save plot..."), ("push button", "Save Smith chart..."),
           ("filler", "Mismatch across frequency"), ("filler", "Smith chart"),
           ("label", "Frequency 1.75 GHz"), ("label", "Source VSWR 1.6667"), ("label", "Load return loss 12.0412 dB"),
