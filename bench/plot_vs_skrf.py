@@ -7,7 +7,8 @@ pictures to PNG (the limits, the measured error and the load's mismatch loss in 
 frequency; the load and the conjugate of the source on a Smith chart). Both run as a user runs
 them, a fresh process each time, in alternating turns; then the peak memory of each.
 Usage: plot_vs_skrf.py CORVALEN_CLI [--keep DIR]   (not a test; scripts/bench runs it)
-       plot_vs_skrf.py --skrf-only SOURCE LOAD PLOT.png SMITH.png (one scikit-rf run)"""
+       plot_vs_skrf.py --skrf-only SOURCE LOAD PLOT.png SMITH.png (one scikit-rf run)
+       plot_vs_skrf.py --write-files SOURCE LOAD [POINTS]        (the two files alone, for other benchmarks)"""
 import os, resource, shutil, statistics, subprocess, sys, tempfile, time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib"))
 
@@ -86,15 +87,19 @@ def peak_mib(command):
     return int(line.split()[-1]) / 1024
 
 
+def write_files(source, load, points=POINTS):
+    rng = np.random.default_rng(7)
+    frequency_hz = np.linspace(10e6, 6e9, points).round()
+    write_one_port(source, frequency_hz, noisy_reflection(rng, frequency_hz, 0.3, 3))
+    write_one_port(load, frequency_hz, noisy_reflection(rng, frequency_hz, 0.28, 4.5))
+
+
 def main():
     cli = sys.argv[1]
     keep = sys.argv[sys.argv.index("--keep") + 1] if "--keep" in sys.argv else None
     work = tempfile.mkdtemp()
-    rng = np.random.default_rng(7)
-    frequency_hz = np.linspace(10e6, 6e9, POINTS).round()
     source, load = os.path.join(work, "source.s1p"), os.path.join(work, "load.s1p")
-    write_one_port(source, frequency_hz, noisy_reflection(rng, frequency_hz, 0.3, 3))
-    write_one_port(load, frequency_hz, noisy_reflection(rng, frequency_hz, 0.28, 4.5))
+    write_files(source, load)
     out = lambda name: os.path.join(work, name)  # noqa: E731
     commands = {
         "corvalen-cli sweep, no pictures": [cli, "sweep", source, load],
@@ -122,4 +127,7 @@ def main():
     shutil.rmtree(work)
 
 
-main()
+if sys.argv[1:2] == ["--write-files"]:
+    write_files(sys.argv[2], sys.argv[3], int(sys.argv[4]) if len(sys.argv) > 4 else POINTS)
+else:
+    main()

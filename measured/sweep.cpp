@@ -178,11 +178,22 @@ Sweep::Sweep(const Bench& bench)
             narrow(twoPort->frequencyHz, through.name);
 }
 
+std::pair<std::size_t, std::size_t> Sweep::RowsIn(Band band) const
+{
+    const std::size_t first = Bound(*grid_, first_, end_, band.fromHz, false);
+    return {first, std::max(first, Bound(*grid_, first, end_, band.toHz, true))};
+}
+
+std::span<const double> Sweep::Frequencies(Band band) const
+{
+    const auto [first, end] = RowsIn(band);
+    return std::span<const double>(*grid_).subspan(first, end - first);
+}
+
 ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& take, Band band,
                        bool withStandardUncertainty) const
 {
-    const std::size_t first = Bound(*grid_, first_, end_, band.fromHz, false);
-    const std::size_t end = std::max(first, Bound(*grid_, first, end_, band.toHz, true));
+    const auto [first, end] = RowsIn(band);
     // One block serves the whole run, so its memory is touched once.
     std::vector<RowValues> block(std::min(kBlockRows, end - first));
     ActiveSides active;

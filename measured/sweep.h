@@ -13,6 +13,7 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvalen::measured {
@@ -52,6 +53,8 @@ public:
     // their standard uncertainties only if asked for.
     ActiveSides Run(const std::function<void(std::span<const RowValues>)>& take, Band band = {},
                     bool withStandardUncertainty = true) const;
+    // The rows' frequencies inside `band`: the grid's own values, without a row computed.
+    std::span<const double> Frequencies(Band band = {}) const;
     // The rows inside `band`, to fill a table.
     std::vector<RowValues> Rows(Band band = {}) const;
     // The sides and two-ports at one of the rows' frequencies.
@@ -61,6 +64,8 @@ public:
 
 private:
     class Cursor;
+    // The grid's indices of the first row inside `band` and of the one past its last.
+    std::pair<std::size_t, std::size_t> RowsIn(Band band) const;
     // The rows at grid points first to first + rows.size() - 1.
     void Fill(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const;
 

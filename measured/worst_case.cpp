@@ -37,7 +37,7 @@ WorstCase FindWorstCase(const Sweep& sweep, Band band)
     WorstCase worst;
     // Only the limits and the error decide, so the standard uncertainty is
     // left out of the search and computed for the row found.
-    sweep.Run(
+    worst.active = sweep.Run(
         [&worst](std::span<const RowValues> rows) {
             for (const RowValues& row : rows) {
                 if (!worst.widestLimits || LimitsWidthDb(row) > LimitsWidthDb(*worst.widestLimits))

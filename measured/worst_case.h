@@ -21,6 +21,8 @@ namespace corvalen::measured {
 struct WorstCase {
     std::optional<RowValues> widestLimits;  // none when the band holds no row
     std::optional<RowValues> largestError;
+    // Where each side's |G| exceeds 1 in the band, found on the same pass.
+    ActiveSides active;
 };
 
 WorstCase FindWorstCase(const Sweep& sweep, Band band = {});

@@ -18,24 +18,40 @@ constexpr double kCoverageProbability = 0.95;
 
 using namespace corvalen::measured;
 
+// A side's measured points inside the band (none for a fixed value).
+struct BandPoints {
+    std::span<const double> frequencyHz;
+    std::span<const std::complex<double>> gamma;
+};
+
+BandPoints InBand(const Side& side, Band band)
+{
+    const Reflection* measured = side.Measured();
+    if (!measured)
+        return {};
+    const auto& hz = measured->frequencyHz;
+    const auto first = std::lower_bound(hz.begin(), hz.end(), band.fromHz);
+    const auto end = std::upper_bound(first, hz.end(), band.toHz);
+    const auto offset = static_cast<std::size_t>(first - hz.begin());
+    return {std::span<const double>(first, end),
+            std::span<const std::complex<double>>(measured->gamma).subspan(offset, static_cast<std::size_t>(end - first))};
+}
+
 SmithPoints PointsOf(const Side& side, bool conjugate, Band band)
 {
-    SmithPoints points;
-    if (const Reflection* measured = side.Measured()) {
-        for (std::size_t i = 0; i < measured->frequencyHz.size(); ++i) {
-            const double hz = measured->frequencyHz[i];
-            if (hz < band.fromHz || hz > band.toHz)
-                continue;
-            points.frequencyHz.push_back(hz);
-            points.real.push_back(measured->gamma[i].real());
-            points.imaginary.push_back(conjugate ? -measured->gamma[i].imag() : measured->gamma[i].imag());
-        }
+    const BandPoints points = InBand(side, band);
+    SmithPoints smith{points.frequencyHz, {}, {}};
+    smith.real.reserve(points.gamma.size());
+    smith.imaginary.reserve(points.gamma.size());
+    for (const std::complex<double> gamma : points.gamma) {
+        smith.real.push_back(gamma.real());
+        smith.imaginary.push_back(conjugate ? -gamma.imag() : gamma.imag());
     }
-    return points;
+    return smith;
 }
 
 // The index of the measured point nearest to a frequency.
-std::optional<std::size_t> Nearest(const std::vector<double>& frequencyHz, double at)
+std::optional<std::size_t> Nearest(std::span<const double> frequencyHz, double at)
 {
     if (frequencyHz.empty())
         return std::nullopt;
@@ -48,12 +64,12 @@ std::optional<std::size_t> Nearest(const std::vector<double>& frequencyHz, doubl
     return static_cast<std::size_t>((at - *below <= *above - at ? below : above) - frequencyHz.begin());
 }
 
-std::optional<std::complex<double>> PointAt(const SmithPoints& points, double frequencyHz)
+std::optional<std::complex<double>> PointAt(const BandPoints& points, double frequencyHz, bool conjugate)
 {
     const auto index = Nearest(points.frequencyHz, frequencyHz);
     if (!index)
         return std::nullopt;
-    return std::complex<double>(points.real[*index], points.imaginary[*index]);
+    return conjugate ? std::conj(points.gamma[*index]) : points.gamma[*index];
 }
 
 template <typename Frequencies>
@@ -82,22 +98,45 @@ MeasuredSweep::MeasuredSweep(measured::Bench bench, const std::vector<bool>& rev
 
 bool MeasuredSweep::SetBand(Band band)
 {
+    // The window asks again for the band it has (the whole sweep, as read): the same answer.
+    if (!rowsHz_.empty() && band.fromHz == band_.fromHz && band.toHz == band_.toHz)
+        return true;
+    const std::span<const double> rowsHz = sweep_->Frequencies(band);
+    if (rowsHz.empty())
+        return false;
+    band_ = band;
+    rowsHz_ = rowsHz;
+    worst_ = FindWorstCase(*sweep_, band);
+    return true;
+}
+
+cli::PlotSeries MeasuredSweep::Series() const
+{
     cli::PlotSeries series;
-    const ActiveSides active = sweep_->Run(
+    // Sized once: grown step by step, a million rows would hold half as many again.
+    std::vector<std::vector<double>*> columns{&series.frequencyHz, &series.plusDb, &series.minusDb, &series.errorDb,
+                                              &series.mismatchLossDb};
+    if (WithTwoPort())
+        columns.insert(columns.end(), {&series.throughPlusDb, &series.throughMinusDb, &series.throughErrorDb});
+    for (std::vector<double>* column : columns)
+        column->reserve(RowCount());
+    sweep_->Run(
         [&series](std::span<const RowValues> rows) {
             for (const RowValues& row : rows)
                 series.Append(row);
         },
-        band);
-    if (series.frequencyHz.empty())
-        return false;
-    band_ = band;
-    series_ = std::move(series);
-    active_ = active;
-    worst_ = FindWorstCase(*sweep_, band);
-    load_ = PointsOf(bench_->load, false, band);
-    sourceConjugate_ = PointsOf(bench_->source, true, band);
-    return true;
+        band_, false);
+    return series;
+}
+
+SmithPoints MeasuredSweep::LoadPoints() const
+{
+    return PointsOf(bench_->load, false, band_);
+}
+
+SmithPoints MeasuredSweep::SourceConjugatePoints() const
+{
+    return PointsOf(bench_->source, true, band_);
 }
 
 std::string MeasuredSweep::Notes() const
@@ -106,7 +145,7 @@ std::string MeasuredSweep::Notes() const
     if (const std::size_t outside = sweep_->GridPointsOutside(); outside > 0)
         notes += sweep_->GridName() + ": " + std::to_string(outside) + " of " + std::to_string(sweep_->GridPoints())
                  + " frequencies lie outside the range of " + sweep_->OutsideOf() + " and are left out\n";
-    for (const auto& [side, points] : {std::pair{&bench_->source, active_.source}, std::pair{&bench_->load, active_.load}})
+    for (const auto& [side, points] : {std::pair{&bench_->source, worst_.active.source}, std::pair{&bench_->load, worst_.active.load}})
         if (points.count > 0)
             notes += side->name + ": |G| above 1 at " + std::to_string(points.count)
                      + (points.count == 1 ? " frequency" : " frequencies") + ", the first at "
@@ -119,12 +158,12 @@ std::string MeasuredSweep::Notes() const
 
 std::size_t MeasuredSweep::RowNear(double frequencyHz) const
 {
-    return Nearest(series_.frequencyHz, frequencyHz).value_or(0);
+    return Nearest(rowsHz_, frequencyHz).value_or(0);
 }
 
 std::size_t MeasuredSweep::TenthAway(std::size_t row, bool up) const
 {
-    const std::vector<double>& hz = series_.frequencyHz;
+    const std::span<const double> hz = rowsHz_;
     const double step = (hz.back() - hz.front()) / 10.0;
     const std::size_t near = RowNear(hz[row] + (up ? step : -step));
     if (near != row)
@@ -134,14 +173,15 @@ std::size_t MeasuredSweep::TenthAway(std::size_t row, bool up) const
 
 std::size_t MeasuredSweep::RowNearestOnSmith(std::complex<double> gamma) const
 {
-    double nearestHz = series_.frequencyHz.front();
+    double nearestHz = rowsHz_.front();
     double nearestDistance = std::numeric_limits<double>::infinity();
-    for (const SmithPoints* points : {&load_, &sourceConjugate_}) {
-        for (std::size_t i = 0; i < points->frequencyHz.size(); ++i) {
-            const double distance = std::norm(std::complex<double>(points->real[i], points->imaginary[i]) - gamma);
+    for (const auto& [side, conjugate] : {std::pair{&bench_->load, false}, std::pair{&bench_->source, true}}) {
+        const BandPoints points = InBand(*side, band_);
+        for (std::size_t i = 0; i < points.gamma.size(); ++i) {
+            const double distance = std::norm((conjugate ? std::conj(points.gamma[i]) : points.gamma[i]) - gamma);
             if (distance < nearestDistance) {
                 nearestDistance = distance;
-                nearestHz = points->frequencyHz[i];
+                nearestHz = points.frequencyHz[i];
             }
         }
     }
@@ -156,12 +196,12 @@ RowValues MeasuredSweep::RowAt(std::size_t row) const
 
 std::optional<std::complex<double>> MeasuredSweep::LoadAt(std::size_t row) const
 {
-    return PointAt(load_, FrequencyAt(row));
+    return PointAt(InBand(bench_->load, band_), FrequencyAt(row), false);
 }
 
 std::optional<std::complex<double>> MeasuredSweep::SourceConjugateAt(std::size_t row) const
 {
-    return PointAt(sourceConjugate_, FrequencyAt(row));
+    return PointAt(InBand(bench_->source, band_), FrequencyAt(row), true);
 }
 
 void MeasuredSweep::WriteTable(char separator, const std::function<void(std::string_view)>& sink) const

@@ -12,6 +12,7 @@
 
 #include <complex>
 #include <functional>
+#include <span>
 #include <string_view>
 #include <cstddef>
 #include <memory>
@@ -21,9 +22,11 @@
 
 namespace corvalen::sweepwindow {
 
-// A side's reflection as the Smith chart draws it (the source conjugated).
+// A side's reflection as the Smith chart draws it (the source conjugated): the
+// file's own frequencies in the band, and the parts of G apart, as drawing takes them.
 struct SmithPoints {
-    std::vector<double> frequencyHz, real, imaginary;
+    std::span<const double> frequencyHz;
+    std::vector<double> real, imaginary;
 };
 
 class MeasuredSweep {
@@ -39,15 +42,16 @@ public:
     const measured::Band& CurrentBand() const { return band_; }
 
     const measured::Bench& Bench() const { return *bench_; }
-    // The rows are computed when asked for: a million of them would fill
-    // hundreds of megabytes that the charts and the cursor do not need.
-    std::size_t RowCount() const { return series_.frequencyHz.size(); }
-    double FrequencyAt(std::size_t row) const { return series_.frequencyHz[row]; }
+    std::size_t RowCount() const { return rowsHz_.size(); }
+    double FrequencyAt(std::size_t row) const { return rowsHz_[row]; }
+    // The rows, the charts' series and the Smith chart's points are computed
+    // when asked for: a million rows would fill hundreds of megabytes, and the
+    // charts need theirs only while they draw.
     measured::RowValues RowAt(std::size_t row) const;
     const measured::WorstCase& Worst() const { return worst_; }
-    const cli::PlotSeries& Series() const { return series_; }
-    const SmithPoints& LoadPoints() const { return load_; }
-    const SmithPoints& SourceConjugatePoints() const { return sourceConjugate_; }
+    cli::PlotSeries Series() const;
+    SmithPoints LoadPoints() const;
+    SmithPoints SourceConjugatePoints() const;
     bool WithTwoPort() const { return !bench_->chain.empty(); }
     // How many of the grid's frequencies lie outside the other files' ranges,
     // and where a side's |G| is above 1 in the band: the CLI's notes, a line each.
@@ -71,10 +75,8 @@ private:
     std::unique_ptr<measured::Bench> bench_;  // the sweep refers to it
     std::optional<measured::Sweep> sweep_;
     measured::Band band_;
-    measured::ActiveSides active_;
     measured::WorstCase worst_;
-    cli::PlotSeries series_;
-    SmithPoints load_, sourceConjugate_;
+    std::span<const double> rowsHz_;  // in the sweep's grid
 };
 
 // The frequencies and reference impedances a file holds; none for a fixed

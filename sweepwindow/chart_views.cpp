@@ -31,9 +31,8 @@ const QColor kCursorColor(0x8e, 0x24, 0xaa);
 
 }  // namespace
 
-plot::SweepChart SweepChartOf(const MeasuredSweep& sweep)
+plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries& series)
 {
-    const cli::PlotSeries& series = sweep.Series();
     const measured::Bench& bench = sweep.Bench();
     return {series.frequencyHz,
             series.plusDb,
@@ -48,10 +47,9 @@ plot::SweepChart SweepChartOf(const MeasuredSweep& sweep)
             Name(cli::ChainName(bench))};
 }
 
-plot::SmithChart SmithChartOf(const MeasuredSweep& sweep)
+plot::SmithChart SmithChartOf(const MeasuredSweep& sweep, const SmithPoints& load, const SmithPoints& sourceConjugate)
 {
-    return {TraceOf(sweep.LoadPoints(), sweep.Bench().load),
-            TraceOf(sweep.SourceConjugatePoints(), sweep.Bench().source)};
+    return {TraceOf(load, sweep.Bench().load), TraceOf(sourceConjugate, sweep.Bench().source)};
 }
 
 ChartView::ChartView(QWidget* parent)
@@ -89,11 +87,15 @@ void ChartView::paintEvent(QPaintEvent*)
         drawing_ = QPixmap(size() * ratio);
         drawing_.setDevicePixelRatio(ratio);
         QPainter onDrawing(&drawing_);
-        Draw(onDrawing, size());
+        onDrawing.scale(Scale(), Scale());
+        Draw(onDrawing, (QSizeF(size()) / Scale()).toSize());
     }
     painter.drawPixmap(0, 0, drawing_);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.save();
+    painter.scale(Scale(), Scale());
     PaintCursor(painter);
+    painter.restore();
     if (hasFocus()) {
         painter.setPen(QPen(palette().highlight(), 2));
         painter.setBrush(Qt::NoBrush);
@@ -104,13 +106,13 @@ void ChartView::paintEvent(QPaintEvent*)
 void ChartView::mousePressEvent(QMouseEvent* event)
 {
     if (sweep_ && event->button() == Qt::LeftButton)
-        emit RowPicked(RowAt(event->position()));
+        emit RowPicked(RowAt(event->position() / Scale()));
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent* event)
 {
     if (sweep_ && (event->buttons() & Qt::LeftButton))
-        emit RowPicked(RowAt(event->position()));
+        emit RowPicked(RowAt(event->position() / Scale()));
 }
 
 void ChartView::keyPressEvent(QKeyEvent* event)
@@ -135,13 +137,15 @@ void ChartView::keyPressEvent(QKeyEvent* event)
 
 void SweepChartView::Draw(QPainter& painter, QSize size)
 {
-    frame_ = plot::DrawSweepChart(painter, size, SweepChartOf(*sweep_));
+    // The series live while the chart draws; the picture is what stays.
+    const cli::PlotSeries series = sweep_->Series();
+    frame_ = plot::DrawSweepChart(painter, size, SweepChartOf(*sweep_, series));
 }
 
 void SweepChartView::mousePressEvent(QMouseEvent* event)
 {
     if (sweep_ && event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier)) {
-        bandDrag_.emplace(event->position().x(), event->position().x());
+        bandDrag_.emplace(event->position().x() / Scale(), event->position().x() / Scale());
         return;
     }
     ChartView::mousePressEvent(event);
@@ -151,7 +155,7 @@ void SweepChartView::mouseMoveEvent(QMouseEvent* event)
 {
     if (!bandDrag_)
         return ChartView::mouseMoveEvent(event);
-    bandDrag_->second = event->position().x();
+    bandDrag_->second = event->position().x() / Scale();
     update();
 }
 
@@ -185,7 +189,7 @@ void SweepChartView::PaintCursor(QPainter& painter) const
     painter.setFont(plot::Font(13, true));
     const QString text = plot::FrequencyText(hz);
     const qreal half = painter.fontMetrics().horizontalAdvance(text) / 2.0 + 2;
-    const qreal middle = std::clamp(x, half, width() - half);
+    const qreal middle = std::clamp(x, half, width() / Scale() - half);
     painter.drawText(QRectF(middle - half, frame_.area.top() - 22, 2 * half, 20), Qt::AlignCenter, text);
 }
 
@@ -196,7 +200,9 @@ std::size_t SweepChartView::RowAt(QPointF position) const
 
 void SmithChartView::Draw(QPainter& painter, QSize size)
 {
-    plane_ = plot::DrawSmithChart(painter, size, SmithChartOf(*sweep_));
+    const SmithPoints load = sweep_->LoadPoints();
+    const SmithPoints sourceConjugate = sweep_->SourceConjugatePoints();
+    plane_ = plot::DrawSmithChart(painter, size, SmithChartOf(*sweep_, load, sourceConjugate));
 }
 
 void SmithChartView::PaintCursor(QPainter& painter) const

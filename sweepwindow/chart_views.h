@@ -40,7 +40,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-    // The drawing at the widget's size, remembering where its data went.
+    // The charts' texts and lines are sized in pixels at 96 dpi: at a larger
+    // logical DPI they are drawn on a smaller canvas, scaled up to the widget as
+    // the window's own texts grow. Drawing, cursor and mouse share that canvas.
+    qreal Scale() const { return logicalDpiY() / 96.0; }
+    // The drawing at the canvas's size, remembering where its data went.
     virtual void Draw(QPainter& painter, QSize size) = 0;
     virtual void PaintCursor(QPainter& painter) const = 0;
     virtual std::size_t RowAt(QPointF position) const = 0;
@@ -68,7 +72,7 @@ private:
     std::size_t RowAt(QPointF position) const override;
 
     plot::SweepChartFrame frame_;
-    std::optional<std::pair<qreal, qreal>> bandDrag_;  // from and to, in pixels
+    std::optional<std::pair<qreal, qreal>> bandDrag_;  // from and to, in the canvas's pixels
 };
 
 class SmithChartView final : public ChartView {
@@ -84,8 +88,8 @@ private:
     plot::SmithChartPlane plane_{};
 };
 
-// The sweep's traces as the drawings take them.
-plot::SweepChart SweepChartOf(const MeasuredSweep& sweep);
-plot::SmithChart SmithChartOf(const MeasuredSweep& sweep);
+// The sweep's traces as the drawings take them, pointing into what is given.
+plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries& series);
+plot::SmithChart SmithChartOf(const MeasuredSweep& sweep, const SmithPoints& load, const SmithPoints& sourceConjugate);
 
 }  // namespace corvalen::sweepwindow

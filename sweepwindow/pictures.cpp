@@ -30,7 +30,7 @@ std::string Reason(int status, const char* reason)
 
 std::string SaveSweepPicture(const MeasuredSweep& sweep, const std::string& path)
 {
-    const cli::PlotSeries& series = sweep.Series();
+    const cli::PlotSeries series = sweep.Series();
     const measured::Bench& bench = sweep.Bench();
     const std::string chain = cli::ChainName(bench);
     const CorvalenSweepPlot plot{series.frequencyHz.size(), series.frequencyHz.data(), series.plusDb.data(),
@@ -45,8 +45,10 @@ std::string SaveSweepPicture(const MeasuredSweep& sweep, const std::string& path
 
 std::string SaveSmithPicture(const MeasuredSweep& sweep, const std::string& path)
 {
-    const CorvalenSmithChart chart{TraceOf(sweep.LoadPoints(), sweep.Bench().load),
-                                   TraceOf(sweep.SourceConjugatePoints(), sweep.Bench().source), path.c_str()};
+    const SmithPoints load = sweep.LoadPoints();
+    const SmithPoints sourceConjugate = sweep.SourceConjugatePoints();
+    const CorvalenSmithChart chart{TraceOf(load, sweep.Bench().load), TraceOf(sourceConjugate, sweep.Bench().source),
+                                   path.c_str()};
     char reason[512] = "";
     return Reason(corvalen_plot_smith(&chart, reason, sizeof reason), reason);
 }

@@ -130,6 +130,8 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     readout->setWidget(BuildReadoutPanel());
     readout->setWidgetResizable(true);
     readout->setFrameShape(QFrame::NoFrame);
+    // It takes the focus to scroll from the keyboard; a screen reader names it there.
+    readout->setAccessibleName(QStringLiteral("Readout"));
     readout->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     readout->setMinimumWidth(Scaled(layout::kReadoutMinimumWidth));
     readout->setMaximumWidth(Scaled(layout::kReadoutMaximumWidth));
@@ -735,8 +737,9 @@ void SweepWindow::ShowReadout(const std::vector<ReadoutLine>& lines)
         readoutLabels_[i][0]->setText(lines[i].label);
         readoutLabels_[i][1]->setText(lines[i].value);
         readoutLabels_[i][2]->setText(lines[i].unit);
-        readoutLabels_[i][1]->setAccessibleName(lines[i].label + QLatin1Char(' ') + lines[i].value + QLatin1Char(' ')
-                                               + lines[i].unit);
+        // A value without a unit ("Source VSWR 1.6667") is read without a trailing space.
+        readoutLabels_[i][1]->setAccessibleName(
+            (lines[i].label + QLatin1Char(' ') + lines[i].value + QLatin1Char(' ') + lines[i].unit).trimmed());
     }
 }
 

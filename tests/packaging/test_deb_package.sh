@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the .deb with CPack, checks its metadata and contents, installs it
-# into a fresh root with dpkg and runs corvalen-cli from the installed copy.
+# into a fresh root with dpkg and runs corvalen-cli from the installed copy, and
+# Corvalen Sweep as a desktop meets it (on Xvfb).
 # Usage: test_deb_package.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
 version=$2
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../../scripts/lib/x11-session.sh"
+# $work, and an X server for the installed Corvalen Sweep, both gone at the end.
+end_to_end_start
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -73,5 +75,26 @@ printf '# MHz S RI R 50\n100 0.2 0\n200 0.2 0.1\n' >"$work/load.s1p"
 for label in '100 MHz' '200 MHz' '|G| = 0.200, phase unknown'; do
     grep -qF "$label" "$work/smith.svg" || fail "the Smith chart lacks '$label'"
 done
+
+# Corvalen Sweep as a desktop meets it once installed: its entry valid, the
+# installed file type given to Touchstone names (by GIO, on the installed
+# database alone), and the program started with a file, showing its window.
+desktop-file-validate "$root/usr/share/applications/io.github.corvalen.CorvalenSweep.desktop" \
+    || fail "the installed Corvalen Sweep entry is not valid"
+XDG_DATA_DIRS=$root/usr/share update-mime-database "$root/usr/share/mime" || fail "update-mime-database on the installed type"
+mkdir "$work/typed" "$work/no-data"
+for name in x.s2p X.S1P y.ts; do
+    printf '! measured\n# Hz S RI R 50\n1e9 0.1 0\n' >"$work/typed/$name"
+    type=$(XDG_DATA_HOME=$work/no-data XDG_DATA_DIRS=$root/usr/share gio info -a standard::content-type \
+        "$work/typed/$name" | sed -n 's/^ *standard::content-type: //p')
+    [ "$type" = application/x-touchstone ] || fail "the installed database types $name as '$type'"
+done
+XDG_CONFIG_HOME=$work QT_QPA_PLATFORM=xcb "$root/usr/bin/corvalen-sweep" 1.5 "$work/load.s1p" &
+pid=$!
+window=$(wait_for_window "Corvalen Sweep" 20) || fail "the installed corvalen-sweep showed no window"
+xdotool windowfocus --sync "$window" key ctrl+q
+wait_for_exit "$pid" 10 || fail "the installed corvalen-sweep did not end on Ctrl+Q"
+pid=
+[ "$exit_status" -eq 0 ] || fail "the installed corvalen-sweep ended with status $exit_status"
 
 echo "PASS: $(basename "$deb") installs and runs"

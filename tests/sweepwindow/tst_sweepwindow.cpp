@@ -6,17 +6,23 @@
 
 #include "sweepwindow/pictures.h"
 #include "sweepwindow/sweep_window.h"
+#include "sweepwindow/sweep_window_layout.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <map>
 
 using corvalen::sweepwindow::InputField;
 using corvalen::sweepwindow::InputTexts;
@@ -68,6 +74,29 @@ void Write(const QString& path, const char* text)
     file.write(text);
 }
 
+// WCAG contrast ratio between two colours (1 to 21).
+double Contrast(QColor a, QColor b)
+{
+    const auto luminance = [](QColor c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The pixels of an area that stand out 4.5:1 from a colour, counted by sixth
+// of the hue circle where they are coloured, else as -1 (black, white, greys).
+std::map<int, int> Ink(const QImage& shot, QRect area, QColor against)
+{
+    std::map<int, int> ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (const QColor pixel = shot.pixelColor(x, y); Contrast(pixel, against) >= 4.5)
+                ++ink[pixel.hsvSaturation() > 128 ? pixel.hsvHue() / 60 : -1];
+    return ink;
+}
+
 double CursorHz(const SweepWindow& window)
 {
     return window.Shown()->FrequencyAt(window.CursorRow());
@@ -98,6 +127,8 @@ private slots:
     void savedChartIsTheClis();
     void oneOffValuesAreMismatchs_data();
     void oneOffValuesAreMismatchs();
+    void laidOutForTheDesktop_data();
+    void laidOutForTheDesktop();
 };
 
 void TestSweepWindow::readoutAtCursor_data()
@@ -474,6 +505,50 @@ void TestSweepWindow::oneOffValuesAreMismatchs()
         ++compared;
     }
     QCOMPARE(compared, cli.contains(QStringLiteral("through_plus_uncertainty_db")) ? 15 : 12);
+}
+
+void TestSweepWindow::laidOutForTheDesktop_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("classic light face") << QApplication::style()->standardPalette();
+    // qt6ct's "darker" scheme.
+    QPalette darker(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
+    darker.setColor(QPalette::Highlight, QColor(0x12, 0x60, 0x8a));
+    QTest::newRow("dark face") << darker;
+}
+
+// At the logical DPI the test runs at (96, 120 or 144): no text cut short, the
+// charts given most of the room, and every text and trace standing out from its face.
+void TestSweepWindow::laidOutForTheDesktop()
+{
+    QFETCH(QPalette, palette);
+    QApplication::setPalette(palette);
+    SweepWindow window(Files());
+    // The size it takes on a screen with room for it (the offscreen one is 800 x 600).
+    window.resize(corvalen::sweepwindow::layout::kWindowSize * window.logicalDpiY() / 96);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QImage shot = window.grab().toImage();
+    int chartPixels = 0;
+    for (const QWidget* widget : window.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<const QLabel*>(widget);
+        if (!widget->isVisible() || (label && label->text().isEmpty()))
+            continue;
+        const QRect area(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+        if ((label && !label->wordWrap()) || qobject_cast<const QAbstractButton*>(widget))
+            QVERIFY2(widget->sizeHint().width() <= widget->width(), qPrintable(widget->accessibleName()));
+        if (label)
+            QVERIFY2(!Ink(shot, area, palette.color(QPalette::Window)).empty(), qPrintable(label->text()));
+        if (QStringList{QStringLiteral("sweepChart"), QStringLiteral("smithChart")}.contains(widget->objectName())) {
+            // On the chart's face: its texts and lines, and three colours (red, blue, the cursor's purple).
+            auto ink = Ink(shot, area, shot.pixelColor(area.topLeft() + QPoint(4, 4)));
+            const auto colours = std::count_if(ink.begin(), ink.end(), [](auto c) { return c.first >= 0 && c.second >= 50; });
+            QVERIFY2(ink[-1] * 200 > area.width() * area.height() && colours >= 3, qPrintable(widget->objectName()));
+            chartPixels += area.width() * area.height();
+        }
+    }
+    QVERIFY2(chartPixels * 5 >= window.width() * window.height() * 2, "the charts have less than 40% of the window");
+    QApplication::setPalette(QPalette());
 }
 
 QTEST_MAIN(TestSweepWindow)
