@@ -45,7 +45,9 @@ plot::SweepChart SweepChartOf(const MeasuredSweep& sweep)
             series.throughErrorDb,
             Name(bench.source.name),
             Name(bench.load.name),
-            bench.chain.empty() ? QString() : Name(bench.chain.front().name)};
+            bench.chain.empty() ? QString() : Name(bench.chain.front().name),
+            series.sourceAboveOneHz,
+            series.loadAboveOneHz};
 }
 
 plot::SmithChart SmithChartOf(const MeasuredSweep& sweep)
