@@ -44,7 +44,8 @@ struct Bench {
 
 // Reads every file of the input, each referred to its system impedance.
 // Throws MeasuredError for the first that cannot be read, in the order
-// source, load, then the chain.
-Bench ReadBench(const BenchInput& input);
+// source, load, then the chain. With `progress`, the bytes of all files are
+// counted there and the read may be stopped (touchstone::ReadCancelled).
+Bench ReadBench(const BenchInput& input, touchstone::ReadProgress* progress = nullptr);
 
 }  // namespace corvalen::measured

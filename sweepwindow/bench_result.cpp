@@ -63,9 +63,12 @@ Extent ExtentOfSeries(const Frequencies& frequencyHz)
 
 }  // namespace
 
-MeasuredSweep::MeasuredSweep(const BenchInput& input, bool reversed)
-    : bench_(std::make_unique<measured::Bench>(ReadBench(input)))
+MeasuredSweep::MeasuredSweep(const BenchInput& input, bool reversed, touchstone::ReadProgress* progress)
+    : bench_(std::make_unique<measured::Bench>(ReadBench(input, progress)))
 {
+    // The rows take a while for large files too: a read cancelled meanwhile computes none.
+    if (progress && progress->cancelled.load())
+        throw touchstone::ReadCancelled();
     for (Through& through : bench_->chain) {
         auto* twoPort = std::get_if<TwoPort>(&through.value);
         if (reversed && twoPort) {
@@ -177,11 +180,13 @@ void MeasuredSweep::WriteTable(char separator, const std::function<void(std::str
         band_);
 }
 
-ReadOutcome ReadSweep(const BenchInput& input, bool reversed)
+ReadOutcome ReadSweep(const BenchInput& input, bool reversed, touchstone::ReadProgress* progress)
 {
     ReadOutcome outcome;
     try {
-        outcome.sweep = std::make_unique<MeasuredSweep>(input, reversed);
+        outcome.sweep = std::make_unique<MeasuredSweep>(input, reversed, progress);
+    } catch (const touchstone::ReadCancelled&) {
+        return outcome;
     } catch (const MeasuredError& error) {
         outcome.failure = error.Located();
         outcome.failedFile = error.file();

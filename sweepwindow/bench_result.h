@@ -30,7 +30,10 @@ class MeasuredSweep {
 public:
     // Reads every file; throws touchstone::MeasuredError as the CLI reports it.
     // A two-port file `reversed` is turned round: its port 2 faces the source.
-    explicit MeasuredSweep(const measured::BenchInput& input, bool reversed = false);
+    // With `progress`, the read counts its bytes there and may be stopped
+    // (touchstone::ReadCancelled).
+    explicit MeasuredSweep(const measured::BenchInput& input, bool reversed = false,
+                           touchstone::ReadProgress* progress = nullptr);
 
     // The rows, worst case and traces of the band alone, the files as they were
     // read. False, and nothing changed, when the band holds no row.
@@ -76,14 +79,15 @@ private:
     SmithPoints load_, sourceConjugate_;
 };
 
-// A sweep read, or why not: the CLI's line and the file at fault.
+// A sweep read, or why not: the CLI's line and the file at fault; or neither,
+// when the read was cancelled.
 struct ReadOutcome {
     std::unique_ptr<MeasuredSweep> sweep;
     std::string failure;
     std::string failedFile;
 };
 // Never throws: whatever keeps the files from a sweep is the failure.
-ReadOutcome ReadSweep(const measured::BenchInput& input, bool reversed);
+ReadOutcome ReadSweep(const measured::BenchInput& input, bool reversed, touchstone::ReadProgress* progress = nullptr);
 
 // The frequencies a file holds; none for a fixed value or a pad.
 struct Extent {

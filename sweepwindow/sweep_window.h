@@ -88,6 +88,8 @@ private:
     void Recompute(bool reload = false);
     void ShowRead(const measured::BenchInput& bench, const ReadOutcome& outcome = {});
     void ReadInBackground(const measured::BenchInput& bench, bool reload);
+    // Stops the read running on its thread, if any: its result would go unused.
+    void CancelRead();
     void ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCursor);
     void ShowOneOff(const OneOff& oneOff);
     void ShowReadout(const std::vector<ReadoutLine>& lines);
@@ -117,6 +119,7 @@ private:
     QLabel* status_ = nullptr;
     QProgressBar* reading_ = nullptr;
     int readGeneration_ = 0;
+    std::shared_ptr<touchstone::ReadProgress> readProgress_;  // of the read on a thread, while it runs
     QCheckBox* reverseTwoPort_ = nullptr;
     QLineEdit* bandFrom_ = nullptr;
     QLineEdit* bandTo_ = nullptr;
