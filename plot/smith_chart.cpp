@@ -172,19 +172,21 @@ qreal Clearance(const QRectF& box, const std::vector<Polyline>& lines)
 {
     constexpr qreal kStepPixels = 4;
     constexpr qreal kMostSteps = 1024;  // a segment to a point far off the chart
-    qreal nearest = std::numeric_limits<qreal>::infinity();
+    qreal nearestSquared = std::numeric_limits<qreal>::infinity();
     const auto take = [&](QPointF p) {
         const qreal dx = std::max({box.left() - p.x(), 0.0, p.x() - box.right()});
         const qreal dy = std::max({box.top() - p.y(), 0.0, p.y() - box.bottom()});
-        nearest = std::min(nearest, std::hypot(dx, dy));
+        nearestSquared = std::min(nearestSquared, dx * dx + dy * dy);
     };
     for (const Polyline& line : lines)
         line.ForEachSegment([&](QPointF from, QPointF to) {
+            if (nearestSquared == 0)  // the box is on a trace: nothing lies nearer
+                return;
             const qreal steps = std::clamp<qreal>(std::ceil(QLineF(from, to).length() / kStepPixels), 1, kMostSteps);
             for (qreal k = 0; k <= steps; ++k)
                 take(from + (to - from) * (k / steps));
         });
-    return nearest;
+    return std::sqrt(nearestSquared);
 }
 
 // The circle's point for the label: of twelve around it, from `preferredDegrees`
@@ -301,13 +303,23 @@ struct Outside {
 };
 constexpr double kWidestView = 1.5;
 
+// |G| of a point outside the unit circle, else 0 (also for a point without a
+// value). The square is tested first: hypot costs more, and nearly every point is inside.
+double MagnitudeOutside(double re, double im)
+{
+    if (!(re * re + im * im > 1.0))
+        return 0;
+    const double magnitude = std::hypot(re, im);
+    return std::isfinite(magnitude) ? magnitude : 0;
+}
+
 Outside OutsideOf(const SmithChart& chart)
 {
     Outside outside;
     for (const SmithTrace* trace : {&chart.load, &chart.sourceConjugate}) {
         for (std::size_t i = 0; i < std::min(trace->real.size(), trace->imaginary.size()); ++i) {
-            const double magnitude = std::hypot(trace->real[i], trace->imaginary[i]);
-            if (!std::isfinite(magnitude) || !(magnitude > 1.0))
+            const double magnitude = MagnitudeOutside(trace->real[i], trace->imaginary[i]);
+            if (magnitude == 0)
                 continue;
             outside.any = true;
             outside.beyond = outside.beyond || magnitude > kWidestView;
@@ -329,8 +341,8 @@ void DrawOutsideMarks(QPainter& painter, const SmithTrace& trace, const Plane& p
     std::vector<Mark> marks;
     for (std::size_t i = 0; i < std::min(trace.real.size(), trace.imaginary.size()); ++i) {
         const double re = trace.real[i], im = trace.imaginary[i];
-        const double magnitude = std::hypot(re, im);
-        if (!std::isfinite(magnitude) || !(magnitude > 1.0))
+        const double magnitude = MagnitudeOutside(re, im);
+        if (magnitude == 0)
             continue;
         const double shown = std::min(magnitude, reach) / magnitude;
         const QPointF at = plane.Map(re * shown, im * shown);
