@@ -413,8 +413,10 @@ SmithChartPlane DrawSmithChart(QPainter& painter, QSize size, const SmithChart& 
     const std::vector<Polyline> lines{LineOf(chart.load, plane), LineOf(chart.sourceConjugate, plane)};
     DrawTrace(painter, chart.load, lines, 0, plane, kLoadColor, 60, 0, room);
     DrawTrace(painter, chart.sourceConjugate, lines, 1, plane, kSourceColor, 120, 3, room);
-    DrawOutsideMarks(painter, chart.load, plane, outside.reach);
-    DrawOutsideMarks(painter, chart.sourceConjugate, plane, outside.reach);
+    if (outside.any) {
+        DrawOutsideMarks(painter, chart.load, plane, outside.reach);
+        DrawOutsideMarks(painter, chart.sourceConjugate, plane, outside.reach);
+    }
     painter.restore();
 
     DrawLegend(painter, legend, rows, width / 2, legendTop + kLegendRowHeight / 2, legendWidth);

@@ -175,7 +175,6 @@ void TestMeasured::largeFiles()
     QCOMPARE(progress.bytesRead.load(), static_cast<std::uint64_t>(content.size()));
     progress.cancelled = true;
     QVERIFY_THROWS_EXCEPTION(ReadCancelled, ReadReflection(path.toStdString(), "", 50.0, &progress));
-    QCOMPARE(progress.bytesRead.load(), static_cast<std::uint64_t>(content.size()));
 }
 
 // The short-decimal reader takes most numbers instead of from_chars: every

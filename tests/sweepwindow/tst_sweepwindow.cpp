@@ -210,12 +210,10 @@ void TestSweepWindow::largeFilesReadOnAThread()
 {
     QTemporaryDir folder;
     const QString big = folder.filePath(QStringLiteral("big.s1p"));
-    QFile file(big);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("# Hz S RI R 50\n");
+    QByteArray text = "# Hz S RI R 50\n";
     for (int i = 0; i < 420000; ++i)  // 22 bytes a line: 8.8 MiB
-        file.write(QByteArray::number(1000000000 + 2000 * i) + " 0.25 0.125\n");
-    file.close();
+        text += QByteArray::number(1000000000 + 2000 * i) + " 0.25 0.125\n";
+    Write(big, text.constData());
     { SweepWindow closedMidRead({Files().source, {}, big.toStdString()}); }
     SweepWindow window(Files());
     const auto* shown = window.Shown();
@@ -228,10 +226,8 @@ void TestSweepWindow::largeFilesReadOnAThread()
     QCOMPARE(window.Shown(), shown);
     window.Input(InputField::Load)->setText(big);
     QList<int> percents{0};
-    while (!bar->isHidden() && percents.size() < 2000) {
-        QTest::qWait(5);
+    for (; !bar->isHidden() && percents.size() < 2000; QTest::qWait(5))
         percents.append(bar->value());
-    }
     QVERIFY(std::is_sorted(percents.begin(), percents.end()));
     QCOMPARE(window.Shown()->RowCount(), 420000u);
 }
