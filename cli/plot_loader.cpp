@@ -74,6 +74,10 @@ void PlotSeries::Append(const measured::RowValues& row)
     if (row.direct.mismatchErrorDb)
         errorDb.push_back(*row.direct.mismatchErrorDb);
     mismatchLossDb.push_back(row.loadMismatchLossDb);
+    if (row.source.gammaMagnitude > 1.0)
+        sourceAboveOneHz.push_back(row.frequencyHz);
+    if (row.load.gammaMagnitude > 1.0)
+        loadAboveOneHz.push_back(row.frequencyHz);
     if (row.through) {
         throughPlusDb.push_back(row.through->plusUncertaintyDb);
         throughMinusDb.push_back(row.through->minusUncertaintyDb);
@@ -98,7 +102,9 @@ std::string DrawSweepPlot(const std::string& path, const PlotSeries& series, con
                                  series.minusDb.data(), OrNull(series.errorDb), series.mismatchLossDb.data(),
                                  OrNull(series.throughPlusDb), OrNull(series.throughMinusDb),
                                  OrNull(series.throughErrorDb), through, bench.source.name.c_str(),
-                                 bench.load.name.c_str(), path.c_str()};
+                                 bench.load.name.c_str(), series.sourceAboveOneHz.size(),
+                                 OrNull(series.sourceAboveOneHz), series.loadAboveOneHz.size(),
+                                 OrNull(series.loadAboveOneHz), path.c_str()};
     return Draw<CorvalenPlotSweep>(kCorvalenPlotEntryPoint, plot);
 }
 

@@ -16,6 +16,8 @@ namespace corvalen::cli {
 struct PlotSeries {
     std::vector<double> frequencyHz, plusDb, minusDb, errorDb, mismatchLossDb, throughPlusDb, throughMinusDb,
         throughErrorDb;
+    // The frequencies where a side's |G| is above 1, marked on the plot.
+    std::vector<double> sourceAboveOneHz, loadAboveOneHz;
 
     void Append(const measured::RowValues& row);
 };

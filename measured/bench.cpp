@@ -3,19 +3,19 @@
 
 namespace corvalen::measured {
 
-Side ReadSide(const SideInput& side, double systemOhms)
+Side ReadSide(const SideInput& side, double systemOhms, touchstone::ReadProgress* progress)
 {
     if (const auto* fixed = std::get_if<SideValues>(&side.value))
         return {side.name, *fixed};
     const auto& file = std::get<ReflectionFile>(side.value);
-    return {side.name, touchstone::ReadReflection(file.path, file.choice, systemOhms)};
+    return {side.name, touchstone::ReadReflection(file.path, file.choice, systemOhms, progress)};
 }
 
-Through ReadThrough(const TwoPortInput& through, double systemOhms)
+Through ReadThrough(const TwoPortInput& through, double systemOhms, touchstone::ReadProgress* progress)
 {
     if (const auto* pad = std::get_if<Pad>(&through.value))
         return {through.name, *pad};
-    return {through.name, touchstone::ReadTwoPort(std::get<std::string>(through.value), systemOhms)};
+    return {through.name, touchstone::ReadTwoPort(std::get<std::string>(through.value), systemOhms, progress)};
 }
 
 touchstone::Warnings Bench::Warnings() const
@@ -31,11 +31,12 @@ touchstone::Warnings Bench::Warnings() const
     return all;
 }
 
-Bench ReadBench(const BenchInput& input)
+Bench ReadBench(const BenchInput& input, touchstone::ReadProgress* progress)
 {
-    Bench bench{ReadSide(input.source, input.systemOhms), ReadSide(input.load, input.systemOhms), {}};
+    Bench bench{ReadSide(input.source, input.systemOhms, progress), ReadSide(input.load, input.systemOhms, progress),
+                {}};
     for (const TwoPortInput& through : input.chain)
-        bench.chain.push_back(ReadThrough(through, input.systemOhms));
+        bench.chain.push_back(ReadThrough(through, input.systemOhms, progress));
     return bench;
 }
 

@@ -44,12 +44,15 @@ struct Bench {
 
 // Reads one side or one element of the chain, referred to systemOhms; a
 // fixed value or a pad is taken as it is. Throws MeasuredError naming the file.
-Side ReadSide(const SideInput& side, double systemOhms);
-Through ReadThrough(const TwoPortInput& through, double systemOhms);
+// With `progress`, the bytes read are counted there and the read may be
+// stopped (touchstone::ReadCancelled).
+Side ReadSide(const SideInput& side, double systemOhms, touchstone::ReadProgress* progress = nullptr);
+Through ReadThrough(const TwoPortInput& through, double systemOhms, touchstone::ReadProgress* progress = nullptr);
 
 // Reads every file of the input, each referred to its system impedance.
 // Throws MeasuredError for the first that cannot be read, in the order
-// source, load, then the chain.
-Bench ReadBench(const BenchInput& input);
+// source, load, then the chain. With `progress`, the bytes of all files are
+// counted there and the read may be stopped (touchstone::ReadCancelled).
+Bench ReadBench(const BenchInput& input, touchstone::ReadProgress* progress = nullptr);
 
 }  // namespace corvalen::measured

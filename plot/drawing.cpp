@@ -157,6 +157,36 @@ void DrawRun(QPainter& painter, std::span<const QPointF> run)
     painter.setPen(original);
 }
 
+// The sample of a legend entry, centred in `box`.
+void DrawSample(QPainter& painter, const LegendEntry& entry, const QRect& box)
+{
+    const QColor color = entry.pen.color();
+    const QPointF centre = QRectF(box).center();
+    QPen pen = entry.pen;
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    switch (entry.sample) {
+    case LegendSample::Line:
+    case LegendSample::LineAndDot:
+        painter.drawLine(QPointF(box.left(), centre.y()), QPointF(box.left() + box.width(), centre.y()));
+        break;
+    case LegendSample::Ring:
+        painter.drawEllipse(centre, kAboveOneRingRadius, kAboveOneRingRadius);
+        break;
+    case LegendSample::Band:
+        painter.fillRect(box, AboveOneBandColor());
+        painter.fillRect(QRect(box.left(), box.bottom() - 3, box.width(), 4), color);
+        break;
+    }
+    if (entry.sample == LegendSample::LineAndDot) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        painter.drawEllipse(centre, 4.0, 4.0);
+        painter.setBrush(Qt::NoBrush);
+    }
+}
+
 int EntryWidth(const QFontMetrics& metrics, const LegendEntry& entry)
 {
     return (entry.pen.style() == Qt::NoPen ? 0 : kSampleWidth + kSampleGap) + metrics.horizontalAdvance(entry.text);
@@ -236,16 +266,7 @@ void DrawLegend(QPainter& painter, std::span<const LegendEntry> entries, const s
         for (std::size_t i = row.first; i < row.end; ++i) {
             const LegendEntry& entry = entries[i];
             if (entry.pen.style() != Qt::NoPen) {
-                QPen sample = entry.pen;
-                sample.setCapStyle(Qt::FlatCap);
-                painter.setPen(sample);
-                painter.drawLine(left, middle, left + kSampleWidth, middle);
-                if (entry.marker) {
-                    painter.setPen(Qt::NoPen);
-                    painter.setBrush(entry.pen.color());
-                    painter.drawEllipse(QPointF(left + kSampleWidth / 2.0, middle), 4.0, 4.0);
-                    painter.setBrush(Qt::NoBrush);
-                }
+                DrawSample(painter, entry, QRect(left, middle - 7, kSampleWidth, 14));
                 left += kSampleWidth + kSampleGap;
             }
             // Only an entry wider than the whole legend is shortened: the rows were laid out to fit the others.

@@ -4,6 +4,7 @@
 // What the sweep plot and the Smith chart share: fonts, frequency texts, traces
 // and the legend.
 
+#include <QColor>
 #include <QFont>
 #include <QPen>
 #include <QPointF>
@@ -39,6 +40,18 @@ public:
     std::size_t Points() const { return points_.size(); }
     // Strokes each run with the painter's pen; a run of one point is a dot.
     void Draw(QPainter& painter) const;
+    // Calls take(from, to) for each segment of each run, and take(p, p) for a run of one point.
+    template <typename Take>
+    void ForEachSegment(Take take) const
+    {
+        for (std::size_t run = 0; run < runStarts_.size(); ++run) {
+            const std::size_t end = run + 1 < runStarts_.size() ? runStarts_[run + 1] : points_.size();
+            if (end - runStarts_[run] == 1)
+                take(points_[runStarts_[run]], points_[runStarts_[run]]);
+            for (std::size_t i = runStarts_[run] + 1; i < end; ++i)
+                take(points_[i - 1], points_[i]);
+        }
+    }
 
 private:
     std::vector<QPointF> points_;
@@ -46,12 +59,29 @@ private:
     bool open_ = false;
 };
 
-// A sample in the legend: a short line in the trace's pen (none for a plain
-// note) and, when `marker` is set, a dot on it like the trace's end markers.
+// Where a side's |G| is above 1: no passive part reflects more than it
+// receives, so such points are noise or a bad calibration, marked on both charts
+// in a red apart from every trace's colour.
+inline const QColor kAboveOneColor(0xee, 0x00, 0x00);
+inline constexpr qreal kAboveOneRingRadius = 5.5;
+// The pale fill behind the traces over such frequencies.
+inline QColor AboveOneBandColor()
+{
+    QColor pale = kAboveOneColor;
+    pale.setAlpha(36);
+    return pale;
+}
+
+// How an entry's sample looks: the trace's line, the line with a dot like the
+// trace's end markers, a ring like the marks of points outside the unit circle,
+// or a pale block with a strip like the bands over frequencies.
+enum class LegendSample { Line, LineAndDot, Ring, Band };
+
+// A sample in the legend in the entry's pen (none for a plain note), and its text.
 struct LegendEntry {
     QPen pen;
     QString text;
-    bool marker = false;
+    LegendSample sample = LegendSample::Line;
 };
 
 struct LegendRow {

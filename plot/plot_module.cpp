@@ -40,7 +40,9 @@ SweepChart ChartOf(const CorvalenSweepPlot& plot)
             Values(plot.throughMismatchErrorDb, through),
             Name(plot.sourceName),
             Name(plot.loadName),
-            Name(plot.throughName)};
+            Name(plot.throughName),
+            Values(plot.sourceAboveOneHz, plot.sourceAboveOnePoints),
+            Values(plot.loadAboveOneHz, plot.loadAboveOnePoints)};
 }
 
 bool Drawable(const CorvalenSmithTrace& trace)

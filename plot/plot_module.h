@@ -23,6 +23,12 @@ struct CorvalenSweepPlot {
     const char* throughName;               // null without a two-port
     const char* sourceName;
     const char* loadName;
+    // The frequencies where the source's or the load's |G| is above 1, ascending
+    // (null with none), marked on the plot.
+    std::size_t sourceAboveOnePoints;
+    const double* sourceAboveOneHz;
+    std::size_t loadAboveOnePoints;
+    const double* loadAboveOneHz;
     const char* path;  // ends in .svg or .png
 };
 

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace corvalen::plot {
@@ -138,6 +140,57 @@ void DrawTitles(QPainter& painter, const SweepChart& chart, const FrequencyUnit&
                      painter.fontMetrics().elidedText(title, Qt::ElideMiddle, width - 40));
 }
 
+// The stretches of the plotting area over frequencies where a side's |G| is
+// above 1: each point at least three pixels wide, so that a lone one shows,
+// joined to the next where they touch. Both lists are ascending.
+std::vector<std::pair<qreal, qreal>> AboveOneSpans(const SweepChart& chart, const QTransform& toPixels,
+                                                   const QRect& area)
+{
+    std::vector<double> hz(chart.sourceAboveOneHz.size() + chart.loadAboveOneHz.size());
+    std::merge(chart.sourceAboveOneHz.begin(), chart.sourceAboveOneHz.end(), chart.loadAboveOneHz.begin(),
+               chart.loadAboveOneHz.end(), hz.begin());
+    std::vector<std::pair<qreal, qreal>> spans;
+    for (const double frequency : hz) {
+        if (!std::isfinite(frequency))
+            continue;
+        const qreal x = toPixels.map(QPointF(frequency, 0.0)).x();
+        const qreal left = std::max<qreal>(x - 1.5, area.left());
+        const qreal right = std::min<qreal>(x + 1.5, area.left() + area.width());
+        if (left >= right)
+            continue;
+        if (!spans.empty() && left <= spans.back().second)
+            spans.back().second = std::max(spans.back().second, right);
+        else
+            spans.emplace_back(left, right);
+    }
+    return spans;
+}
+
+// A pale band behind the traces, which break there for want of a value, and a
+// red strip along the frequency axis.
+void DrawAboveOne(QPainter& painter, const std::vector<std::pair<qreal, qreal>>& spans, const QRect& area)
+{
+    constexpr qreal kStripHeight = 7;
+    for (const auto& [left, right] : spans) {
+        painter.fillRect(QRectF(left, area.top(), right - left, area.height()), AboveOneBandColor());
+        painter.fillRect(QRectF(left, area.top() + area.height() - kStripHeight, right - left, kStripHeight),
+                         kAboveOneColor);
+    }
+}
+
+// The legend's entry for the marks, naming the sides they belong to, or none.
+std::optional<LegendEntry> AboveOneEntry(const SweepChart& chart)
+{
+    const bool source = !chart.sourceAboveOneHz.empty();
+    const bool load = !chart.loadAboveOneHz.empty();
+    if (!source && !load)
+        return std::nullopt;
+    const QString sides = source && load ? QStringLiteral("source and load")
+                          : source       ? QStringLiteral("source")
+                                         : QStringLiteral("load");
+    return LegendEntry{QPen(kAboveOneColor, 1.0), QStringLiteral("|G| > 1 (%1)").arg(sides), LegendSample::Band};
+}
+
 }  // namespace
 
 SweepChartFrame DrawSweepChart(QPainter& painter, QSize size, const SweepChart& chart)
@@ -150,6 +203,8 @@ SweepChartFrame DrawSweepChart(QPainter& painter, QSize size, const SweepChart& 
     std::vector<LegendEntry> legend;
     for (const Series& s : series)
         legend.push_back({s.pen, s.name});
+    if (const std::optional<LegendEntry> aboveOne = AboveOneEntry(chart))
+        legend.push_back(*aboveOne);
     const int legendWidth = size.width() - 40;
     const std::vector<LegendRow> rows = LayOutLegend(painter, legend, legendWidth);
     QMargins margins = kMargins;
@@ -160,6 +215,7 @@ SweepChartFrame DrawSweepChart(QPainter& painter, QSize size, const SweepChart& 
 
     DrawGrid(painter, frame, area);
     DrawTitles(painter, chart, frame.unit, area, size.width());
+    DrawAboveOne(painter, AboveOneSpans(chart, frame.toPixels, area), area);
     painter.save();
     painter.setClipRect(area);
     for (const Series& s : series) {

@@ -30,6 +30,9 @@ struct SweepChart {
     QString sourceName;
     QString loadName;
     QString throughName;
+    // The frequencies where the source's or the load's |G| is above 1, ascending.
+    std::span<const double> sourceAboveOneHz;
+    std::span<const double> loadAboveOneHz;
 };
 
 // The size the plot module writes; the drawing fits whatever size it is given.

@@ -242,23 +242,28 @@ bool ReadOutcome::Failed() const
     return failed(source) || failed(load) || std::any_of(chain.begin(), chain.end(), failed);
 }
 
-ReadOutcome ReadSweep(const BenchInput& input, const std::vector<bool>& reversed)
+ReadOutcome ReadSweep(const BenchInput& input, const std::vector<bool>& reversed, touchstone::ReadProgress* progress)
 {
     ReadOutcome outcome;
     Bench bench;
-    for (const auto& [side, into, read] : {std::tuple{&input.source, &bench.source, &outcome.source},
-                                           std::tuple{&input.load, &bench.load, &outcome.load}})
-        ReadInput(*read, [&] {
-            *into = ReadSide(*side, input.systemOhms);
-            read->extent = ExtentOf(*into);
-        });
-    outcome.chain.resize(input.chain.size());
-    for (std::size_t i = 0; i < input.chain.size(); ++i)
-        ReadInput(outcome.chain[i], [&] {
-            bench.chain.push_back(ReadThrough(input.chain[i], input.systemOhms));
-            outcome.chain[i].extent = ExtentOf(bench.chain.back());
-        });
-    if (outcome.Failed())
+    try {
+        for (const auto& [side, into, read] : {std::tuple{&input.source, &bench.source, &outcome.source},
+                                               std::tuple{&input.load, &bench.load, &outcome.load}})
+            ReadInput(*read, [&] {
+                *into = ReadSide(*side, input.systemOhms, progress);
+                read->extent = ExtentOf(*into);
+            });
+        outcome.chain.resize(input.chain.size());
+        for (std::size_t i = 0; i < input.chain.size(); ++i)
+            ReadInput(outcome.chain[i], [&] {
+                bench.chain.push_back(ReadThrough(input.chain[i], input.systemOhms, progress));
+                outcome.chain[i].extent = ExtentOf(bench.chain.back());
+            });
+    } catch (const touchstone::ReadCancelled&) {
+        return {};
+    }
+    // The rows take a while for large files too: a read cancelled meanwhile computes none.
+    if (outcome.Failed() || (progress && progress->cancelled.load()))
         return outcome;
     // Files that read well may still have no frequency in common: the grid's file says so.
     std::vector<InputRead*> reads{&outcome.source, &outcome.load};

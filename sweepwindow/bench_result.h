@@ -105,7 +105,10 @@ struct ReadOutcome {
     bool Failed() const;
 };
 // Never throws: whatever keeps the files from a sweep is a failure of the input at fault.
-ReadOutcome ReadSweep(const measured::BenchInput& input, const std::vector<bool>& reversed);
+// With `progress`, the reads count their bytes there and may be stopped: a
+// read stopped gives neither a sweep nor a failure.
+ReadOutcome ReadSweep(const measured::BenchInput& input, const std::vector<bool>& reversed,
+                      touchstone::ReadProgress* progress = nullptr);
 
 // The one-off values of fixed sides, and the CLI's sentence on whether the
 // two-port or the chain narrows or widens the limits (empty without one).

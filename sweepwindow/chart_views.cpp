@@ -44,7 +44,9 @@ plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries&
             series.throughErrorDb,
             Name(bench.source.name),
             Name(bench.load.name),
-            Name(cli::ChainName(bench))};
+            Name(cli::ChainName(bench)),
+            series.sourceAboveOneHz,
+            series.loadAboveOneHz};
 }
 
 plot::SmithChart SmithChartOf(const MeasuredSweep& sweep, const SmithPoints& load, const SmithPoints& sourceConjugate)

@@ -38,7 +38,9 @@ std::string SaveSweepPicture(const MeasuredSweep& sweep, const std::string& path
                                  OrNull(series.throughPlusDb), OrNull(series.throughMinusDb),
                                  OrNull(series.throughErrorDb),
                                  bench.chain.empty() ? nullptr : chain.c_str(),
-                                 bench.source.name.c_str(), bench.load.name.c_str(), path.c_str()};
+                                 bench.source.name.c_str(), bench.load.name.c_str(), series.sourceAboveOneHz.size(),
+                                 OrNull(series.sourceAboveOneHz), series.loadAboveOneHz.size(),
+                                 OrNull(series.loadAboveOneHz), path.c_str()};
     char reason[512] = "";
     return Reason(corvalen_plot_sweep(&plot, reason, sizeof reason), reason);
 }

@@ -58,6 +58,8 @@ constexpr int kReloadQuietMs = 300;
 constexpr qsizetype kRecentFiles = 8;
 // Files this large take a noticeable moment to read: more than a frame.
 constexpr std::uintmax_t kBackgroundBytes = 8u << 20;
+// How often the bar takes the reader's figure: ten times a second reads as smooth.
+constexpr int kReadPollMs = 100;
 
 std::uintmax_t FileBytes(const measured::BenchInput& bench)
 {
@@ -138,7 +140,7 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     middle->addWidget(readout);
     middle->addStretch(0);
     reading_ = new QProgressBar(this);
-    reading_->setRange(0, 0);  // busy: a reader cannot tell how far it is
+    reading_->setRange(0, 100);  // percent of all the files' bytes
     reading_->setAccessibleName(QStringLiteral("Reading the files"));
     reading_->hide();
     status_ = new QLabel(this);
@@ -174,7 +176,13 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     Recompute();
 }
 
-SweepWindow::~SweepWindow() = default;
+// A read still running uses nothing of the window, but must end before the program does.
+SweepWindow::~SweepWindow()
+{
+    CancelRead();
+    for (QThread* reader : findChildren<QThread*>(Qt::FindDirectChildrenOnly))
+        reader->wait();
+}
 
 int SweepWindow::Scaled(int pixelsAt96Dpi) const
 {
@@ -543,6 +551,7 @@ QString SweepWindow::InputNote(InputField field, std::size_t element) const
 void SweepWindow::Recompute(bool reload)
 {
     ++readGeneration_;  // a read still running for earlier inputs is not shown
+    CancelRead();
     auto texts = ReadInputTexts(Texts());
     if (const auto* problems = std::get_if<std::vector<InputProblem>>(&texts)) {
         // An input whose text stands keeps saying what it holds; one changed since is not read yet.
@@ -601,26 +610,57 @@ void SweepWindow::ShowRead(const ReadTexts& read, const ReadOutcome* outcome)
     status_->setText(sweep_ ? Text(sweep_->Notes()) : QString());
 }
 
-// Large files are read on a thread of their own, so the window keeps answering;
-// the result is shown only if the inputs have not changed meanwhile.
+// Large files are read on a thread of their own, so the window keeps answering,
+// and the bar shows how much of them is read. The thread uses nothing of the
+// window, which waits for it when it closes; a change of the inputs stops it.
 void SweepWindow::ReadInBackground(const ReadTexts& read, bool reload)
 {
     const int generation = readGeneration_;
     auto outcome = std::make_shared<ReadOutcome>();
-    QThread* reader = QThread::create([read, outcome] { *outcome = ReadSweep(read.bench, read.reversed); });
+    auto progress = std::make_shared<touchstone::ReadProgress>();
+    readProgress_ = progress;
+    QThread* reader = QThread::create([read, outcome, progress] {
+        *outcome = ReadSweep(read.bench, read.reversed, progress.get());
+    });
+    reader->setParent(this);
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
     connect(reader, &QThread::finished, this, [this, read, outcome, generation, reload] {
         if (generation != readGeneration_)
             return;
+        readProgress_.reset();
         reading_->hide();
         status_->clear();
         if (outcome->sweep)
             ShowSweep(std::move(outcome->sweep), reload);
         ShowRead(read, outcome.get());
     });
+    const std::uintmax_t totalBytes = std::max<std::uintmax_t>(FileBytes(read.bench), 1);
+    auto* poll = new QTimer(reader);
+    poll->setInterval(kReadPollMs);
+    connect(poll, &QTimer::timeout, this, [this, progress, totalBytes, generation] {
+        if (generation != readGeneration_)
+            return;
+        const std::uintmax_t percent = std::min<std::uintmax_t>(100, progress->bytesRead * 100 / totalBytes);
+        reading_->setValue(static_cast<int>(percent));
+        // The rows come after the files, which the bar does not count: it says what is left.
+        if (percent == 100)
+            status_->setText(QStringLiteral("Computing the sweep..."));
+    });
+    reading_->setValue(0);
     reading_->show();
-    status_->setText(QStringLiteral("Reading %1 MB of files...").arg(FileBytes(read.bench) >> 20));
+    status_->setText(QStringLiteral("Reading %1 MB of files...").arg(totalBytes >> 20));
+    poll->start();
     reader->start();
+}
+
+void SweepWindow::CancelRead()
+{
+    if (!readProgress_)
+        return;
+    readProgress_->cancelled = true;
+    readProgress_.reset();
+    reading_->hide();
+    status_->setText(sweep_ ? Text(sweep_->Notes()) : QString());
 }
 
 void SweepWindow::WatchFiles(const measured::BenchInput& bench)

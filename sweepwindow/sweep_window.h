@@ -120,6 +120,8 @@ private:
     // Every input's note from what was read, or, for fixed values, from the texts.
     void ShowRead(const ReadTexts& read, const ReadOutcome* outcome = nullptr);
     void ReadInBackground(const ReadTexts& read, bool reload);
+    // Stops the read running on its thread, if any: its result would go unused.
+    void CancelRead();
     void ShowSweep(std::unique_ptr<MeasuredSweep> sweep, bool keepCursor);
     void ShowOneOff(const OneOff& oneOff);
     void ShowReadout(const std::vector<ReadoutLine>& lines);
@@ -158,6 +160,7 @@ private:
     QLabel* status_ = nullptr;
     QProgressBar* reading_ = nullptr;
     int readGeneration_ = 0;
+    std::shared_ptr<touchstone::ReadProgress> readProgress_;  // of the read on a thread, while it runs
     QLineEdit* bandFrom_ = nullptr;
     QLineEdit* bandTo_ = nullptr;
     QLabel* bandNote_ = nullptr;

@@ -67,9 +67,9 @@ std::size_t RegularFileBytes(std::FILE* stream)
 
 }  // namespace
 
-LineSource::LineSource(const std::string& path)
+LineSource::LineSource(const std::string& path, ReadProgress* progress)
     : name_(path), owned_(Open(path), &std::fclose), stream_(owned_.get()), chunk_(kChunkBytes),
-      fileBytes_(RegularFileBytes(stream_))
+      fileBytes_(RegularFileBytes(stream_)), progress_(progress)
 {
 }
 
@@ -156,9 +156,14 @@ std::pair<std::size_t, std::size_t> LineSource::FindLineEnd()
 
 void LineSource::Refill()
 {
+    // One test a chunk: reads without a ReadProgress, as the CLI's, pay nothing more.
+    if (progress_ && progress_->cancelled.load(std::memory_order_relaxed))
+        throw ReadCancelled();
     begin_ = 0;
     newlineKnown_ = false;
     end_ = std::fread(chunk_.data(), 1, chunk_.size(), stream_);
+    if (progress_)
+        progress_->bytesRead.fetch_add(end_, std::memory_order_relaxed);
     if (end_ < chunk_.size()) {
         if (std::ferror(stream_))
             FailAt(0, std::string("cannot read: ") + std::strerror(errno));

@@ -4,7 +4,10 @@
 // The lines of a text file, read in large chunks so that a file of any size
 // costs one buffer. Line ends may be LF, CR LF or CR alone.
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,10 +16,26 @@
 
 namespace corvalen::touchstone {
 
+// How far reads have come, and a request to stop them, shared by a thread
+// that reads and one that waits for it: a LineSource given one adds the bytes
+// of each chunk it reads, and before each chunk throws ReadCancelled once
+// `cancelled` is set, so a read nobody wants any more frees the cores at once.
+struct ReadProgress {
+    std::atomic<std::uint64_t> bytesRead{0};
+    std::atomic<bool> cancelled{false};
+};
+
+// A read stopped through its ReadProgress: no fault of the file, nothing to show.
+class ReadCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "read cancelled"; }
+};
+
 class LineSource {
 public:
-    // Opens `path`; throws MeasuredError when it cannot be read.
-    explicit LineSource(const std::string& path);
+    // Opens `path`; throws MeasuredError when it cannot be read. `progress`,
+    // if given, must outlive the LineSource.
+    explicit LineSource(const std::string& path, ReadProgress* progress = nullptr);
     // Reads an open stream, which stays the caller's; `name` stands for it in
     // messages. Reads of a few bytes make every line cross their edges, for tests.
     LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes = kChunkBytes);
@@ -67,6 +86,7 @@ private:
     std::string carry_;
     long number_ = 0;
     std::size_t fileBytes_ = 0;
+    ReadProgress* progress_ = nullptr;
 };
 
 }  // namespace corvalen::touchstone

@@ -293,9 +293,10 @@ std::vector<std::string> ReflectionChoices(const std::string& path)
     return Parser(lines, {}, Wanted::Reflection, 50.0).Names();
 }
 
-Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms)
+Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms,
+                          ReadProgress* progress)
 {
-    LineSource lines(path);
+    LineSource lines(path, progress);
     return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
 }
 
@@ -306,9 +307,9 @@ Reflection ReadReflection(std::FILE* stream, const std::string& name, std::strin
     return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
 }
 
-TwoPort ReadTwoPort(const std::string& path, double systemOhms)
+TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress)
 {
-    LineSource lines(path);
+    LineSource lines(path, progress);
     return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms);
 }
 

@@ -54,8 +54,10 @@ struct TwoPort {
 // reference impedance to systemOhms. `choice` is empty for a one-port file,
 // Skk by position in the file's matrix (S22), or, in a mixed-mode file, a
 // label of its order (D1,2, C1,2, S3). Throws MeasuredError naming `path` and
-// the line at fault.
-Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms);
+// the line at fault. With `progress`, it counts the bytes read and may be
+// stopped (ReadCancelled).
+Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms,
+                          ReadProgress* progress = nullptr);
 
 // The same from an open stream, which `name` (ending in .s1p, .s2p, ... for a
 // version 1 file) stands for in messages, read `chunkBytes` at a time (a few
@@ -69,7 +71,7 @@ Reflection ReadReflection(std::FILE* stream, const std::string& name, std::strin
 std::vector<std::string> ReflectionChoices(const std::string& path);
 
 // Reads a two-port file; a file of any other number of ports is refused.
-TwoPort ReadTwoPort(const std::string& path, double systemOhms);
+TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress = nullptr);
 TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms,
                     std::size_t chunkBytes = LineSource::kChunkBytes);
 

@@ -66,7 +66,7 @@ struct Data {
     SweepChart Sweep() const
     {
         return {frequencyHz, plusDb, minusDb, errorDb, lossDb, {}, {}, {}, QStringLiteral("source.s1p"),
-                QStringLiteral("load.s1p"), {}};
+                QStringLiteral("load.s1p"), {}, {}, {}};
     }
     SmithChart Smith() const
     {
@@ -122,7 +122,7 @@ CorvalenSweepPlot SweepPlot()
 {
     const Data& d = TheData();
     return {kPoints, d.frequencyHz.data(), d.plusDb.data(), d.minusDb.data(), d.errorDb.data(), d.lossDb.data(),
-            nullptr, nullptr, nullptr, nullptr, "source.s1p", "load.s1p", nullptr};
+            nullptr, nullptr, nullptr, nullptr, "source.s1p", "load.s1p", 0, nullptr, 0, nullptr, nullptr};
 }
 
 CorvalenSmithChart SmithPlot()

@@ -25,7 +25,7 @@ namespace {
 
 // What a reading gave, one line per frequency ("HZ RE IM ...") and one per
 // warning, or its refusal.
-QByteArray Describe(const std::string& path, const QString& choice, double z0)
+QByteArray Describe(const std::string& path, const QString& choice, double z0, ReadProgress* progress = nullptr)
 {
     QByteArray text;
     Warnings warnings;
@@ -41,7 +41,7 @@ QByteArray Describe(const std::string& path, const QString& choice, double z0)
             }
             warnings = t.warnings;
         } else {
-            const Reflection r = ReadReflection(path, choice == u"none" ? "" : choice.toStdString(), z0);
+            const Reflection r = ReadReflection(path, choice == u"none" ? "" : choice.toStdString(), z0, progress);
             for (std::size_t i = 0; i < r.frequencyHz.size(); ++i)
                 text += number(r.frequencyHz[i]) + ' ' + number(r.gamma[i].real()) + ' ' + number(r.gamma[i].imag()) + '\n';
             warnings = r.warnings;
@@ -169,6 +169,12 @@ void TestMeasured::largeFiles()
     const QByteArray path = Written(dir, QStringLiteral("large.s1p"), content);
     const QByteArray read = Describe(path.toStdString(), QStringLiteral("none"), 50.0);
     QCOMPARE(read.mid(read.lastIndexOf('\n', read.size() - 2) + 1), expected);
+    // A read counts every byte it takes, to the whole file; cancelled, it stops before its first chunk.
+    ReadProgress progress;
+    QVERIFY(Describe(path.toStdString(), QStringLiteral("none"), 50.0, &progress) == read);
+    QCOMPARE(progress.bytesRead.load(), static_cast<std::uint64_t>(content.size()));
+    progress.cancelled = true;
+    QVERIFY_THROWS_EXCEPTION(ReadCancelled, ReadReflection(path.toStdString(), "", 50.0, &progress));
 }
 
 // The short-decimal reader takes most numbers instead of from_chars: every

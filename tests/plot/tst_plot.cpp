@@ -25,6 +25,7 @@ const QRect kSweepArea(84, 64, 984, 456);
 const QRect kSmithArea(0, 50, 940, 880);
 const QColor kLoadMismatchLossColor(0x2e, 0x8b, 0x57);
 const QColor kLoadColor(0xc0, 0x39, 0x2b);
+const QColor kAboveOneColor(0xee, 0x00, 0x00);
 
 bool Near(QColor a, QColor b)
 {
@@ -99,25 +100,31 @@ void TestPlot::sweepPicture_data()
     QTest::addColumn<QList<double>>("db");  // every series alike; the mismatch loss is drawn on top
     QTest::addColumn<QByteArrayList>("texts");  // in the SVG
     QTest::addColumn<QPoint>("seen");        // where the PNG shows the mismatch loss
+    // Where the strip along the frequency axis is red (-1: nowhere), the load's |G| above 1
+    // wherever its mismatch loss has no value, as the engine gives it.
+    QTest::addColumn<int>("markedX");
 
     QTest::newRow("two points 2e-7 Hz apart at 1 GHz") << QList<double>{1e9, 1000000000.0000002}
         << QList<double>{0.1, 0.1} << QByteArrayList{"0.95", "1.05", "Frequency (GHz)", "0.090", "0.110"}
-        << QPoint(576, 292);
+        << QPoint(576, 292) << -1;
     QTest::newRow("one point") << QList<double>{2.45e9} << QList<double>{-3.0}
-        << QByteArrayList{"2.2", "2.7", "Frequency (GHz)", "-3.3", "-2.7"} << QPoint(576, 292);
+        << QByteArrayList{"2.2", "2.7", "Frequency (GHz)", "-3.3", "-2.7"} << QPoint(576, 292) << -1;
     QTest::newRow("constant series") << QList<double>{1e6, 2e6, 3e6} << QList<double>{0.5, 0.5, 0.5}
-        << QByteArrayList{"1.0", "3.0", "Frequency (MHz)", "0.44", "0.56"} << QPoint(300, 292);
+        << QByteArrayList{"1.0", "3.0", "Frequency (MHz)", "0.44", "0.56"} << QPoint(300, 292) << -1;
     QTest::newRow("inf and NaN left out") << QList<double>{1e9, 2e9, 3e9, 4e9} << QList<double>{0.3, kInf, -0.4, kNaN}
-        << QByteArrayList{"-0.4", "0.3"} << QPoint(740, 519);
+        << QByteArrayList{"-0.4", "0.3", "|G| &gt; 1 (load)"} << QPoint(740, 519) << 412;
     QTest::newRow("no finite value") << QList<double>{1e9, 2e9} << QList<double>{kNaN, -kInf}
-        << QByteArrayList{"-1.0", "1.0"} << QPoint(-9, -9);
+        << QByteArrayList{"-1.0", "1.0"} << QPoint(-9, -9) << 84;
     QList<double> frequencies, spike;
     for (int i = 0; i <= 100000; ++i) {
         frequencies.append(1e9 + i * 1e4);
         spike.append(i == 50000 ? 1.0 : 0.0);
     }
     QTest::newRow("a spike among 100,001 points") << frequencies << spike << QByteArrayList{"0.0", "1.0"}
-                                                  << QPoint(576, 70);
+                                                  << QPoint(576, 70) << -1;
+    spike[25000] = kInf;
+    QTest::newRow("a lone |G| > 1 among 100,001 points") << frequencies << spike
+        << QByteArrayList{"|G| &gt; 1 (load)"} << QPoint(576, 70) << 330;
 }
 
 void TestPlot::sweepPicture()
@@ -126,12 +133,17 @@ void TestPlot::sweepPicture()
     QFETCH(QList<double>, db);
     QFETCH(QByteArrayList, texts);
     QFETCH(QPoint, seen);
+    QFETCH(int, markedX);
+    QList<double> aboveOneHz;
+    for (qsizetype i = 0; i < db.size(); ++i)
+        aboveOneHz.append(std::isfinite(db[i]) ? QList<double>{} : QList<double>{frequencyHz[i]});
 
     for (const QString& kind : {QStringLiteral("svg"), QStringLiteral("png")}) {
         const QByteArray path = dir_.filePath(u"sweep."_qs + kind).toUtf8();
         const CorvalenSweepPlot plot{static_cast<std::size_t>(frequencyHz.size()), frequencyHz.data(), db.data(),
                                      db.data(), nullptr, db.data(), nullptr, nullptr, nullptr, nullptr,
-                                     "source.s1p", "1.5", path.constData()};
+                                     "source.s1p", "1.5", 0, nullptr, static_cast<std::size_t>(aboveOneHz.size()),
+                                     aboveOneHz.data(), path.constData()};
         char reason[200] = "";
         QCOMPARE(corvalen_plot_sweep(&plot, reason, sizeof reason), 0);
         if (kind == u"svg") {
@@ -145,6 +157,9 @@ void TestPlot::sweepPicture()
         QCOMPARE(image.size(), QSize(1100, 640));
         const QRect box = seen.x() < 0 ? kSweepArea : QRect(seen - QPoint(4, 4), QSize(9, 9));
         QCOMPARE(Shows(image, box & kSweepArea, kLoadMismatchLossColor), seen.x() >= 0);
+        const QRect strip(kSweepArea.left(), kSweepArea.bottom() - 5, kSweepArea.width(), 4);
+        QCOMPARE(Shows(image, markedX < 0 ? strip : QRect(markedX, strip.top(), 1, 4), kAboveOneColor), markedX >= 0);
+        QVERIFY(!Shows(image, QRect(markedX + 4, strip.top(), 40, 4), kAboveOneColor));  // a lone point stays narrow
     }
 }
 
@@ -155,21 +170,35 @@ void TestPlot::smithPicture_data()
     QTest::addColumn<QList<double>>("imaginary");
     QTest::addColumn<QByteArrayList>("texts");   // in the SVG
     QTest::addColumn<QByteArrayList>("absent");  // not in the SVG
-    QTest::addColumn<bool>("traced");          // the load's colour shows on the chart
+    QTest::addColumn<QPoint>("traced");          // where the load's colour shows (-9, -9: nowhere)
+    QTest::addColumn<QPoint>("marked");          // a red ring for |G| above 1 (-9, -9: none anywhere)
 
+    // With one row of legend the unit circle is 415 pixels across its radius, centred at (470, 505).
+    const QPoint none(-9, -9);
     QTest::newRow("a band") << QList<double>{1e9, 2e9} << QList<double>{0.3, 0.1} << QList<double>{0.2, -0.1}
-                            << QByteArrayList{"1 GHz", "2 GHz"} << QByteArrayList{} << true;
+                            << QByteArrayList{"1 GHz", "2 GHz"} << QByteArrayList{} << QPoint(594, 422) << none;
     QTest::newRow("two points 2e-7 Hz apart, labelled once") << QList<double>{1e9, 1000000000.0000002}
-        << QList<double>{0.3, 0.3} << QList<double>{0.2, 0.2} << QByteArrayList{"1 GHz"} << QByteArrayList{} << true;
+        << QList<double>{0.3, 0.3} << QList<double>{0.2, 0.2} << QByteArrayList{"1 GHz"} << QByteArrayList{}
+        << QPoint(594, 422) << none;
     QTest::newRow("one point") << QList<double>{2.45e9} << QList<double>{-0.5} << QList<double>{0.1}
-                               << QByteArrayList{"2.45 GHz"} << QByteArrayList{} << true;
+                               << QByteArrayList{"2.45 GHz"} << QByteArrayList{} << QPoint(262, 463) << none;
     QTest::newRow("ends without a value") << QList<double>{1e9, 2e9, 3e9, 4e9} << QList<double>{kNaN, 0.1, 0.2, kInf}
         << QList<double>{0.0, 0.1, 0.1, 0.0} << QByteArrayList{"2 GHz", "3 GHz"} << QByteArrayList{"1 GHz", "4 GHz"}
-        << true;
+        << QPoint(532, 463) << none;
     QTest::newRow("no finite value") << QList<double>{1e9, 2e9} << QList<double>{kNaN, kInf}
-        << QList<double>{0.0, 0.0} << QByteArrayList{"+j1"} << QByteArrayList{"1 GHz", "2 GHz"} << false;
+        << QList<double>{0.0, 0.0} << QByteArrayList{"+j1"} << QByteArrayList{"1 GHz", "2 GHz"} << none << none;
+    // At the edge of a view reaching |G| = 1.5 (the legend in two rows: 402 pixels at (470, 492)), straight left.
     QTest::newRow("far outside the chart") << QList<double>{1e9, 2e9} << QList<double>{1e300, -1e300}
-        << QList<double>{1e300, 0.0} << QByteArrayList{"+j1"} << QByteArrayList{} << false;
+        << QList<double>{1e300, 0.0} << QByteArrayList{"+j1", "|G| &gt; 1 (beyond 1.5 at the edge)"}
+        << QByteArrayList{} << none << QPoint(68, 492);
+    // The source's label sits above and left of its circle unless a trace passes there.
+    QTest::newRow("a trace where the label would go") << QList<double>{1e9, 2e9} << QList<double>{-0.6, 0.0}
+        << QList<double>{0.186, 0.186} << QByteArrayList{"1 GHz", "2 GHz"} << QByteArrayList{} << QPoint(330, 428)
+        << none;
+    // |G| = 1.02 at 135 degrees: the view reaches 1.02, the unit circle 415 / 1.02 pixels across its radius.
+    QTest::newRow("a lone |G| = 1.02 among 0.3") << QList<double>{1e9, 2e9, 3e9} << QList<double>{0.3, -0.7212, 0.3}
+        << QList<double>{0.0, 0.7212, 0.0} << QByteArrayList{"|G| &gt; 1"} << QByteArrayList{} << QPoint(592, 505)
+        << QPoint(177, 212);
 }
 
 void TestPlot::smithPicture()
@@ -179,7 +208,8 @@ void TestPlot::smithPicture()
     QFETCH(QList<double>, imaginary);
     QFETCH(QByteArrayList, texts);
     QFETCH(QByteArrayList, absent);
-    QFETCH(bool, traced);
+    QFETCH(QPoint, traced);
+    QFETCH(QPoint, marked);
 
     for (const QString& kind : {QStringLiteral("svg"), QStringLiteral("png")}) {
         const QByteArray path = dir_.filePath(u"smith."_qs + kind).toUtf8();
@@ -200,7 +230,8 @@ void TestPlot::smithPicture()
         }
         const QImage image(QString::fromUtf8(path));
         QCOMPARE(image.size(), QSize(940, 1000));
-        QCOMPARE(Shows(image, kSmithArea, kLoadColor), traced);
+        for (const auto& [at, color] : {std::pair(traced, kLoadColor), std::pair(marked, kAboveOneColor)})
+            QVERIFY(Shows(image, at.x() < 0 ? kSmithArea : QRect(at - QPoint(4, 4), QSize(9, 9)), color) == (at.x() >= 0));
     }
 }
 
