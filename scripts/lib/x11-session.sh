@@ -9,7 +9,8 @@ x11_session_dir=
 
 # x11_session_start [openbox]: starts Xvfb on a display number it picks itself
 # among the free ones and exports DISPLAY once the server answers; with
-# "openbox", also starts that window manager and returns once it runs.
+# "openbox", also starts that window manager and returns once it runs. The
+# screen is 1024x768, a small laptop's, unless X11_SESSION_SCREEN says otherwise.
 x11_session_start() {
     x11_session_dir=$(mktemp -d)
     # Qt wants a private runtime folder; give it one that goes with the session.
@@ -17,7 +18,7 @@ x11_session_start() {
     mkdir -m 0700 "$XDG_RUNTIME_DIR"
     # -noreset: by default the server resets when its last client leaves, and
     # refuses connections meanwhile; xdpyinfo below would be such a client.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp -nolisten unix-abstract \
+    Xvfb -displayfd 3 -screen 0 "${X11_SESSION_SCREEN:-1024x768}x24" -noreset -nolisten tcp -nolisten unix-abstract \
         3>"$x11_session_dir/display" 2>"$x11_session_dir/xvfb.log" &
     x11_session_xvfb_pid=$!
     if ! poll_until 10 x11_session_answers; then
