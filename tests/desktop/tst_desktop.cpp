@@ -5,6 +5,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "about/frmabout.h"
 #include "mainwindow/frmmain.h"
+#include "tests/colour_schemes.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,21 +15,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QtTest>
-
-namespace {
-
-// WCAG contrast ratio between two colours (1 to 21).
-double Contrast(QColor a, QColor b)
-{
-    const auto luminance = [](QColor c) {
-        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-}  // namespace
 
 class TestDesktop : public QObject {
     Q_OBJECT
@@ -41,12 +27,7 @@ private slots:
 
 void TestDesktop::readableInColourScheme_data()
 {
-    QTest::addColumn<QPalette>("palette");
-    QTest::newRow("classic light face") << QApplication::style()->standardPalette();
-    // qt6ct's "darker" scheme.
-    QPalette darker(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
-    darker.setColor(QPalette::Highlight, QColor(0x12, 0x60, 0x8a));
-    QTest::newRow("dark face") << darker;
+    corvalen::tests::AddColourSchemeRows();
 }
 
 void TestDesktop::readableInColourScheme()
@@ -60,7 +41,7 @@ void TestDesktop::readableInColourScheme()
         double best = 1.0;
         for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x)
-                best = std::max(best, Contrast(shot.pixelColor(x, y), palette.color(QPalette::Window)));
+                best = std::max(best, corvalen::tests::Contrast(shot.pixelColor(x, y), palette.color(QPalette::Window)));
         QVERIFY2(best >= 4.5, qPrintable(QStringLiteral("%1's text stands out only %2:1").arg(QLatin1String(name)).arg(best)));
     }
 
@@ -78,7 +59,7 @@ void TestDesktop::readableInColourScheme()
     int outline = 0;
     for (int y = 0; y < focused.height(); ++y)
         for (int x = 0; x < focused.width(); ++x)
-            outline += Contrast(focused.pixelColor(x, y), unfocused.pixelColor(x, y)) >= 3.0;
+            outline += corvalen::tests::Contrast(focused.pixelColor(x, y), unfocused.pixelColor(x, y)) >= 3.0;
     QVERIFY2(outline >= 20, qPrintable(QStringLiteral("%1 outline pixels stand out").arg(outline)));
     QApplication::setPalette(QPalette());
 }

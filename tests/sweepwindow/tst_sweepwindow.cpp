@@ -7,6 +7,7 @@
 #include "sweepwindow/pictures.h"
 #include "sweepwindow/sweep_window.h"
 #include "sweepwindow/sweep_window_layout.h"
+#include "tests/colour_schemes.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -75,17 +76,6 @@ void Write(const QString& path, const char* text)
     file.write(text);
 }
 
-// WCAG contrast ratio between two colours (1 to 21).
-double Contrast(QColor a, QColor b)
-{
-    const auto luminance = [](QColor c) {
-        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // The pixels of an area that stand out 4.5:1 from a colour, counted by sixth
 // of the hue circle where they are coloured, else as -1 (black, white, greys).
 std::map<int, int> Ink(const QImage& shot, QRect area, QColor against)
@@ -93,7 +83,7 @@ std::map<int, int> Ink(const QImage& shot, QRect area, QColor against)
     std::map<int, int> ink;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if (const QColor pixel = shot.pixelColor(x, y); Contrast(pixel, against) >= 4.5)
+            if (const QColor pixel = shot.pixelColor(x, y); corvalen::tests::Contrast(pixel, against) >= 4.5)
                 ++ink[pixel.hsvSaturation() > 128 ? pixel.hsvHue() / 60 : -1];
     return ink;
 }
@@ -541,12 +531,7 @@ void TestSweepWindow::oneOffValuesAreMismatchs()
 
 void TestSweepWindow::laidOutForTheDesktop_data()
 {
-    QTest::addColumn<QPalette>("palette");
-    QTest::newRow("classic light face") << QApplication::style()->standardPalette();
-    // qt6ct's "darker" scheme.
-    QPalette darker(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
-    darker.setColor(QPalette::Highlight, QColor(0x12, 0x60, 0x8a));
-    QTest::newRow("dark face") << darker;
+    corvalen::tests::AddColourSchemeRows();
 }
 
 // At the logical DPI the test runs at (96, 120 or 144): no text cut short, the
