@@ -748,7 +748,8 @@ void SweepWindow::ShowWorstCase()
             error ? QStringLiteral("error %1 dB").arg(FourDecimals(values.mismatchErrorDb.value_or(0.0), here))
                   : QStringLiteral("%1 / %2 dB")
                         .arg(FourDecimals(values.plusUncertaintyDb, here), FourDecimals(values.minusUncertaintyDb, here));
-        return QStringLiteral("%1 at %2: %3").arg(QString::fromUtf8(what), LocaleFrequencyText(row->frequencyHz, here), value);
+        // Two lines: a frequency of a million-point sweep needs all its digits, and the panel is narrow.
+        return QStringLiteral("%1 at %2\n%3").arg(QString::fromUtf8(what), LocaleFrequencyText(row->frequencyHz, here), value);
     };
     const measured::WorstCase& worst = sweep_->Worst();
     widestLimits_->setText(caption("Widest limits", worst.widestLimits, false));
