@@ -20,14 +20,11 @@ def skrf_pictures(source_path, load_path, plot_path, smith_path):
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
-    from skrf_debian import np, skrf
+    from skrf_debian import np, on_load_grid, skrf
     source, load = skrf.Network(source_path), skrf.Network(load_path)
     source.renormalize(50)
     load.renormalize(50)
-    inside = (load.f >= source.f[0]) & (load.f <= source.f[-1])
-    grid = load.f[inside]
-    gs = source.interpolate(skrf.Frequency.from_f(grid, unit="hz"), kind="linear", coords="cart").s[:, 0, 0]
-    gl = load.s[inside, 0, 0]
+    grid, gs, gl = on_load_grid(source, load)
     ms, ml = np.abs(gs), np.abs(gl)
     with np.errstate(divide="ignore", invalid="ignore"):
         series = {"plus limit": 20 * np.log10(1 + ms * ml), "minus limit": 20 * np.log10(1 - ms * ml),

@@ -6,9 +6,9 @@ the source on the load's grid, compute the eleven columns, write them out), then
 million-point files to show peak memory following the points, not the file's text.
 Usage: sweep_vs_skrf.py CORVALEN_CLI   (not a test; scripts/bench runs it)
        sweep_vs_skrf.py --skrf-only SOURCE.s2p LOAD.s1p OUT (one timed scikit-rf run)"""
-import os, resource, shutil, subprocess, sys, tempfile, time
+import os, shutil, subprocess, sys, tempfile, time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib"))
-from skrf_debian import np, skrf  # noqa: E402
+from skrf_debian import np, on_load_grid, skrf  # noqa: E402
 
 CLI = sys.argv[1]
 RUNS = 5
@@ -32,10 +32,7 @@ def skrf_sweep(source_path, load_path, out_path):
     source = skrf.Network(frequency=amp.frequency, s=amp.s[:, 1, 1], z0=amp.z0[:, 1])
     source.renormalize(50)
     load.renormalize(50)
-    inside = (load.f >= source.f[0]) & (load.f <= source.f[-1])
-    grid = load.f[inside]
-    gs = source.interpolate(skrf.Frequency.from_f(grid, unit="hz"), kind="linear", coords="cart").s[:, 0, 0]
-    gl = load.s[inside, 0, 0]
+    grid, gs, gl = on_load_grid(source, load)
     ms, ml = np.abs(gs), np.abs(gl)
     vs, vl = (1 + ms) / (1 - ms), (1 + ml) / (1 - ml)
     product = vs * vl

@@ -6,7 +6,7 @@ and the measured mismatch error between the two limits on every row.
 Usage: crosscheck_skrf.py CORVALEN_CLI"""
 import os, shutil, subprocess, sys, tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
-from skrf_debian import np, skrf  # noqa: E402
+from skrf_debian import np, on_load_grid, skrf  # noqa: E402
 
 CLI = sys.argv[1]
 WORK = tempfile.mkdtemp()
@@ -58,9 +58,7 @@ def expected_rows(source, load, z0):
     elif isinstance(source, float):
         grid, gs, gl = load.f, None, load.s[:, 0, 0]
     else:
-        inside = (load.f >= source.f[0]) & (load.f <= source.f[-1])
-        grid, gl = load.f[inside], load.s[inside, 0, 0]
-        gs = source.interpolate(skrf.Frequency.from_f(grid, unit="hz"), kind="linear", coords="cart").s[:, 0, 0]
+        grid, gs, gl = on_load_grid(source, load)
     def side(g, fixed):
         if g is None:
             return np.full(len(grid), fixed), np.full(len(grid), (fixed - 1) / (fixed + 1))
