@@ -289,7 +289,7 @@ void SweepWindow::AddTwoPortRow(const TwoPortText& text)
     const bool first = chain_.empty();
     TwoPortRow row{};
     row.edit = new QLineEdit(Text(text.text), this);
-    row.edit->setPlaceholderText(first ? QString::fromUtf8(kFields[1].placeholder)
+    row.edit->setPlaceholderText(first ? QString::fromUtf8(kFields[Index(InputField::TwoPort)].placeholder)
                                        : QStringLiteral("the next two-port toward the load: a file, or loss=3,vswr=1.2"));
     row.edit->setMinimumWidth(Scaled(layout::kInputMinimumWidth));
     row.edit->installEventFilter(this);
@@ -542,6 +542,16 @@ QLabel* SweepWindow::NoteOf(InputField field, std::size_t element) const
     return field == InputField::TwoPort ? chain_.at(element).note : inputs_[Index(field)].note;
 }
 
+std::vector<std::pair<QLabel*, QLineEdit*>> SweepWindow::NotesAndInputs() const
+{
+    std::vector<std::pair<QLabel*, QLineEdit*>> pairs;
+    for (const InputField field : {InputField::Source, InputField::Load, InputField::Z0})
+        pairs.emplace_back(NoteOf(field), Input(field));
+    for (const TwoPortRow& row : chain_)
+        pairs.emplace_back(row.note, row.edit);
+    return pairs;
+}
+
 QString SweepWindow::InputNote(InputField field, std::size_t element) const
 {
     return NoteOf(field, element)->text();
@@ -555,12 +565,9 @@ void SweepWindow::Recompute(bool reload)
     auto texts = ReadInputTexts(Texts());
     if (const auto* problems = std::get_if<std::vector<InputProblem>>(&texts)) {
         // An input whose text stands keeps saying what it holds; one changed since is not read yet.
-        for (const InputField field : {InputField::Source, InputField::Load, InputField::Z0})
-            if (noteFor_.value(NoteOf(field)) != Input(field)->text())
-                SetNote(NoteOf(field), Input(field)->text(), {});
-        for (const TwoPortRow& row : chain_)
-            if (noteFor_.value(row.note) != row.edit->text())
-                SetNote(row.note, row.edit->text(), {});
+        for (const auto& [note, edit] : NotesAndInputs())
+            if (noteFor_.value(note) != edit->text())
+                SetNote(note, edit->text(), {});
         for (const InputProblem& problem : *problems)
             MarkProblem(problem.field, problem.element, Text(problem.message));
         return;
@@ -588,12 +595,12 @@ void SweepWindow::ShowRead(const ReadTexts& read, const ReadOutcome* outcome)
         else
             SetNote(note, edit->text(), Described(input ? input->extent : std::nullopt, otherwise));
     };
+    // Z0 and the empty two-port inputs say nothing; the others say what they hold.
+    for (const auto& [note, edit] : NotesAndInputs())
+        SetNote(note, edit->text(), {});
     show(NoteOf(InputField::Source), Input(InputField::Source), outcome ? &outcome->source : nullptr,
          "fixed, phase unknown");
     show(NoteOf(InputField::Load), Input(InputField::Load), outcome ? &outcome->load : nullptr, "fixed, phase unknown");
-    SetNote(NoteOf(InputField::Z0), Input(InputField::Z0)->text(), {});
-    for (const TwoPortRow& row : chain_)
-        SetNote(row.note, row.edit->text(), {});
     for (std::size_t i = 0; i < read.chainTexts.size(); ++i) {
         const TwoPortRow& row = chain_[read.chainTexts[i]];
         show(row.note, row.edit, outcome ? &outcome->chain[i] : nullptr, "a pad, phases unknown");

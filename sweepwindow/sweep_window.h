@@ -55,7 +55,6 @@ public:
     QString InputNote(InputField field, std::size_t element = 0) const;
     QLineEdit* Input(InputField field, std::size_t element = 0) const;
     QCheckBox* Reversed(std::size_t element) const;
-    std::size_t TwoPorts() const { return chain_.size(); }
     // A two-port input below the last, as Add two-port gives.
     void AddTwoPort(const TwoPortText& text = {});
     QLineEdit* BandEnd(bool to) const { return to ? bandTo_ : bandFrom_; }
@@ -127,6 +126,8 @@ private:
     void ShowReadout(const std::vector<ReadoutLine>& lines);
     void ShowWorstCase();
     QLabel* NoteOf(InputField field, std::size_t element = 0) const;
+    // Each input's note and the edit it speaks of, the chain's in order.
+    std::vector<std::pair<QLabel*, QLineEdit*>> NotesAndInputs() const;
     // Sets what an input's note says of `text`, in red for a fault.
     void SetNote(QLabel* note, const QString& text, const QString& message, bool fault = false);
     void MarkProblem(InputField field, std::size_t element, const QString& message);
