@@ -24,7 +24,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const QRect kSweepArea(84, 64, 984, 456);
 const QRect kSmithArea(0, 50, 940, 880);
 const QColor kLoadMismatchLossColor(0x2e, 0x8b, 0x57);
-const QColor kLoadColor(0xc0, 0x39, 0x2b);
+const QColor kLoadColor(0x57, 0x00, 0xd9);
 const QColor kAboveOneColor(0xee, 0x00, 0x00);
 
 bool Near(QColor a, QColor b)
