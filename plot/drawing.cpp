@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "plot/drawing.h"
 
+#include "measuredtext/frequency_units.h"
 #include "widgets/font_family.h"
 
 #include <QFontMetrics>
@@ -204,13 +205,8 @@ QFont Font(int pixels, bool bold)
 
 FrequencyUnit UnitFor(double hertz)
 {
-    if (hertz >= 1e9)
-        return {1e9, QStringLiteral("GHz")};
-    if (hertz >= 1e6)
-        return {1e6, QStringLiteral("MHz")};
-    if (hertz >= 1e3)
-        return {1e3, QStringLiteral("kHz")};
-    return {1.0, QStringLiteral("Hz")};
+    const measuredtext::FrequencyUnit& unit = measuredtext::UnitFor(hertz);
+    return {unit.hertz, QString::fromLatin1(unit.name.data(), static_cast<qsizetype>(unit.name.size()))};
 }
 
 QString FrequencyText(double hertz)
@@ -273,7 +269,7 @@ void DrawLegend(QPainter& painter, std::span<const LegendEntry> entries, const s
             const int full = metrics.horizontalAdvance(entry.text);
             const int room = std::min(full, std::max(0, centreX - row.width / 2 + width - left));
             const QString text = room < full ? metrics.elidedText(entry.text, Qt::ElideMiddle, room) : entry.text;
-            painter.setPen(Qt::black);
+            painter.setPen(palette::kText);
             painter.drawText(QRect(left, middle - 11, full + 2, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
             left += metrics.horizontalAdvance(text) + kEntryGap;
         }
