@@ -88,6 +88,12 @@ std::map<int, int> Ink(const QImage& shot, QRect area, QColor against)
     return ink;
 }
 
+// Results are computed on a worker: a test reads them once none is under way.
+bool Ready(const SweepWindow& window)
+{
+    return QTest::qWaitFor([&window] { return !window.Busy(); });
+}
+
 double CursorHz(const SweepWindow& window)
 {
     return window.Shown()->FrequencyAt(window.CursorRow());
@@ -156,6 +162,7 @@ void TestSweepWindow::readoutAtCursor()
     QFETCH(int, row);
     QFETCH(QString, report);
     SweepWindow window(Files(QStringList{twoPort}));
+    QVERIFY(Ready(window));
     window.setLocale(locale);
     window.MoveCursorTo(static_cast<std::size_t>(row));
     QCOMPARE(window.ReadoutText(), report);
@@ -181,6 +188,7 @@ void TestSweepWindow::cursorKeys()
     QFETCH(QList<int>, keys);
     QFETCH(double, frequencyHz);
     SweepWindow window(Files());
+    QVERIFY(Ready(window));
     for (const char* chart : {"sweepChart", "smithChart"}) {
         window.MoveCursorTo(window.Shown()->RowNear(1.75e9));
         auto* view = window.findChild<QWidget*>(QString::fromUtf8(chart));
@@ -193,6 +201,7 @@ void TestSweepWindow::cursorKeys()
 void TestSweepWindow::clickMovesCursor()
 {
     SweepWindow window(Files());
+    QVERIFY(Ready(window));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* plot = window.findChild<QWidget*>(QStringLiteral("sweepChart"));
@@ -227,10 +236,12 @@ void TestSweepWindow::badInputKeepsLastResult()
     QFETCH(QString, text);
     QFETCH(QStringList, cliArguments);
     SweepWindow window(Files({QStringLiteral("loss=3,vswr=1.2")}));
+    QVERIFY(Ready(window));
     window.MoveCursorTo(1);
     const auto* shown = window.Shown();
     const QString readout = window.ReadoutText();
-    window.Input(InputField(field))->setText(text);
+    window.SetInputText(InputField(field), text);
+    QVERIFY(Ready(window));
     QCOMPARE(window.InputNote(InputField(field)), Cli(QStringList{QStringLiteral("sweep")} + cliArguments).firstErrorLine);
     QCOMPARE(window.Shown(), shown);
     QCOMPARE(window.ReadoutText(), readout);
@@ -242,10 +253,10 @@ void TestSweepWindow::badInputKeepsLastResult()
         QCOMPARE(window.InputNote(InputField::TwoPort), QStringLiteral("a pad, phases unknown"));
 }
 
-// Files over 8 MiB together are read on a thread: a change of input meanwhile
-// stops that read, whose result never shows, and the last good one stays; read
-// through, the bar's percent only grows until the sweep shows. A window closed
-// mid-read waits for its thread.
+// Files over 8 MiB together show a bar while the worker reads them: a change
+// of input meanwhile stops that read, whose result never shows, and the last
+// good one stays; read through, the bar's percent only grows until the sweep
+// shows. A window closed mid-read waits for its thread.
 void TestSweepWindow::largeFilesReadOnAThread()
 {
     QTemporaryDir folder;
@@ -256,15 +267,16 @@ void TestSweepWindow::largeFilesReadOnAThread()
     Write(big, text.constData());
     { SweepWindow closedMidRead({Files().source, {}, big.toStdString()}); }
     SweepWindow window(Files());
+    QVERIFY(Ready(window));
     const auto* shown = window.Shown();
     const auto* bar = window.findChild<QProgressBar*>();
-    window.Input(InputField::Load)->setText(big);
+    window.SetInputText(InputField::Load, big);
     QVERIFY(!bar->isHidden());
-    window.Input(InputField::Load)->setText(QStringLiteral("vswr=0.5"));
+    window.SetInputText(InputField::Load, QStringLiteral("vswr=0.5"));
     QVERIFY(bar->isHidden());
     QTRY_VERIFY(window.findChildren<QThread*>().isEmpty());
     QCOMPARE(window.Shown(), shown);
-    window.Input(InputField::Load)->setText(big);
+    window.SetInputText(InputField::Load, big);
     QList<int> percents{0};
     for (; !bar->isHidden() && percents.size() < 2000; QTest::qWait(5))
         percents.append(bar->value());
@@ -275,14 +287,17 @@ void TestSweepWindow::largeFilesReadOnAThread()
 void TestSweepWindow::droppedFileIsRead()
 {
     SweepWindow window({TestFile("source.s1p").toStdString(), {}, {}});
+    QVERIFY(Ready(window));
     QVERIFY(!window.Shown());
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(TestFile("load.s1p"))});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.Input(InputField::Load), &enter);
+    auto* load = window.findChild<QLineEdit*>(QStringLiteral("loadInput"));
+    QApplication::sendEvent(load, &enter);
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.Input(InputField::Load), &drop);
-    QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
+    QApplication::sendEvent(load, &drop);
+    QCOMPARE(window.InputText(InputField::Load), TestFile("load.s1p"));
+    QVERIFY(Ready(window));
     QVERIFY(window.Shown());
     QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz, 50 ohms"));
     // Both files read are offered again, before those of an earlier run.
@@ -298,6 +313,7 @@ void TestSweepWindow::reflectionChosen()
 {
     const QString file = QStringLiteral(MEASURED_FILES "/mixed.ts");
     SweepWindow window({"1.5", {}, file.toStdString()});
+    QVERIFY(Ready(window));
     QVERIFY(window.InputNote(InputField::Load).contains(QStringLiteral("choose a reflection")));
     auto* chooser = window.findChild<QComboBox*>(QStringLiteral("loadChooser"));
     QVERIFY(chooser->isVisibleTo(&window));
@@ -305,7 +321,8 @@ void TestSweepWindow::reflectionChosen()
     QCOMPARE(chooser->itemText(0) + chooser->itemText(1) + chooser->itemText(2), QStringLiteral("D1,2C1,2S3"));
     chooser->setCurrentIndex(2);
     emit chooser->activated(2);
-    QCOMPARE(window.Input(InputField::Load)->text(), file + QStringLiteral(":S3"));
+    QCOMPARE(window.InputText(InputField::Load), file + QStringLiteral(":S3"));
+    QVERIFY(Ready(window));
     // Its [Reference] gives each port its own impedance.
     QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("1 point, 1 GHz to 1 GHz, ports 40 / 60 / 50 ohms"));
     QVERIFY(!window.findChild<QComboBox*>(QStringLiteral("sourceChooser"))->isVisibleTo(&window));
@@ -316,8 +333,8 @@ void TestSweepWindow::reflectionChosen()
 void TestSweepWindow::bandNarrowsEverything()
 {
     SweepWindow window(Files());
-    window.BandEnd(false)->setText(QStringLiteral("1 GHz"));
-    window.BandEnd(true)->setText(QStringLiteral("1500 mhz"));
+    QVERIFY(Ready(window));
+    window.SetBand({QStringLiteral("1 GHz"), QStringLiteral("1500 mhz")});
     QCOMPARE(CursorHz(window), 1.5e9);
     QTemporaryDir folder;
     QCOMPARE(window.ExportTable(folder.filePath(QStringLiteral("band.tsv"))), QString());
@@ -325,10 +342,10 @@ void TestSweepWindow::bandNarrowsEverything()
     QVERIFY(written.open(QIODevice::ReadOnly));
     const QByteArrayList cli = Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p")}).out.split('\n');
     QCOMPARE(written.readAll(), cli.mid(0, 4).join('\n') + '\n');
-    window.BandEnd(true)->setText(QStringLiteral("1.5 GHz-ish"));
+    window.SetBand({QStringLiteral("1 GHz"), QStringLiteral("1.5 GHz-ish")});
     QVERIFY(window.BandNote().startsWith(QStringLiteral("To '1.5 GHz-ish': expected a frequency")));
     QCOMPARE(window.Shown()->RowCount(), std::size_t{3});
-    window.BandEnd(true)->setText(QStringLiteral("0.9 GHz"));
+    window.SetBand({QStringLiteral("1 GHz"), QStringLiteral("0.9 GHz")});
     QCOMPARE(window.BandNote(), QStringLiteral("From lies above To"));
     QCOMPARE(window.Shown()->RowCount(), std::size_t{3});
 }
@@ -341,6 +358,7 @@ void TestSweepWindow::reloadKeepsCursorFrequency()
     const QString load = folder.filePath(QStringLiteral("load.s1p"));
     QVERIFY(QFile::copy(TestFile("load.s1p"), load));
     SweepWindow window({TestFile("source.s1p").toStdString(), {}, load.toStdString()});
+    QVERIFY(Ready(window));
     window.MoveCursorTo(1);
     Write(load, "# GHz S MA R 50\n1.00 0.5 0\n1.25 0.5 0\n1.50 0.5 0\n");
     QTRY_VERIFY(window.ReadoutText().contains(QStringLiteral("Load VSWR: 3.0000")));
@@ -368,7 +386,9 @@ void TestSweepWindow::reversedTwoPort()
     const QString reversed = folder.filePath(QStringLiteral("reversed.s2p"));
     Write(reversed, swapped.constData());
     SweepWindow window(Files({TestFile("cable.s2p")}));
+    QVERIFY(Ready(window));
     window.findChild<QCheckBox*>(QStringLiteral("reverseTwoPort"))->setChecked(true);
+    QVERIFY(Ready(window));
     const QString exported = folder.filePath(QStringLiteral("t.tsv"));
     QCOMPARE(window.ExportTable(exported), QString());
     QFile written(exported);
@@ -381,6 +401,7 @@ void TestSweepWindow::reversedTwoPort()
                         QStringLiteral("--through"), QStringLiteral("cable.s2p")}).out);
     // Each element of a chain is turned round on its own: the first reversed, the second not.
     window.AddTwoPort({TestFile("cable.s2p").toStdString()});
+    QVERIFY(Ready(window));
     QCOMPARE(Exported(window, exported), Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
                                              QStringLiteral("--through"), reversed, QStringLiteral("--through"),
                                              QStringLiteral("cable.s2p")}).out);
@@ -443,6 +464,7 @@ void TestSweepWindow::exportIsTheClisTable()
     QFETCH(QStringList, cliArguments);
     QTemporaryDir folder;
     SweepWindow window(Files(chain));
+    QVERIFY(Ready(window));
     const QByteArray cli =
         Cli(QStringList{QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p")} + cliArguments).out;
     QVERIFY(cli.count('\n') == 6);
@@ -467,6 +489,7 @@ void TestSweepWindow::savedChartIsTheClis()
     QFETCH(QStringList, chain);
     QTemporaryDir folder;
     SweepWindow window(Files(chain));
+    QVERIFY(Ready(window));
     const QString saved = folder.filePath(QStringLiteral("window-") + name);
     const std::string failure = smith ? corvalen::sweepwindow::SaveSmithPicture(*window.Shown(), saved.toStdString())
                                       : corvalen::sweepwindow::SaveSweepPicture(*window.Shown(), saved.toStdString());
@@ -503,6 +526,7 @@ void TestSweepWindow::oneOffValuesAreMismatchs()
     QFETCH(InputTexts, texts);
     QFETCH(QStringList, cliArguments);
     SweepWindow window(texts);
+    QVERIFY(Ready(window));
     QVERIFY(!window.Shown());
     QMap<QString, QString> shown;
     for (const QString& line : window.ReadoutText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
@@ -527,6 +551,18 @@ void TestSweepWindow::oneOffValuesAreMismatchs()
         ++compared;
     }
     QCOMPARE(compared, cli.contains(QStringLiteral("through_plus_uncertainty_db")) ? 15 : 12);
+    // The coverage interval beside the standard uncertainty, as mismatch prints it: "-0.5972 / +0.5590".
+    const auto signedDb = [&cli](const char* key) {
+        const double db = cli.value(QString::fromUtf8(key)).toDouble();
+        return (db >= 0 ? QStringLiteral("+") : QString()) + QString::number(db, 'f', 4);
+    };
+    const QStringList interval = window.ReadoutText().split(QStringLiteral("\r\n")).filter(QStringLiteral("95 % interval: "));
+    QStringList expected{QStringLiteral("95 % interval: ") + signedDb("coverage_low_db") + QStringLiteral(" / ")
+                         + signedDb("coverage_high_db") + QStringLiteral(" dB")};
+    if (cli.contains(QStringLiteral("through_coverage_low_db")))
+        expected << QStringLiteral("Through: 95 % interval: ") + signedDb("through_coverage_low_db") + QStringLiteral(" / ")
+                        + signedDb("through_coverage_high_db") + QStringLiteral(" dB");
+    QCOMPARE(interval, expected);
 }
 
 void TestSweepWindow::laidOutForTheDesktop_data()
@@ -541,6 +577,7 @@ void TestSweepWindow::laidOutForTheDesktop()
     QFETCH(QPalette, palette);
     QApplication::setPalette(palette);
     SweepWindow window(Files());
+    QVERIFY(Ready(window));
     // The size it takes on a screen with room for it (the offscreen one is 800 x 600).
     window.resize(corvalen::sweepwindow::layout::kWindowSize * window.logicalDpiY() / 96);
     window.show();
