@@ -63,7 +63,7 @@ void Compute(Loaded& loaded, touchstone::ReadProgress* progress)
 
 }  // namespace
 
-Loader::Loader(QObject* parent)
+Loader::Loader(QObject* parent, int stillMs)
     : QObject(parent)
     , poll_(new QTimer(this))
     , watcher_(new QFileSystemWatcher(this))
@@ -71,7 +71,7 @@ Loader::Loader(QObject* parent)
 {
     poll_->setInterval(kPollMs);
     still_->setSingleShot(true);
-    still_->setInterval(kStillMs);
+    still_->setInterval(stillMs);
     connect(watcher_, &QFileSystemWatcher::fileChanged, this, &Loader::FileChanged);
     connect(still_, &QTimer::timeout, this, &Loader::CheckStill);
 }

@@ -42,7 +42,8 @@ struct Loaded {
 class Loader final : public QObject {
     Q_OBJECT
 public:
-    explicit Loader(QObject* parent = nullptr);
+    // `stillMs`: how long a changed file must keep its size and time before it is read again.
+    explicit Loader(QObject* parent = nullptr, int stillMs = kStillMs);
     // Waits for the job running: it uses nothing of the loader, but must end before the program does.
     ~Loader() override;
 
@@ -51,7 +52,7 @@ public:
     void Stop();
     bool Busy() const;
 
-    // How long a changed file must keep its size and time before it is read.
+    // An analyser saving a file writes for a while; a pause this long ends it.
     static constexpr int kStillMs = 300;
 
 signals:

@@ -20,6 +20,8 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -125,6 +127,7 @@ private slots:
     void savedChartIsTheClis();
     void oneOffValuesAreMismatchs_data();
     void oneOffValuesAreMismatchs();
+    void longChainTyped();
     void laidOutForTheDesktop_data();
     void laidOutForTheDesktop();
 };
@@ -563,6 +566,38 @@ void TestSweepWindow::oneOffValuesAreMismatchs()
         expected << QStringLiteral("Through: 95 % interval: ") + signedDb("through_coverage_low_db") + QStringLiteral(" / ")
                         + signedDb("through_coverage_high_db") + QStringLiteral(" dB");
     QCOMPARE(interval, expected);
+}
+
+// A chain typed a pad at a time, as Add two-port and the keys give it: the
+// moment the last key of a pad is handled the window is still computing (the
+// work went to a worker, none was done on this thread), and the results come
+// between pads. Three pads of 3 dB, VSWR 1.3 between 1.5 and 2 give u 0.3935 dB;
+// a fourth ends in its values or in one red line under the inputs, never in an abort.
+void TestSweepWindow::longChainTyped()
+{
+    SweepWindow window({"1.5", {}, "2"});
+    QSignalSpy computed(&window, &SweepWindow::Computed);
+    QVERIFY(Ready(window));
+    const auto buttons = window.findChildren<QPushButton*>();
+    QPushButton* add = *std::find_if(buttons.begin(), buttons.end(), [](const QPushButton* button) {
+        return button->accessibleName() == QStringLiteral("Add a two-port to the chain, nearest the load");
+    });
+    for (int pad = 1; pad <= 4; ++pad) {
+        if (pad > 1)
+            add->click();
+        const qsizetype before = computed.count();
+        QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("twoPort%1").arg(pad)), QStringLiteral("loss=3,vswr=1.3"));
+        QVERIFY(window.Busy());
+        QVERIFY(QTest::qWaitFor([&window] { return !window.Busy(); }, 120000));
+        QVERIFY(computed.count() > before);
+        if (pad == 3)
+            QVERIFY(window.ReadoutText().contains(QStringLiteral("Through: standard uncertainty: 0.3935 dB\r\n")));
+    }
+    QCOMPARE(window.Texts().chain.size(), std::size_t{4});
+    if (window.Failure().isEmpty())
+        QVERIFY(window.ReadoutText().contains(QStringLiteral("Through: 95 % interval: ")));
+    else
+        QCOMPARE(window.Failure(), QStringLiteral("not enough memory to compute the values of these inputs"));
 }
 
 void TestSweepWindow::laidOutForTheDesktop_data()
