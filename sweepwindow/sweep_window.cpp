@@ -190,27 +190,95 @@ void SweepWindow::ShowStatus()
     status_->setText(cursor_->Sweep() ? QString::fromStdString(cursor_->Sweep()->Notes()) : QString());
 }
 
-InputTexts SweepWindow::Texts() const { return inputs_->Texts(); }
-QString SweepWindow::InputText(InputField field, std::size_t element) const { return inputs_->FieldText(field, element); }
+InputTexts SweepWindow::Texts() const
+{
+    return inputs_->Texts();
+}
+
+QString SweepWindow::InputText(InputField field, std::size_t element) const
+{
+    return inputs_->FieldText(field, element);
+}
+
 void SweepWindow::SetInputText(InputField field, const QString& text, std::size_t element)
 {
     inputs_->SetFieldText(field, text, element);
 }
-void SweepWindow::SetReversed(std::size_t element, bool reversed) { inputs_->SetReversed(element, reversed); }
-void SweepWindow::AddTwoPort(const TwoPortText& text) { inputs_->AddTwoPort(text); }
-BandTexts SweepWindow::Band() const { return inputs_->Band(); }
-void SweepWindow::SetBand(const BandTexts& texts) { inputs_->SetBand(texts); }
-QString SweepWindow::InputNote(InputField field, std::size_t element) const { return inputs_->Note(field, element); }
-QString SweepWindow::BandNote() const { return inputs_->BandInput().Note(); }
-QString SweepWindow::Failure() const { return inputs_->Failure(); }
-bool SweepWindow::Busy() const { return loader_->Busy(); }
-QString SweepWindow::ReadoutText() const { return readout_->Text(); }
-const MeasuredSweep* SweepWindow::Shown() const { return cursor_->Sweep(); }
-std::size_t SweepWindow::CursorRow() const { return cursor_->Row(); }
-void SweepWindow::MoveCursorTo(std::size_t row) { cursor_->MoveTo(row); }
-const QStringList& SweepWindow::RecentFiles() const { return inputs_->Recent().Paths(); }
-void SweepWindow::AddEarlierFiles(const QStringList& paths) { inputs_->Recent().AddEarlier(paths); }
-QString SweepWindow::ExportTable(const QString& path) const { return readout_->ExportTable(path); }
+
+void SweepWindow::SetReversed(std::size_t element, bool reversed)
+{
+    inputs_->SetReversed(element, reversed);
+}
+
+void SweepWindow::AddTwoPort(const TwoPortText& text)
+{
+    inputs_->AddTwoPort(text);
+}
+
+BandTexts SweepWindow::Band() const
+{
+    return inputs_->Band();
+}
+
+void SweepWindow::SetBand(const BandTexts& texts)
+{
+    inputs_->SetBand(texts);
+}
+
+QString SweepWindow::InputNote(InputField field, std::size_t element) const
+{
+    return inputs_->Note(field, element);
+}
+
+QString SweepWindow::BandNote() const
+{
+    return inputs_->BandInput().Note();
+}
+
+QString SweepWindow::Failure() const
+{
+    return inputs_->Failure();
+}
+
+bool SweepWindow::Busy() const
+{
+    return loader_->Busy();
+}
+
+QString SweepWindow::ReadoutText() const
+{
+    return readout_->Text();
+}
+
+const MeasuredSweep* SweepWindow::Shown() const
+{
+    return cursor_->Sweep();
+}
+
+std::size_t SweepWindow::CursorRow() const
+{
+    return cursor_->Row();
+}
+
+void SweepWindow::MoveCursorTo(std::size_t row)
+{
+    cursor_->MoveTo(row);
+}
+
+const QStringList& SweepWindow::RecentFiles() const
+{
+    return inputs_->Recent().Paths();
+}
+
+void SweepWindow::AddEarlierFiles(const QStringList& paths)
+{
+    inputs_->Recent().AddEarlier(paths);
+}
+
+QString SweepWindow::ExportTable(const QString& path) const
+{
+    return readout_->ExportTable(path);
+}
 
 void SweepWindow::dragEnterEvent(QDragEnterEvent* event)
 {

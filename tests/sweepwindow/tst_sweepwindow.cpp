@@ -390,7 +390,7 @@ void TestSweepWindow::reversedTwoPort()
     Write(reversed, swapped.constData());
     SweepWindow window(Files({TestFile("cable.s2p")}));
     QVERIFY(Ready(window));
-    window.findChild<QCheckBox*>(QStringLiteral("reverseTwoPort"))->setChecked(true);
+    window.SetReversed(0, true);
     QVERIFY(Ready(window));
     const QString exported = folder.filePath(QStringLiteral("t.tsv"));
     QCOMPARE(window.ExportTable(exported), QString());
