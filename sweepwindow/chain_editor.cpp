@@ -93,7 +93,6 @@ void ChainEditor::Remove(std::size_t element)
     if (element == 0 || element >= rows_.size())
         return;
     const Row row = rows_[element];
-    const bool heldSomething = !row.edit->text().trimmed().isEmpty();
     for (QWidget* widget : std::initializer_list<QWidget*>{row.label, row.edit, row.reversed, row.remove, row.open, row.note}) {
         widget->hide();
         widget->deleteLater();
@@ -102,8 +101,8 @@ void ChainEditor::Remove(std::size_t element)
     Renumber();
     delete row.holder;
     addButton_->setFocus();
-    if (heldSomething)
-        emit Edited();
+    // Even an empty one: a result still being computed names its two-ports by their places before.
+    emit Edited();
 }
 
 void ChainEditor::Renumber()

@@ -42,7 +42,7 @@ public:
     std::vector<TwoPortText> Texts() const;
     // A two-port below the last; with a text, the chain is edited.
     void Append(const TwoPortText& text = {});
-    // Any but the first; the chain is edited if it held something.
+    // Any but the first.
     void Remove(std::size_t element);
     QString Text(std::size_t element) const;
     void SetText(std::size_t element, const QString& text);
