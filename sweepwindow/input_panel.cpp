@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 
 namespace corvalen::sweepwindow {
@@ -132,8 +133,9 @@ void InputPanel::UpdateChooser(const Side& side)
     if (!path.empty() && QFileInfo(Text(path)).isFile()) {
         try {
             names = touchstone::ReflectionChoices(path);
-        } catch (const touchstone::MeasuredError&) {
-            // The file's fault shows under the input once it is read.
+        } catch (const std::exception&) {
+            // The file's fault shows under the input once it is read; nothing
+            // thrown here may reach the event loop, which would end the program.
         }
     }
     const QSignalBlocker quiet(side.chooser);
