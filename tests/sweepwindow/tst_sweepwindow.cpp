@@ -90,10 +90,11 @@ std::map<int, int> Ink(const QImage& shot, QRect area, QColor against)
     return ink;
 }
 
-// Results are computed on a worker: a test reads them once none is under way.
+// Results are computed on a worker: a test reads them once none is under way
+// (two pads take a while, longer still on a machine busy with other builds).
 bool Ready(const SweepWindow& window)
 {
-    return QTest::qWaitFor([&window] { return !window.Busy(); });
+    return QTest::qWaitFor([&window] { return !window.Busy(); }, 60000);
 }
 
 double CursorHz(const SweepWindow& window)
