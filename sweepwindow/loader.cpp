@@ -124,7 +124,7 @@ void Loader::StartNext()
     worker_ = QThread::create([loaded, progress] { Compute(*loaded, progress.get()); });
     worker_->setParent(this);
     connect(worker_, &QThread::finished, worker_, &QObject::deleteLater);
-    connect(worker_, &QThread::finished, this, [this, loaded, progress] {
+    const auto ended = [this, loaded, progress] {
         worker_ = nullptr;
         poll_->stop();
         poll_->disconnect();
@@ -133,12 +133,20 @@ void Loader::StartNext()
         if (!progress->cancelled)
             Done(loaded);
         StartNext();
-    });
+    };
+    connect(worker_, &QThread::finished, this, ended);
     connect(poll_, &QTimer::timeout, this, [this, progress, totalBytes] {
         emit Progress(static_cast<int>(std::min<qint64>(100, static_cast<qint64>(progress->bytesRead) * 100 / totalBytes)));
     });
     poll_->start();
     worker_->start();
+    // A machine out of threads (its limit reached by other programs) makes none: the work is done
+    // here, the window waiting for it, rather than never.
+    if (!worker_->isRunning() && !worker_->isFinished()) {
+        worker_->deleteLater();
+        Compute(*loaded, progress.get());
+        ended();
+    }
 }
 
 void Loader::Done(const std::shared_ptr<Loaded>& loaded)
