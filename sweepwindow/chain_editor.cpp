@@ -21,22 +21,20 @@ ChainEditor::ChainEditor(QWidget* host, InputGrid& grid, const RecentFiles& rece
     , grid_(grid)
     , recent_(recent)
 {
-    add_ = new QAction(QStringLiteral("A&dd two-port"), this);
-    add_->setToolTip(QStringLiteral("Another two-port between the last one and the load"));
-    connect(add_, &QAction::triggered, this, [this] {
+    auto* add = new QAction(QStringLiteral("A&dd two-port"), this);
+    add->setToolTip(QStringLiteral("Another two-port between the last one and the load"));
+    connect(add, &QAction::triggered, this, [this] {
         Append();
         rows_.back().edit->setFocus();
     });
-    addButton_ = new QPushButton(add_->text(), host);
+    addButton_ = new QPushButton(add->text(), host);
     addButton_->setAccessibleName(QStringLiteral("Add a two-port to the chain, nearest the load"));
-    addButton_->setToolTip(add_->toolTip());
-    connect(addButton_, &QPushButton::clicked, add_, &QAction::trigger);
+    addButton_->setToolTip(add->toolTip());
+    connect(addButton_, &QPushButton::clicked, add, &QAction::trigger);
     addLine_ = new QHBoxLayout;
     addLine_->addWidget(addButton_);
     addLine_->addStretch(1);
 }
-
-ChainEditor::~ChainEditor() = default;
 
 std::vector<TwoPortText> ChainEditor::Texts() const
 {
@@ -46,8 +44,9 @@ std::vector<TwoPortText> ChainEditor::Texts() const
     return texts;
 }
 
-ChainEditor::Row ChainEditor::MakeRow(const TwoPortText& text, bool first)
+ChainEditor::Row ChainEditor::MakeRow(const TwoPortText& text)
 {
+    const bool first = rows_.empty();
     Row row{};
     row.edit = new QLineEdit(QString::fromStdString(text.text), host_);
     row.edit->setPlaceholderText(first ? QStringLiteral("optional: a two-port file, or loss=10,vswr=1.1")
@@ -57,7 +56,6 @@ ChainEditor::Row ChainEditor::MakeRow(const TwoPortText& text, bool first)
     row.label = new QLabel(host_);
     row.label->setBuddy(row.edit);
     row.reversed = new QCheckBox(first ? QStringLiteral("Re&versed") : QStringLiteral("Reversed"), host_);
-    row.reversed->setObjectName(first ? QStringLiteral("reverseTwoPort") : QString());
     row.reversed->setToolTip(QStringLiteral("Port 2 of the two-port file faces the source"));
     row.reversed->setChecked(text.reversed);
     row.holder = new QHBoxLayout;
@@ -81,7 +79,7 @@ ChainEditor::Row ChainEditor::MakeRow(const TwoPortText& text, bool first)
 
 void ChainEditor::Append(const TwoPortText& text)
 {
-    rows_.push_back(MakeRow(text, rows_.empty()));
+    rows_.push_back(MakeRow(text));
     rows_.back().open = OpenButton(host_, rows_.back().edit, recent_);
     Renumber();
     if (!text.text.empty())

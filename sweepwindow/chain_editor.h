@@ -15,7 +15,6 @@
 #include <cstddef>
 #include <vector>
 
-class QAction;
 class QCheckBox;
 class QHBoxLayout;
 class QLabel;
@@ -36,7 +35,6 @@ public:
     // Its widgets are `host`'s children, placed in `grid`; `host` filters its
     // inputs' events, to take a file dropped on one.
     ChainEditor(QWidget* host, InputGrid& grid, const RecentFiles& recent);
-    ~ChainEditor() override;
 
     std::size_t Count() const { return rows_.size(); }
     std::vector<TwoPortText> Texts() const;
@@ -66,7 +64,8 @@ private:
         QPushButton* open;
         InputNote* note;
     };
-    Row MakeRow(const TwoPortText& text, bool first);
+    // The first line's input may stay empty, holding no two-port; the others can go.
+    Row MakeRow(const TwoPortText& text);
     // Names every line by its place, and hands the lines to the grid.
     void Renumber();
 
@@ -75,7 +74,6 @@ private:
     const RecentFiles& recent_;
     std::vector<Row> rows_;
     QHBoxLayout* addLine_;
-    QAction* add_;
     QPushButton* addButton_;
 };
 

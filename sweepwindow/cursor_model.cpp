@@ -7,8 +7,6 @@
 
 namespace corvalen::sweepwindow {
 
-CursorModel::~CursorModel() = default;
-
 bool CursorModel::Show(std::unique_ptr<MeasuredSweep> sweep, std::optional<measured::Band> band, CursorStart start)
 {
     const std::optional<double> keptHz =

@@ -25,7 +25,6 @@ class CursorModel final : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
-    ~CursorModel() override;
 
     // Takes the sweep narrowed to `band` where it has rows there; false, and
     // the whole sweep shown, where it has none.

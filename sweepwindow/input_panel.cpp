@@ -92,8 +92,6 @@ InputPanel::InputPanel(const InputTexts& texts, QWidget* parent)
     connect(chain_, &ChainEditor::Edited, this, &InputPanel::Edited);
 }
 
-InputPanel::~InputPanel() = default;
-
 InputPanel::Side InputPanel::MakeSide(InputField field, const QString& label, const QString& placeholder,
                                       GridSection section)
 {

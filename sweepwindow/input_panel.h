@@ -34,7 +34,6 @@ class InputPanel final : public QWidget {
     Q_OBJECT
 public:
     explicit InputPanel(const InputTexts& texts, QWidget* parent = nullptr);
-    ~InputPanel() override;
 
     InputTexts Texts() const;
     // `element` counts the two-ports of the chain from the source.
