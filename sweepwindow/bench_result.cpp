@@ -13,9 +13,6 @@
 namespace corvalen::sweepwindow {
 namespace {
 
-// The probability of the coverage interval, as `corvalen-cli mismatch` gives it by default.
-constexpr double kCoverageProbability = 0.95;
-
 using namespace corvalen::measured;
 
 // A side's measured points inside the band (none for a fixed value).

@@ -32,7 +32,6 @@ public:
     // The rows, worst case and traces of the band alone, the files as they were
     // read. False, and nothing changed, when the band holds no row.
     bool SetBand(measured::Band band);
-    const measured::Band& CurrentBand() const { return band_; }
 
     const measured::Bench& Bench() const { return *bench_; }
     std::size_t RowCount() const { return rowsHz_.size(); }
@@ -103,6 +102,9 @@ struct ReadOutcome {
 // read stopped gives neither a sweep nor a failure.
 ReadOutcome ReadSweep(const measured::BenchInput& input, const std::vector<bool>& reversed,
                       touchstone::ReadProgress* progress = nullptr);
+
+// The probability of the coverage interval, as `corvalen-cli mismatch` gives it by default.
+inline constexpr double kCoverageProbability = 0.95;
 
 // The one-off values of fixed sides, and the CLI's sentence on whether the
 // two-port or the chain narrows or widens the limits (empty without one).

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "bench_texts.h"
 #include "corvalen_version.h"
+#include "recent_files.h"
 #include "sweep_window.h"
 #include "widgets/program.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QSettings>
 
 #include <cstdio>
@@ -100,19 +100,17 @@ int main(int argc, char* argv[])
     if (arguments.empty())
         texts = Remembered(settings);
     SweepWindow window(texts);
-    if (arguments.empty()) {
-        window.BandEnd(false)->setText(settings.value(QStringLiteral("bandFrom")).toString());
-        window.BandEnd(true)->setText(settings.value(QStringLiteral("bandTo")).toString());
-    }
-    window.AddEarlierFiles(settings.value(QStringLiteral("recentFiles")).toStringList());
+    if (arguments.empty())
+        window.SetBand({settings.value(QStringLiteral("bandFrom")).toString(), settings.value(QStringLiteral("bandTo")).toString()});
+    window.AddEarlierFiles(RememberedFiles(settings));
     window.restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
     window.show();
     const int status = app.exec();
 
     Remember(settings, window.Texts());
-    settings.setValue(QStringLiteral("bandFrom"), window.BandEnd(false)->text());
-    settings.setValue(QStringLiteral("bandTo"), window.BandEnd(true)->text());
+    settings.setValue(QStringLiteral("bandFrom"), window.Band().from);
+    settings.setValue(QStringLiteral("bandTo"), window.Band().to);
     settings.setValue(QStringLiteral("geometry"), window.saveGeometry());
-    settings.setValue(QStringLiteral("recentFiles"), window.RecentFiles());
+    RememberFiles(settings, window.RecentFiles());
     return status;
 }

@@ -5,6 +5,7 @@
 // logical DPI as the texts are; Qt's layouts place the rest.
 
 #include <QSize>
+#include <QWidget>
 
 namespace corvalen::sweepwindow::layout {
 
@@ -17,5 +18,11 @@ inline constexpr int kInputMinimumWidth = 320;
 // The sweep plot's share of the charts' width against the Smith chart's.
 inline constexpr int kSweepChartStretch = 1;
 inline constexpr int kSmithChartStretch = 1;
+
+// The layout table's pixels at a widget's logical DPI, which its texts are drawn at.
+inline int Scaled(const QWidget* widget, int pixelsAt96Dpi)
+{
+    return pixelsAt96Dpi * widget->logicalDpiY() / 96;
+}
 
 }  // namespace corvalen::sweepwindow::layout

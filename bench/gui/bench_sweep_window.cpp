@@ -68,6 +68,7 @@ void BenchSweepWindow::firstFrame()
     QBENCHMARK {
         corvalen::sweepwindow::SweepWindow window(files_);
         window.show();
+        QVERIFY(QTest::qWaitFor([&window] { return !window.Busy(); }, 60000));
         QVERIFY(window.Shown());
         window.grab();
     }
@@ -79,6 +80,7 @@ void BenchSweepWindow::cursorStep()
     corvalen::sweepwindow::SweepWindow window(files_);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitFor([&window] { return !window.Busy(); }, 60000));
     window.repaint();
     const std::size_t row = window.CursorRow() > 0 ? window.CursorRow() - 1 : 1;
     std::size_t next = row;

@@ -31,11 +31,6 @@ for _ in range(100):
     if app is not None:
         break
     time.sleep(0.2)
-shown = [(n.getRoleName(), n.name, n.getState()) for n in nodes(app)] if app else []
-shown = [(role, name, states) for role, name, states in shown if states.contains(pyatspi.STATE_SHOWING)]
-# Labels take the focus only to let their text be selected; an empty note has nothing to say.
-problems = [f"focusable {role} without a name" for role, name, states in shown
-            if states.contains(pyatspi.STATE_FOCUSABLE) and role != "label" and not name.strip()]
 wanted = {("text", "Source"), ("text", "Load"), ("text", "Z0 (ohms)"), ("push button", "Open a file for Source"),
           ("push button", "Open a file for Load"), ("push button", "Add a two-port to the chain, nearest the load"),
           ("text", "Band From"), ("text", "Band To"), ("push button", "Copy"),
@@ -43,7 +38,17 @@ wanted = {("text", "Source"), ("text", "Load"), ("text", "Z0 (ohms)"), ("push bu
           ("filler", "Mismatch across frequency"), ("filler", "Smith chart"),
           ("label", "Frequency 1.75 GHz"), ("label", "Source VSWR 1.6667"), ("label", "Load return loss 12.0412 dB"),
           ("label", "Mismatch error -0.4786 dB")}
-problems += [f"no {role} named '{name}'" for role, name in wanted - {(role, name) for role, name, _ in shown}]
+# The sweep is computed off the interface thread: the tree is read again until its values have come.
+for _ in range(50):
+    shown = [(n.getRoleName(), n.name, n.getState()) for n in nodes(app)] if app else []
+    shown = [(role, name, states) for role, name, states in shown if states.contains(pyatspi.STATE_SHOWING)]
+    # Labels take the focus only to let their text be selected; an empty note has nothing to say.
+    problems = [f"focusable {role} without a name" for role, name, states in shown
+                if states.contains(pyatspi.STATE_FOCUSABLE) and role != "label" and not name.strip()]
+    problems += [f"no {role} named '{name}'" for role, name in wanted - {(role, name) for role, name, _ in shown}]
+    if not problems:
+        break
+    time.sleep(0.2)
 if problems:
     sys.exit("FAIL: " + "; ".join(problems))
 print(f"{len(shown)} accessible objects shown, every control named")

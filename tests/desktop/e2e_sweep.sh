@@ -22,6 +22,10 @@ xdotool windowfocus --sync "$window"
 # Reversed and Open, Add two-port, the load's input and Open, Z0, the band's
 # From, To and Reset.
 xdotool key --delay 20 $(printf 'Tab %.0s' $(seq 12))
+# The sweep is computed off the interface thread: once it has come, the
+# readout copied is at the widest limits, 1.75 GHz, where the cursor starts.
+poll_until 10 eval 'xdotool key ctrl+c; timeout 2 xclip -o -selection clipboard | head -n1 | tr -d "\\r" | grep -qx "Frequency: 1.75 GHz"' \
+    || fail "the readout copied at the start is: $(timeout 2 xclip -o -selection clipboard | head -n1)"
 # The cursor starts at the widest limits, 1.75 GHz; Right takes it to 2 GHz, the last point.
 xdotool key Right ctrl+c
 poll_until 10 eval 'timeout 2 xclip -o -selection clipboard | head -n1 | tr -d "\\r" | grep -qx "Frequency: 2 GHz"' \

@@ -20,6 +20,8 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -82,6 +84,13 @@ std::map<int, int> Ink(const QImage& shot, QRect area, QColor against)
     return ink;
 }
 
+// Results are computed on a worker: a test reads them once none is under way
+// (two pads take a while, longer still on a machine busy with other builds).
+bool Ready(const SweepWindow& window)
+{
+    return QTest::qWaitFor([&window] { return !window.Busy(); }, 60000);
+}
+
 double CursorHz(const SweepWindow& window)
 {
     return window.Shown()->FrequencyAt(window.CursorRow());
@@ -113,6 +122,7 @@ private slots:
     void savedChartIsTheClis();
     void oneOffValuesAreMismatchs_data();
     void oneOffValuesAreMismatchs();
+    void longChainTyped();
     void laidOutForTheDesktop_data();
     void laidOutForTheDesktop();
 };
@@ -150,6 +160,7 @@ void TestSweepWindow::readoutAtCursor()
     QFETCH(int, row);
     QFETCH(QString, report);
     SweepWindow window(Files(QStringList{twoPort}));
+    QVERIFY(Ready(window));
     window.setLocale(locale);
     window.MoveCursorTo(static_cast<std::size_t>(row));
     QCOMPARE(window.ReadoutText(), report);
@@ -175,6 +186,7 @@ void TestSweepWindow::cursorKeys()
     QFETCH(QList<int>, keys);
     QFETCH(double, frequencyHz);
     SweepWindow window(Files());
+    QVERIFY(Ready(window));
     for (const char* chart : {"sweepChart", "smithChart"}) {
         window.MoveCursorTo(window.Shown()->RowNear(1.75e9));
         auto* view = window.findChild<QWidget*>(QString::fromUtf8(chart));
@@ -187,6 +199,7 @@ void TestSweepWindow::cursorKeys()
 void TestSweepWindow::clickMovesCursor()
 {
     SweepWindow window(Files());
+    QVERIFY(Ready(window));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* plot = window.findChild<QWidget*>(QStringLiteral("sweepChart"));
@@ -219,10 +232,12 @@ void TestSweepWindow::badInputKeepsLastResult()
     QFETCH(QString, text);
     QFETCH(QString, note);
     SweepWindow window(Files({QStringLiteral("loss=3,vswr=1.2")}));
+    QVERIFY(Ready(window));
     window.MoveCursorTo(1);
     const auto* shown = window.Shown();
     const QString readout = window.ReadoutText();
-    window.Input(InputField(field))->setText(text);
+    window.SetInputText(InputField(field), text);
+    QVERIFY(Ready(window));
     QCOMPARE(window.InputNote(InputField(field)), note);
     QCOMPARE(window.Shown(), shown);
     QCOMPARE(window.ReadoutText(), readout);
@@ -234,10 +249,10 @@ void TestSweepWindow::badInputKeepsLastResult()
         QCOMPARE(window.InputNote(InputField::TwoPort), QStringLiteral("a pad, phases unknown"));
 }
 
-// Files over 8 MiB together are read on a thread: a change of input meanwhile
-// stops that read, whose result never shows, and the last good one stays; read
-// through, the bar's percent only grows until the sweep shows. A window closed
-// mid-read waits for its thread.
+// Files over 8 MiB together show a bar while the worker reads them: a change
+// of input meanwhile stops that read, whose result never shows, and the last
+// good one stays; read through, the bar's percent only grows until the sweep
+// shows. A window closed mid-read waits for its thread.
 void TestSweepWindow::largeFilesReadOnAThread()
 {
     QTemporaryDir folder;
@@ -248,15 +263,16 @@ void TestSweepWindow::largeFilesReadOnAThread()
     Write(big, text.constData());
     { SweepWindow closedMidRead({Files().source, {}, big.toStdString()}); }
     SweepWindow window(Files());
+    QVERIFY(Ready(window));
     const auto* shown = window.Shown();
     const auto* bar = window.findChild<QProgressBar*>();
-    window.Input(InputField::Load)->setText(big);
+    window.SetInputText(InputField::Load, big);
     QVERIFY(!bar->isHidden());
-    window.Input(InputField::Load)->setText(QStringLiteral("vswr=0.5"));
+    window.SetInputText(InputField::Load, QStringLiteral("vswr=0.5"));
     QVERIFY(bar->isHidden());
     QTRY_VERIFY(window.findChildren<QThread*>().isEmpty());
     QCOMPARE(window.Shown(), shown);
-    window.Input(InputField::Load)->setText(big);
+    window.SetInputText(InputField::Load, big);
     QList<int> percents{0};
     for (; !bar->isHidden() && percents.size() < 2000; QTest::qWait(5))
         percents.append(bar->value());
@@ -267,14 +283,17 @@ void TestSweepWindow::largeFilesReadOnAThread()
 void TestSweepWindow::droppedFileIsRead()
 {
     SweepWindow window({TestFile("source.s1p").toStdString(), {}, {}});
+    QVERIFY(Ready(window));
     QVERIFY(!window.Shown());
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(TestFile("load.s1p"))});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.Input(InputField::Load), &enter);
+    auto* load = window.findChild<QLineEdit*>(QStringLiteral("loadInput"));
+    QApplication::sendEvent(load, &enter);
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.Input(InputField::Load), &drop);
-    QCOMPARE(window.Input(InputField::Load)->text(), TestFile("load.s1p"));
+    QApplication::sendEvent(load, &drop);
+    QCOMPARE(window.InputText(InputField::Load), TestFile("load.s1p"));
+    QVERIFY(Ready(window));
     QVERIFY(window.Shown());
     QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("5 points, 1 GHz to 2 GHz, 50 ohms"));
     // Both files read are offered again, before those of an earlier run.
@@ -290,6 +309,7 @@ void TestSweepWindow::reflectionChosen()
 {
     const QString file = QStringLiteral(MEASURED_FILES "/mixed.ts");
     SweepWindow window({"1.5", {}, file.toStdString()});
+    QVERIFY(Ready(window));
     QVERIFY(window.InputNote(InputField::Load).contains(QStringLiteral("choose a reflection")));
     auto* chooser = window.findChild<QComboBox*>(QStringLiteral("loadChooser"));
     QVERIFY(chooser->isVisibleTo(&window));
@@ -297,7 +317,8 @@ void TestSweepWindow::reflectionChosen()
     QCOMPARE(chooser->itemText(0) + chooser->itemText(1) + chooser->itemText(2), QStringLiteral("D1,2C1,2S3"));
     chooser->setCurrentIndex(2);
     emit chooser->activated(2);
-    QCOMPARE(window.Input(InputField::Load)->text(), file + QStringLiteral(":S3"));
+    QCOMPARE(window.InputText(InputField::Load), file + QStringLiteral(":S3"));
+    QVERIFY(Ready(window));
     // Its [Reference] gives each port its own impedance.
     QCOMPARE(window.InputNote(InputField::Load), QStringLiteral("1 point, 1 GHz to 1 GHz, ports 40 / 60 / 50 ohms"));
     QVERIFY(!window.findChild<QComboBox*>(QStringLiteral("sourceChooser"))->isVisibleTo(&window));
@@ -308,8 +329,8 @@ void TestSweepWindow::reflectionChosen()
 void TestSweepWindow::bandNarrowsEverything()
 {
     SweepWindow window(Files());
-    window.BandEnd(false)->setText(QStringLiteral("1 GHz"));
-    window.BandEnd(true)->setText(QStringLiteral("1500 mhz"));
+    QVERIFY(Ready(window));
+    window.SetBand({QStringLiteral("1 GHz"), QStringLiteral("1500 mhz")});
     QCOMPARE(CursorHz(window), 1.5e9);
     QTemporaryDir folder;
     QCOMPARE(window.ExportTable(folder.filePath(QStringLiteral("band.tsv"))), QString());
@@ -317,10 +338,10 @@ void TestSweepWindow::bandNarrowsEverything()
     QVERIFY(written.open(QIODevice::ReadOnly));
     const QByteArrayList cli = Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p")}).split('\n');
     QCOMPARE(written.readAll(), cli.mid(0, 4).join('\n') + '\n');
-    window.BandEnd(true)->setText(QStringLiteral("1.5 GHz-ish"));
+    window.SetBand({QStringLiteral("1 GHz"), QStringLiteral("1.5 GHz-ish")});
     QVERIFY(window.BandNote().startsWith(QStringLiteral("To '1.5 GHz-ish': expected a frequency")));
     QCOMPARE(window.Shown()->RowCount(), std::size_t{3});
-    window.BandEnd(true)->setText(QStringLiteral("0.9 GHz"));
+    window.SetBand({QStringLiteral("1 GHz"), QStringLiteral("0.9 GHz")});
     QCOMPARE(window.BandNote(), QStringLiteral("From lies above To"));
     QCOMPARE(window.Shown()->RowCount(), std::size_t{3});
 }
@@ -333,6 +354,7 @@ void TestSweepWindow::reloadKeepsCursorFrequency()
     const QString load = folder.filePath(QStringLiteral("load.s1p"));
     QVERIFY(QFile::copy(TestFile("load.s1p"), load));
     SweepWindow window({TestFile("source.s1p").toStdString(), {}, load.toStdString()});
+    QVERIFY(Ready(window));
     window.MoveCursorTo(1);
     Write(load, "# GHz S MA R 50\n1.00 0.5 0\n1.25 0.5 0\n1.50 0.5 0\n");
     QTRY_VERIFY(window.ReadoutText().contains(QStringLiteral("Load VSWR: 3.0000")));
@@ -360,7 +382,9 @@ void TestSweepWindow::reversedTwoPort()
     const QString reversed = folder.filePath(QStringLiteral("reversed.s2p"));
     Write(reversed, swapped.constData());
     SweepWindow window(Files({TestFile("cable.s2p")}));
-    window.findChild<QCheckBox*>(QStringLiteral("reverseTwoPort"))->setChecked(true);
+    QVERIFY(Ready(window));
+    window.SetReversed(0, true);
+    QVERIFY(Ready(window));
     const QString exported = folder.filePath(QStringLiteral("t.tsv"));
     QCOMPARE(window.ExportTable(exported), QString());
     QFile written(exported);
@@ -373,6 +397,7 @@ void TestSweepWindow::reversedTwoPort()
                         QStringLiteral("--through"), QStringLiteral("cable.s2p")}));
     // Each element of a chain is turned round on its own: the first reversed, the second not.
     window.AddTwoPort({TestFile("cable.s2p").toStdString()});
+    QVERIFY(Ready(window));
     QCOMPARE(Exported(window, exported), Cli({QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p"),
                                              QStringLiteral("--through"), reversed, QStringLiteral("--through"),
                                              QStringLiteral("cable.s2p")}));
@@ -435,6 +460,7 @@ void TestSweepWindow::exportIsTheClisTable()
     QFETCH(QStringList, cliArguments);
     QTemporaryDir folder;
     SweepWindow window(Files(chain));
+    QVERIFY(Ready(window));
     const QByteArray cli =
         Cli(QStringList{QStringLiteral("sweep"), QStringLiteral("source.s1p"), QStringLiteral("load.s1p")} + cliArguments);
     QVERIFY(cli.count('\n') == 6);
@@ -459,6 +485,7 @@ void TestSweepWindow::savedChartIsTheClis()
     QFETCH(QStringList, chain);
     QTemporaryDir folder;
     SweepWindow window(Files(chain));
+    QVERIFY(Ready(window));
     const QString saved = folder.filePath(QStringLiteral("window-") + name);
     const std::string failure = smith ? corvalen::sweepwindow::SaveSmithPicture(*window.Shown(), saved.toStdString())
                                       : corvalen::sweepwindow::SaveSweepPicture(*window.Shown(), saved.toStdString());
@@ -495,6 +522,7 @@ void TestSweepWindow::oneOffValuesAreMismatchs()
     QFETCH(InputTexts, texts);
     QFETCH(QStringList, cliArguments);
     SweepWindow window(texts);
+    QVERIFY(Ready(window));
     QVERIFY(!window.Shown());
     QMap<QString, QString> shown;
     for (const QString& line : window.ReadoutText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
@@ -519,6 +547,50 @@ void TestSweepWindow::oneOffValuesAreMismatchs()
         ++compared;
     }
     QCOMPARE(compared, cli.contains(QStringLiteral("through_plus_uncertainty_db")) ? 15 : 12);
+    // The coverage interval beside the standard uncertainty, as mismatch prints it: "-0.5972 / +0.5590".
+    const auto signedDb = [&cli](const char* key) {
+        const double db = cli.value(QString::fromUtf8(key)).toDouble();
+        return (db >= 0 ? QStringLiteral("+") : QString()) + QString::number(db, 'f', 4);
+    };
+    const QStringList interval = window.ReadoutText().split(QStringLiteral("\r\n")).filter(QStringLiteral("95 % interval: "));
+    QStringList expected{QStringLiteral("95 % interval: ") + signedDb("coverage_low_db") + QStringLiteral(" / ")
+                         + signedDb("coverage_high_db") + QStringLiteral(" dB")};
+    if (cli.contains(QStringLiteral("through_coverage_low_db")))
+        expected << QStringLiteral("Through: 95 % interval: ") + signedDb("through_coverage_low_db") + QStringLiteral(" / ")
+                        + signedDb("through_coverage_high_db") + QStringLiteral(" dB");
+    QCOMPARE(interval, expected);
+}
+
+// A chain typed a pad at a time, as Add two-port and the keys give it: the
+// moment the last key of a pad is handled the window is still computing (the
+// work went to a worker, none was done on this thread), and the results come
+// between pads. Three pads of 3 dB, VSWR 1.3 between 1.5 and 2 give u 0.3935 dB;
+// a fourth ends in its values or in one red line under the inputs, never in an abort.
+void TestSweepWindow::longChainTyped()
+{
+    SweepWindow window({"1.5", {}, "2"});
+    QSignalSpy computed(&window, &SweepWindow::Computed);
+    QVERIFY(Ready(window));
+    const auto buttons = window.findChildren<QPushButton*>();
+    QPushButton* add = *std::find_if(buttons.begin(), buttons.end(), [](const QPushButton* button) {
+        return button->accessibleName() == QStringLiteral("Add a two-port to the chain, nearest the load");
+    });
+    for (int pad = 1; pad <= 4; ++pad) {
+        if (pad > 1)
+            add->click();
+        const qsizetype before = computed.count();
+        QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("twoPort%1").arg(pad)), QStringLiteral("loss=3,vswr=1.3"));
+        QVERIFY(window.Busy());
+        QVERIFY(QTest::qWaitFor([&window] { return !window.Busy(); }, 120000));
+        QVERIFY(computed.count() > before);
+        if (pad == 3)
+            QVERIFY(window.ReadoutText().contains(QStringLiteral("Through: standard uncertainty: 0.3935 dB\r\n")));
+    }
+    QCOMPARE(window.Texts().chain.size(), std::size_t{4});
+    if (window.Failure().isEmpty())
+        QVERIFY(window.ReadoutText().contains(QStringLiteral("Through: 95 % interval: ")));
+    else
+        QCOMPARE(window.Failure(), QStringLiteral("not enough memory to compute the values of these inputs"));
 }
 
 void TestSweepWindow::laidOutForTheDesktop_data()
@@ -533,6 +605,7 @@ void TestSweepWindow::laidOutForTheDesktop()
     QFETCH(QPalette, palette);
     QApplication::setPalette(palette);
     SweepWindow window(Files());
+    QVERIFY(Ready(window));
     // The size it takes on a screen with room for it (the offscreen one is 800 x 600).
     window.resize(corvalen::sweepwindow::layout::kWindowSize * window.logicalDpiY() / 96);
     window.show();
