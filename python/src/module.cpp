@@ -47,11 +47,31 @@ measured::Band BandOf(std::optional<double> fromHz, std::optional<double> toHz)
     return band;
 }
 
+bool Fixed(const PendingSide& side)
+{
+    const auto* input = std::get_if<measured::SideInput>(&side);
+    return input && std::holds_alternative<measured::SideValues>(input->value);
+}
+
+// As corvalen-cli sweep refuses it, before anything is read.
+void RequireMeasured(const PendingBench& bench)
+{
+    for (const PendingThrough& through : bench.chain) {
+        const auto* file = std::get_if<PendingFile>(&through);
+        if (!file || !std::holds_alternative<measured::Pad>(file->input.value))
+            return;
+    }
+    if (Fixed(bench.source) && Fixed(bench.load))
+        throw ModuleError("sweep: nothing measured: source, load or a two-port of through must be a Touchstone file "
+                          "or data; for one-off values use corvalen.mismatch");
+}
+
 py::tuple Sweep(py::handle source, py::handle load, py::handle through, double systemOhms,
                 std::optional<double> fromHz, std::optional<double> toHz)
 {
     const measured::Band band = BandOf(fromHz, toHz);
     PendingBench pending = TakeBench(source, load, through, systemOhms);
+    RequireMeasured(pending);
     SweepAnswer answer;
     {
         py::gil_scoped_release unlocked;
@@ -69,8 +89,7 @@ py::tuple Mismatch(py::handle source, py::handle load, py::handle through, doubl
                           + "': expected a probability in percent above 0 and below 100, such as 95");
     PendingBench pending = TakeBench(source, load, through, systemOhms);
     for (const auto* side : {&pending.source, &pending.load}) {
-        const auto* input = std::get_if<measured::SideInput>(side);
-        if (!input || !std::holds_alternative<measured::SideValues>(input->value))
+        if (!Fixed(*side))
             throw ModuleError(std::string(side == &pending.source ? "source" : "load")
                               + ": expected a fixed value such as 1.5, vswr=1.5, rl=23 or gamma=0.07; for measured "
                                 "data use sweep");
