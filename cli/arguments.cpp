@@ -13,13 +13,17 @@
 namespace corvalen::cli {
 namespace {
 
+using namespace corvalen::measuredtext;
+
 constexpr std::string_view kVswrAccepted =
     "expected a VSWR from 1.00 to 5.00 with at most two decimals, such as 1.5, 2 or 4.99";
 constexpr std::string_view kRangeAccepted =
     "expected FROM:TO, two VSWRs from 1.00 to 5.00 with at most two decimals and FROM not above TO, "
     "such as 1.5:2.5";
 
-using Found = std::optional<UsageError>;
+using Found = std::optional<InputError>;
+// A command, or why the arguments are refused, naming no program yet.
+using Parsed = std::variant<Command, InputError>;
 
 // The arguments after the subcommand: each of `options` at most once (but
 // --through, once for each two-port of a chain), as --option=value or --option
@@ -58,7 +62,7 @@ Found ScanArguments(const std::vector<std::string_view>& arguments, std::span<co
     return std::nullopt;
 }
 
-ParseResult ParseReport(const std::vector<std::string_view>& arguments)
+Parsed ParseReport(const std::vector<std::string_view>& arguments)
 {
     if (arguments.size() < 3) {
         const std::string_view missing = arguments.size() < 2 ? "SOURCE" : "LOAD";
@@ -76,7 +80,7 @@ ParseResult ParseReport(const std::vector<std::string_view>& arguments)
     return Command{ReportCommand{*source, *load}};
 }
 
-ParseResult ParseTable(const std::vector<std::string_view>& arguments)
+Parsed ParseTable(const std::vector<std::string_view>& arguments)
 {
     constexpr std::string_view kOptions[] = {"--source", "--load"};
     TableCommand table;
@@ -97,10 +101,10 @@ ParseResult ParseTable(const std::vector<std::string_view>& arguments)
     return Command{table};
 }
 
-std::variant<measured::SideInput, UsageError> ParseSide(std::string_view role, std::string_view text)
+std::variant<measured::SideInput, InputError> ParseSide(std::string_view role, std::string_view text)
 {
     if (auto fixed = ParseFixedValue(role, text)) {
-        if (auto* error = std::get_if<UsageError>(&*fixed))
+        if (auto* error = std::get_if<InputError>(&*fixed))
             return *error;
         return measured::SideInput{std::string(text), std::get<measured::SideValues>(*fixed)};
     }
@@ -115,13 +119,13 @@ Found ParseSharedOption(std::string_view option, std::string_view value, measure
 {
     if (option == "--z0") {
         auto ohms = ParseOhms(value);
-        if (auto* error = std::get_if<UsageError>(&ohms))
+        if (auto* error = std::get_if<InputError>(&ohms))
             return *error;
         bench.systemOhms = std::get<double>(ohms);
         return std::nullopt;
     }
     auto twoPort = ParseTwoPort(value);
-    if (auto* error = std::get_if<UsageError>(&twoPort))
+    if (auto* error = std::get_if<InputError>(&twoPort))
         return *error;
     bench.chain.push_back(std::get<measured::TwoPortInput>(twoPort));
     return std::nullopt;
@@ -133,10 +137,10 @@ Found ParseSides(std::string_view subcommand, const std::vector<std::string_view
     if (sides.size() < 2)
         return Error(subcommand, std::string(sides.empty() ? "missing SOURCE; " : "missing LOAD; ") + Usage(subcommand));
     auto source = ParseSide("SOURCE", sides[0]);
-    if (auto* bad = std::get_if<UsageError>(&source))
+    if (auto* bad = std::get_if<InputError>(&source))
         return *bad;
     auto load = ParseSide("LOAD", sides[1]);
-    if (auto* bad = std::get_if<UsageError>(&load))
+    if (auto* bad = std::get_if<InputError>(&load))
         return *bad;
     bench.source = std::get<measured::SideInput>(std::move(source));
     bench.load = std::get<measured::SideInput>(std::move(load));
@@ -153,7 +157,7 @@ std::function<Found(std::string_view)> CollectSides(std::string_view subcommand,
     };
 }
 
-ParseResult ParseMismatch(const std::vector<std::string_view>& arguments)
+Parsed ParseMismatch(const std::vector<std::string_view>& arguments)
 {
     constexpr std::string_view kOptions[] = {"--through", "--z0", "--format", "--coverage"};
     MismatchCommand mismatch;
@@ -163,7 +167,7 @@ ParseResult ParseMismatch(const std::vector<std::string_view>& arguments)
         [&](std::string_view option, std::string_view value) -> Found {
             if (option == "--coverage") {
                 auto percent = ParseCoverage(value);
-                if (auto* bad = std::get_if<UsageError>(&percent))
+                if (auto* bad = std::get_if<InputError>(&percent))
                     return *bad;
                 mismatch.coveragePercent = std::get<double>(percent);
                 return std::nullopt;
@@ -186,7 +190,7 @@ ParseResult ParseMismatch(const std::vector<std::string_view>& arguments)
     return Command{mismatch};
 }
 
-ParseResult ParseSweep(const std::vector<std::string_view>& arguments)
+Parsed ParseSweep(const std::vector<std::string_view>& arguments)
 {
     constexpr std::string_view kOptions[] = {"--z0", "--format", "--plot", "--through", "--smith"};
     SweepCommand sweep;
@@ -212,22 +216,13 @@ ParseResult ParseSweep(const std::vector<std::string_view>& arguments)
         return *error;
     if (Found bad = ParseSides("sweep", sides, sweep.bench))
         return *bad;
-    const auto fixed = [](const measured::SideInput& side) {
-        return std::holds_alternative<measured::SideValues>(side.value);
-    };
-    const auto pad = [](const measured::TwoPortInput& twoPort) {
-        return std::holds_alternative<measured::Pad>(twoPort.value);
-    };
-    const auto& chain = sweep.bench.chain;
-    if (fixed(sweep.bench.source) && fixed(sweep.bench.load) && std::all_of(chain.begin(), chain.end(), pad))
+    if (!HasFile(sweep.bench))
         return Error("sweep", "nothing measured: SOURCE, LOAD or a --through file must be a Touchstone file; "
                               "for one-off values use corvalen-cli mismatch");
     return Command{sweep};
 }
 
-}  // namespace
-
-ParseResult ParseArguments(const std::vector<std::string_view>& arguments)
+Parsed ParseCommand(const std::vector<std::string_view>& arguments)
 {
     if (arguments.empty())
         return Error("command", "missing; try 'corvalen-cli --help'");
@@ -251,6 +246,16 @@ ParseResult ParseArguments(const std::vector<std::string_view>& arguments)
     if (command == "mismatch")
         return ParseMismatch(arguments);
     return ParseSweep(arguments);
+}
+
+}  // namespace
+
+ParseResult ParseArguments(const std::vector<std::string_view>& arguments)
+{
+    auto parsed = ParseCommand(arguments);
+    if (const auto* error = std::get_if<InputError>(&parsed))
+        return Refused(*error);
+    return std::get<Command>(std::move(parsed));
 }
 
 }  // namespace corvalen::cli

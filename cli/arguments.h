@@ -5,8 +5,8 @@
 
 #include "calc/mismatch.h"
 #include "measured/inputs.h"
-#include "messages.h"
-#include "value_forms.h"
+#include "measuredtext/value_forms.h"
+#include "program_lines.h"
 
 #include <optional>
 #include <string>
@@ -26,8 +26,8 @@ struct ReportCommand {
     BarValue load;
 };
 struct TableCommand {
-    BarRange source;
-    BarRange load;
+    measuredtext::BarRange source;
+    measuredtext::BarRange load;
 };
 enum class SweepFormat { Tsv, Csv };
 struct SweepCommand {

@@ -3,7 +3,7 @@
 
 #include "arguments.h"
 #include "help_text.h"
-#include "messages.h"
+#include "program_lines.h"
 #include "calc/report.h"
 #include "mismatch_command.h"
 #include "sweep_command.h"
@@ -69,7 +69,7 @@ int Run(const Command& command)
         std::fputs("corvalen-cli: not enough memory\n", stderr);
         return kExitFailed;
     } catch (const std::exception& error) {
-        std::fputs(("corvalen-cli: " + Printable(error.what()) + "\n").c_str(), stderr);
+        std::fputs(("corvalen-cli: " + measuredtext::Printable(error.what()) + "\n").c_str(), stderr);
         return kExitFailed;
     } catch (...) {
         std::fputs("corvalen-cli: an unexpected error\n", stderr);

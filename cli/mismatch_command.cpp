@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "mismatch_command.h"
 
-#include "messages.h"
-#include "row_text.h"
+#include "program_lines.h"
+
+#include "measuredtext/quantities.h"
+#include "measuredtext/row_text.h"
+#include "measuredtext/verdict.h"
 
 #include "measured/worst_case.h"
 #include "touchstone/touchstone.h"
@@ -18,6 +21,7 @@ namespace corvalen::cli {
 namespace {
 
 using namespace corvalen::measured;
+using namespace corvalen::measuredtext;
 
 std::string Decimals(double value, bool sign = false)
 {
@@ -60,27 +64,20 @@ std::string Json(const OneOffValues& oneOff, double coveragePercent)
     const RowValues& row = oneOff.pair;
     const auto low = [](const std::optional<CoverageIntervalDb>& c) { return c ? std::optional(c->lowDb) : std::nullopt; };
     const auto high = [](const std::optional<CoverageIntervalDb>& c) { return c ? std::optional(c->highDb) : std::nullopt; };
-    std::vector<std::pair<std::string_view, std::optional<double>>> fields = {
-        {"source_vswr", row.source.vswr},
-        {"source_return_loss_db", row.source.returnLossDb},
-        {"source_gamma", row.source.gammaMagnitude},
-        {"load_vswr", row.load.vswr},
-        {"load_return_loss_db", row.load.returnLossDb},
-        {"load_gamma", row.load.gammaMagnitude},
-        {"load_mismatch_loss_db", row.loadMismatchLossDb},
-        {"max_vswr", row.maxVswr},
-        {"combined_return_loss_db", row.combinedReturnLossDb},
-        {"plus_uncertainty_db", row.direct.plusUncertaintyDb},
-        {"minus_uncertainty_db", row.direct.minusUncertaintyDb},
-        {"standard_uncertainty_db", row.direct.standardUncertaintyDb},
-        {"coverage_probability", Probability(coveragePercent)},
-        {"coverage_low_db", low(oneOff.coverage)},
-        {"coverage_high_db", high(oneOff.coverage)}};
-    if (const auto& through = row.through) {
-        fields.insert(fields.end(), {{"through_plus_uncertainty_db", through->plusUncertaintyDb},
-                                     {"through_minus_uncertainty_db", through->minusUncertaintyDb},
-                                     {"through_standard_uncertainty_db", through->standardUncertaintyDb},
-                                     {"through_coverage_low_db", low(oneOff.throughCoverage)},
+    std::vector<std::pair<std::string_view, std::optional<double>>> fields;
+    const auto add = [&](Part part) {
+        for (const Quantity& quantity : QuantitiesOf(part))
+            if (!quantity.jsonKey.empty())
+                fields.emplace_back(quantity.jsonKey, quantity.value(row));
+    };
+    for (const Part part : {Part::Source, Part::Load, Part::Pair, Part::Direct})
+        add(part);
+    fields.insert(fields.end(), {{"coverage_probability", Probability(coveragePercent)},
+                                 {"coverage_low_db", low(oneOff.coverage)},
+                                 {"coverage_high_db", high(oneOff.coverage)}});
+    if (row.through) {
+        add(Part::Through);
+        fields.insert(fields.end(), {{"through_coverage_low_db", low(oneOff.throughCoverage)},
                                      {"through_coverage_high_db", high(oneOff.throughCoverage)}});
         if (oneOff.rows)
             fields.emplace_back("through_frequency_hz", row.frequencyHz);
@@ -144,12 +141,14 @@ std::string Text(const MismatchCommand& command, const OneOffValues& oneOff)
     const RowValues& row = oneOff.pair;
     std::string text = Line("", {"source", "load"});
     text += Line("Fixed value", {command.bench.source.name, command.bench.load.name});
-    text += Line("VSWR", {Decimals(row.source.vswr), Decimals(row.load.vswr)});
-    text += Line("Return loss", {Decimals(row.source.returnLossDb), Decimals(row.load.returnLossDb)}, "dB");
-    text += Line("|G|", {Decimals(row.source.gammaMagnitude), Decimals(row.load.gammaMagnitude)});
-    text += Line("Load mismatch loss", {Decimals(row.loadMismatchLossDb)}, "dB");
-    text += Line("Maximum VSWR", {Decimals(row.maxVswr)});
-    text += Line("Combined return loss", {Decimals(row.combinedReturnLossDb)}, "dB");
+    // A side's quantities in two columns, the source's beside the load's.
+    const auto loads = QuantitiesOf(Part::Load);
+    for (std::size_t i = 0; i < loads.size(); ++i) {
+        const Quantity& source = QuantitiesOf(Part::Source)[i];
+        text += Line(source.label, {Decimals(*source.value(row)), Decimals(*loads[i].value(row))}, source.unit);
+    }
+    for (const Quantity& quantity : QuantitiesOf(Part::Pair))
+        text += Line(quantity.label, {Decimals(*quantity.value(row))}, quantity.unit);
     text += Uncertainty(row.direct, oneOff.coverage, command.coveragePercent);
     if (!row.through)
         return text;
@@ -159,33 +158,6 @@ std::string Text(const MismatchCommand& command, const OneOffValues& oneOff)
 }
 
 }  // namespace
-
-std::string_view ChainSubject(std::size_t elements)
-{
-    return elements == 1 ? "The two-port" : "The chain";
-}
-
-std::string Verdict(const RowValues& row, std::string_view twoPorts)
-{
-    const double direct = row.direct.plusUncertaintyDb - row.direct.minusUncertaintyDb;
-    const double between = row.through->plusUncertaintyDb - row.through->minusUncertaintyDb;
-    const std::string subject(twoPorts);
-    if (std::isinf(between) || std::isinf(direct))
-        return std::isinf(between) && std::isinf(direct) ? "Neither limit pair has a finite lower limit.\n"
-               : std::isinf(between) ? subject + " widens the limits: through it the lower limit has no finite value.\n"
-                                     : subject + " narrows the limits to a finite width of " + Decimals(between) + " dB.\n";
-    if (between == direct)
-        return subject + " leaves the limits as wide as without it.\n";
-    std::string percent;
-    if (direct > 0.0) {
-        char buffer[32];
-        percent = ", to " + std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, 100.0 * between / direct,
-                                                             std::chars_format::fixed, 1).ptr)
-                  + " % of their width without it";
-    }
-    return subject + (between < direct ? " narrows" : " widens") + " the limits by "
-           + Decimals(std::abs(direct - between)) + " dB" + percent + ".\n";
-}
 
 int RunMismatchCommand(const MismatchCommand& command, const std::function<void(std::string_view)>& sink)
 {

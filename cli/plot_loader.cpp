@@ -5,13 +5,10 @@
 #include "platform/module.h"
 #include "platform/program_path.h"
 
-#include <complex>
 #include <optional>
 
 namespace corvalen::cli {
 namespace {
-
-using measured::Side;
 
 // A series for the plot, or null where it is empty.
 const double* OrNull(const std::vector<double>& series)
@@ -39,64 +36,18 @@ std::string Draw(const char* entryPoint, const Picture& picture)
     return draw(&picture, reason, sizeof reason) == 0 ? std::string() : std::string(reason);
 }
 
-// A side's trace: its reflection across frequency (conjugated for the source,
-// which meets the load where the pair is conjugate-matched), or a circle of its fixed |G|.
-struct SmithTrace {
-    std::vector<double> real, imaginary;
-    CorvalenSmithTrace trace{};
-
-    SmithTrace(const Side& side, bool conjugate)
-    {
-        trace.name = side.name.c_str();
-        const measured::Reflection* measured = side.Measured();
-        if (!measured) {
-            trace.fixedGammaMagnitude = std::get<measured::SideValues>(side.value).gammaMagnitude;
-            return;
-        }
-        for (const std::complex<double> gamma : measured->gamma) {
-            real.push_back(gamma.real());
-            imaginary.push_back(conjugate ? -gamma.imag() : gamma.imag());
-        }
-        trace = {measured->frequencyHz.size(), measured->frequencyHz.data(), real.data(), imaginary.data(), 0.0,
-                 side.name.c_str()};
-    }
-    SmithTrace(const SmithTrace&) = delete;
-    SmithTrace& operator=(const SmithTrace&) = delete;
-};
+// The module's view of a side's trace, which must outlive it.
+CorvalenSmithTrace TraceOf(const measuredtext::SmithSeries& series)
+{
+    return {series.real.size(), series.frequencyHz.data(), series.real.data(), series.imaginary.data(),
+            series.fixedGammaMagnitude, series.name.c_str()};
+}
 
 }  // namespace
 
-void PlotSeries::Append(const measured::RowValues& row)
+std::string DrawSweepPlot(const std::string& path, const measuredtext::PlotSeries& series, const measured::Bench& bench)
 {
-    frequencyHz.push_back(row.frequencyHz);
-    plusDb.push_back(row.direct.plusUncertaintyDb);
-    minusDb.push_back(row.direct.minusUncertaintyDb);
-    if (row.direct.mismatchErrorDb)
-        errorDb.push_back(*row.direct.mismatchErrorDb);
-    mismatchLossDb.push_back(row.loadMismatchLossDb);
-    if (row.source.gammaMagnitude > 1.0)
-        sourceAboveOneHz.push_back(row.frequencyHz);
-    if (row.load.gammaMagnitude > 1.0)
-        loadAboveOneHz.push_back(row.frequencyHz);
-    if (row.through) {
-        throughPlusDb.push_back(row.through->plusUncertaintyDb);
-        throughMinusDb.push_back(row.through->minusUncertaintyDb);
-        if (row.through->mismatchErrorDb)
-            throughErrorDb.push_back(*row.through->mismatchErrorDb);
-    }
-}
-
-std::string ChainName(const measured::Bench& bench)
-{
-    std::string chain;
-    for (const measured::Through& twoPort : bench.chain)
-        chain.append(chain.empty() ? "" : " then ").append(twoPort.name);
-    return chain;
-}
-
-std::string DrawSweepPlot(const std::string& path, const PlotSeries& series, const measured::Bench& bench)
-{
-    const std::string chain = ChainName(bench);
+    const std::string chain = measuredtext::ChainName(bench);
     const char* through = bench.chain.empty() ? nullptr : chain.c_str();
     const CorvalenSweepPlot plot{series.frequencyHz.size(), series.frequencyHz.data(), series.plusDb.data(),
                                  series.minusDb.data(), OrNull(series.errorDb), series.mismatchLossDb.data(),
@@ -110,9 +61,10 @@ std::string DrawSweepPlot(const std::string& path, const PlotSeries& series, con
 
 std::string DrawSmithChart(const std::string& path, const measured::Bench& bench)
 {
-    const SmithTrace loadTrace(bench.load, false);
-    const SmithTrace sourceTrace(bench.source, true);
-    const CorvalenSmithChart chart{loadTrace.trace, sourceTrace.trace, path.c_str()};
+    using measuredtext::SmithSide;
+    const measuredtext::SmithSeries load = measuredtext::SmithSeriesOf(bench.load, SmithSide::Load);
+    const measuredtext::SmithSeries source = measuredtext::SmithSeriesOf(bench.source, SmithSide::SourceConjugate);
+    const CorvalenSmithChart chart{TraceOf(load), TraceOf(source), path.c_str()};
     return Draw<CorvalenPlotSmith>(kCorvalenSmithEntryPoint, chart);
 }
 

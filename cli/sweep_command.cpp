@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "sweep_command.h"
 
-#include "messages.h"
 #include "plot_loader.h"
-#include "sweep_table.h"
+#include "program_lines.h"
+
+#include "measuredtext/chart_series.h"
+#include "measuredtext/sweep_table.h"
 
 #include "measured/bench.h"
 #include "measured/sweep.h"
@@ -16,6 +18,7 @@ namespace corvalen::cli {
 namespace {
 
 using namespace corvalen::measured;
+using namespace corvalen::measuredtext;
 
 void NoteActive(const Side& side, const ActivePoints& points)
 {

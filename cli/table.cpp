@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "table.h"
 
-#include "row_text.h"
+#include "measuredtext/row_text.h"
 
 #include "calc/result_texts.h"
 
@@ -9,6 +9,8 @@
 
 namespace corvalen::cli {
 namespace {
+
+using namespace corvalen::measuredtext;
 
 constexpr std::size_t kChunkBytes = 1 << 20;
 

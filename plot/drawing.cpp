@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "plot/drawing.h"
 
+#include "measuredtext/frequency_units.h"
 #include "widgets/font_family.h"
 
 #include <QFontMetrics>
@@ -204,13 +205,8 @@ QFont Font(int pixels, bool bold)
 
 FrequencyUnit UnitFor(double hertz)
 {
-    if (hertz >= 1e9)
-        return {1e9, QStringLiteral("GHz")};
-    if (hertz >= 1e6)
-        return {1e6, QStringLiteral("MHz")};
-    if (hertz >= 1e3)
-        return {1e3, QStringLiteral("kHz")};
-    return {1.0, QStringLiteral("Hz")};
+    const measuredtext::FrequencyUnit& unit = measuredtext::UnitFor(hertz);
+    return {unit.hertz, QString::fromLatin1(unit.name.data(), static_cast<qsizetype>(unit.name.size()))};
 }
 
 QString FrequencyText(double hertz)

@@ -9,10 +9,9 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <exception>
+#include <functional>
 #include <memory>
 
 namespace corvalen::plot {
@@ -81,47 +80,60 @@ bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const s
     return WritePng(image, file);
 }
 
-}  // namespace
-
-void Report(char* reason, std::size_t reasonSize, const QString& text)
-{
-    if (reasonSize == 0)
-        return;
-    const QByteArray bytes = text.toUtf8();
-    const std::size_t length = std::min(static_cast<std::size_t>(bytes.size()), reasonSize - 1);
-    std::memcpy(reason, bytes.constData(), length);
-    reason[length] = '\0';
-}
-
-int DrawToFile(const char* path, QSize size, const QString& title, const std::function<void(QPainter&)>& draw,
-               char* reason, std::size_t reasonSize)
+// Everything around a drawing: the application, the quiet handler, the file
+// written through QSaveFile, so that a failure leaves nothing at `path`.
+// Returns why the file is not written, or an empty text.
+QString DrawToFile(const std::string& path, QSize size, const QString& title, const std::function<void(QPainter&)>& draw)
 {
     try {
         // Declared first so that it is restored last, after the application's own notes on closing.
         const QuietMessages quiet;
-        QString failure;
-        {
-            const OffscreenApplication application;
-            const QString fileName = QString::fromUtf8(path);
-            QSaveFile file(fileName);
-            bool written = file.open(QIODevice::WriteOnly)
-                           && Render(file, size, title, fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive),
-                                     draw);
-            failure = file.errorString();
-            written = written && file.commit();
-            if (written)
-                return 0;
-            if (failure.isEmpty())
-                failure = file.errorString();
-        }
-        Report(reason, reasonSize, failure);
-        return 1;
+        const OffscreenApplication application;
+        const QString fileName = QString::fromStdString(path);
+        QSaveFile file(fileName);
+        bool written = file.open(QIODevice::WriteOnly)
+                       && Render(file, size, title, fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive),
+                                 draw);
+        QString failure = file.errorString();
+        written = written && file.commit();
+        if (written)
+            return {};
+        return failure.isEmpty() ? file.errorString() : failure;
     } catch (const std::exception& error) {
-        Report(reason, reasonSize, QString::fromUtf8(error.what()));
+        return QString::fromUtf8(error.what());
     } catch (...) {
-        Report(reason, reasonSize, QStringLiteral("drawing failed"));
+        return QStringLiteral("drawing failed");
     }
-    return 1;
+}
+
+// A trace has either points, each with both parts of G, or a fixed |G| from 0 to 1.
+bool Drawable(const SmithTrace& trace)
+{
+    if (trace.frequencyHz.empty())
+        return trace.fixedGammaMagnitude >= 0.0 && trace.fixedGammaMagnitude <= 1.0;
+    return trace.real.size() == trace.frequencyHz.size() && trace.imaginary.size() == trace.frequencyHz.size();
+}
+
+}  // namespace
+
+std::string WritePicture(const SweepChart& chart, const std::string& path)
+{
+    const std::size_t points = chart.frequencyHz.size();
+    if (points == 0 || chart.plusDb.size() != points || chart.minusDb.size() != points
+        || chart.mismatchLossDb.size() != points)
+        return "nothing to draw";
+    return DrawToFile(path, kSweepChartSize, QStringLiteral("Mismatch across frequency"),
+                      [&chart](QPainter& painter) { DrawSweepChart(painter, kSweepChartSize, chart); })
+        .toStdString();
+}
+
+std::string WritePicture(const SmithChart& chart, const std::string& path)
+{
+    if (!Drawable(chart.load) || !Drawable(chart.sourceConjugate))
+        return "nothing to draw";
+    return DrawToFile(path, kSmithChartSize, QStringLiteral("Conjugate match on the Smith chart"),
+                      [&chart](QPainter& painter) { DrawSmithChart(painter, kSmithChartSize, chart); })
+        .toStdString();
 }
 
 }  // namespace corvalen::plot

@@ -1,27 +1,23 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// How the plot module turns a drawing into a file for corvalen-cli.
+// The charts as picture files: a chart and a path in, a PNG or SVG file out.
+// Corvalen Sweep's Save buttons call these, and so does the plot module that
+// corvalen-cli loads.
 
-#include <QSize>
-#include <QString>
+#include "plot/smith_chart.h"
+#include "plot/sweep_chart.h"
 
-#include <cstddef>
-#include <functional>
-
-class QPainter;
+#include <string>
 
 namespace corvalen::plot {
 
-// Everything an entry point does around its drawing: starts a display-less Qt
-// if the process has none, draws onto an SVG or PNG written through QSaveFile
-// (so a failure leaves nothing at `path`), keeps Qt's notes off stderr and
-// restores the caller's message handler however it ends.
-// Returns 0, or 1 with the reason copied into `reason`.
-int DrawToFile(const char* path, QSize size, const QString& title, const std::function<void(QPainter&)>& draw,
-               char* reason, std::size_t reasonSize);
-
-// Copies the text into the caller's buffer, cut to reasonSize - 1 bytes.
-void Report(char* reason, std::size_t reasonSize, const QString& text);
+// Each draws the chart at the size the files have (kSweepChartSize,
+// kSmithChartSize) into `path`, an SVG where the name ends in .svg in any case
+// and a PNG otherwise. Returns an empty string when the file is written, else
+// why it is not, with nothing left at `path`. Starts a display-less Qt when the
+// process has none, and keeps Qt's notes off stderr.
+std::string WritePicture(const SweepChart& chart, const std::string& path);
+std::string WritePicture(const SmithChart& chart, const std::string& path);
 
 }  // namespace corvalen::plot

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
 // corvalen-plot: the module's entry points, which turn the C interface's arrays
-// into the charts' views and draw them into the file.
+// into the charts' views and hand them to WritePicture.
 
 #include "plot/plot_module.h"
 
 #include "plot/picture_file.h"
-#include "plot/smith_chart.h"
-#include "plot/sweep_chart.h"
 
-#include <QPainter>
-
+#include <algorithm>
+#include <cstring>
 #include <span>
+#include <string>
 
 namespace {
 
@@ -19,6 +18,20 @@ using namespace corvalen::plot;
 std::span<const double> Values(const double* values, std::size_t points)
 {
     return values ? std::span(values, points) : std::span<const double>();
+}
+
+// Copies the text into the caller's buffer, cut to reasonSize - 1 bytes; 0
+// when there is none, else 1.
+int Report(char* reason, std::size_t reasonSize, const std::string& text)
+{
+    if (text.empty())
+        return 0;
+    if (reasonSize > 0) {
+        const std::size_t length = std::min(text.size(), reasonSize - 1);
+        std::memcpy(reason, text.data(), length);
+        reason[length] = '\0';
+    }
+    return 1;
 }
 
 QString Name(const char* name)
@@ -45,12 +58,6 @@ SweepChart ChartOf(const CorvalenSweepPlot& plot)
             Values(plot.loadAboveOneHz, plot.loadAboveOnePoints)};
 }
 
-bool Drawable(const CorvalenSmithTrace& trace)
-{
-    return trace.points == 0 ? trace.fixedGammaMagnitude >= 0 && trace.fixedGammaMagnitude <= 1
-                             : trace.frequencyHz && trace.real && trace.imaginary;
-}
-
 SmithTrace TraceOf(const CorvalenSmithTrace& trace)
 {
     const std::size_t n = trace.points;
@@ -63,26 +70,20 @@ SmithTrace TraceOf(const CorvalenSmithTrace& trace)
 extern "C" [[gnu::visibility("default")]] int corvalen_plot_sweep(const CorvalenSweepPlot* plot, char* reason,
                                                                   std::size_t reasonSize)
 {
-    if (!plot || plot->points == 0 || !plot->frequencyHz || !plot->plusUncertaintyDb || !plot->minusUncertaintyDb
-        || !plot->loadMismatchLossDb) {
-        Report(reason, reasonSize, QStringLiteral("nothing to draw"));
-        return 1;
-    }
-    const SweepChart chart = ChartOf(*plot);
-    return DrawToFile(plot->path, kSweepChartSize, QStringLiteral("Mismatch across frequency"),
-                      [&chart](QPainter& painter) { DrawSweepChart(painter, kSweepChartSize, chart); }, reason,
-                      reasonSize);
+    if (!plot || !plot->path || !plot->frequencyHz || !plot->plusUncertaintyDb || !plot->minusUncertaintyDb
+        || !plot->loadMismatchLossDb)
+        return Report(reason, reasonSize, "nothing to draw");
+    return Report(reason, reasonSize, WritePicture(ChartOf(*plot), plot->path));
 }
 
 extern "C" [[gnu::visibility("default")]] int corvalen_plot_smith(const CorvalenSmithChart* chart, char* reason,
                                                                   std::size_t reasonSize)
 {
-    if (!chart || !Drawable(chart->load) || !Drawable(chart->sourceConjugate)) {
-        Report(reason, reasonSize, QStringLiteral("nothing to draw"));
-        return 1;
-    }
-    const SmithChart smith{TraceOf(chart->load), TraceOf(chart->sourceConjugate)};
-    return DrawToFile(chart->path, kSmithChartSize, QStringLiteral("Conjugate match on the Smith chart"),
-                      [&smith](QPainter& painter) { DrawSmithChart(painter, kSmithChartSize, smith); }, reason,
-                      reasonSize);
+    const auto pointless = [](const CorvalenSmithTrace& trace) {
+        return trace.points > 0 && (!trace.frequencyHz || !trace.real || !trace.imaginary);
+    };
+    if (!chart || !chart->path || pointless(chart->load) || pointless(chart->sourceConjugate))
+        return Report(reason, reasonSize, "nothing to draw");
+    return Report(reason, reasonSize,
+                  WritePicture(SmithChart{TraceOf(chart->load), TraceOf(chart->sourceConjugate)}, chart->path));
 }

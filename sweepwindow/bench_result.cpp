@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "bench_result.h"
 
-#include "cli/mismatch_command.h"
-#include "cli/sweep_table.h"
+#include "measuredtext/sweep_table.h"
+#include "measuredtext/verdict.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,19 +35,6 @@ BandPoints InBand(const Side& side, Band band)
     const auto offset = static_cast<std::size_t>(first - hz.begin());
     return {std::span<const double>(first, end),
             std::span<const std::complex<double>>(measured->gamma).subspan(offset, static_cast<std::size_t>(end - first))};
-}
-
-SmithPoints PointsOf(const Side& side, bool conjugate, Band band)
-{
-    const BandPoints points = InBand(side, band);
-    SmithPoints smith{points.frequencyHz, {}, {}};
-    smith.real.reserve(points.gamma.size());
-    smith.imaginary.reserve(points.gamma.size());
-    for (const std::complex<double> gamma : points.gamma) {
-        smith.real.push_back(gamma.real());
-        smith.imaginary.push_back(conjugate ? -gamma.imag() : gamma.imag());
-    }
-    return smith;
 }
 
 // The index of the measured point nearest to a frequency.
@@ -110,9 +97,9 @@ bool MeasuredSweep::SetBand(Band band)
     return true;
 }
 
-cli::PlotSeries MeasuredSweep::Series() const
+measuredtext::PlotSeries MeasuredSweep::Series() const
 {
-    cli::PlotSeries series;
+    measuredtext::PlotSeries series;
     // Sized once: grown step by step, a million rows would hold half as many again.
     std::vector<std::vector<double>*> columns{&series.frequencyHz, &series.plusDb, &series.minusDb, &series.errorDb,
                                               &series.mismatchLossDb};
@@ -129,14 +116,14 @@ cli::PlotSeries MeasuredSweep::Series() const
     return series;
 }
 
-SmithPoints MeasuredSweep::LoadPoints() const
+measuredtext::SmithSeries MeasuredSweep::LoadPoints() const
 {
-    return PointsOf(bench_->load, false, band_);
+    return measuredtext::SmithSeriesOf(bench_->load, measuredtext::SmithSide::Load, band_);
 }
 
-SmithPoints MeasuredSweep::SourceConjugatePoints() const
+measuredtext::SmithSeries MeasuredSweep::SourceConjugatePoints() const
 {
-    return PointsOf(bench_->source, true, band_);
+    return measuredtext::SmithSeriesOf(bench_->source, measuredtext::SmithSide::SourceConjugate, band_);
 }
 
 std::string MeasuredSweep::Notes() const
@@ -206,14 +193,14 @@ std::optional<std::complex<double>> MeasuredSweep::SourceConjugateAt(std::size_t
 
 void MeasuredSweep::WriteTable(char separator, const std::function<void(std::string_view)>& sink) const
 {
-    sink(cli::SweepHeader(WithTwoPort(), separator));
+    sink(measuredtext::SweepHeader(WithTwoPort(), separator));
     std::string text;
-    text.reserve(Sweep::kBlockRows * cli::SweepRowBytes(WithTwoPort()));
+    text.reserve(Sweep::kBlockRows * measuredtext::SweepRowBytes(WithTwoPort()));
     sweep_->Run(
         [&](std::span<const RowValues> rows) {
             text.clear();
             for (const RowValues& row : rows)
-                cli::AppendSweepRow(text, row, separator);
+                measuredtext::AppendSweepRow(text, row, separator);
             sink(text);
         },
         band_);
@@ -301,7 +288,7 @@ OneOff ComputeOneOffResult(const BenchInput& input)
 {
     OneOff result{ComputeOneOff(input, kCoverageProbability), {}};
     if (!input.chain.empty()) {
-        result.verdict = cli::Verdict(result.values.pair, cli::ChainSubject(input.chain.size()));
+        result.verdict = measuredtext::Verdict(result.values.pair, measuredtext::ChainSubject(input.chain.size()));
         result.verdict.pop_back();
     }
     return result;

@@ -5,10 +5,10 @@
 // ready for painting and reading: the sweep's rows, its worst case, the traces
 // of both charts, or, with no file, the one-off values. Plain C++, no Qt.
 
-#include "cli/plot_loader.h"
 #include "measured/bench.h"
 #include "measured/sweep.h"
 #include "measured/worst_case.h"
+#include "measuredtext/chart_series.h"
 
 #include <complex>
 #include <functional>
@@ -21,13 +21,6 @@
 #include <vector>
 
 namespace corvalen::sweepwindow {
-
-// A side's reflection as the Smith chart draws it (the source conjugated): the
-// file's own frequencies in the band, and the parts of G apart, as drawing takes them.
-struct SmithPoints {
-    std::span<const double> frequencyHz;
-    std::vector<double> real, imaginary;
-};
 
 class MeasuredSweep {
 public:
@@ -49,9 +42,10 @@ public:
     // charts need theirs only while they draw.
     measured::RowValues RowAt(std::size_t row) const;
     const measured::WorstCase& Worst() const { return worst_; }
-    cli::PlotSeries Series() const;
-    SmithPoints LoadPoints() const;
-    SmithPoints SourceConjugatePoints() const;
+    measuredtext::PlotSeries Series() const;
+    // Each side's trace on the Smith chart, the source's conjugated.
+    measuredtext::SmithSeries LoadPoints() const;
+    measuredtext::SmithSeries SourceConjugatePoints() const;
     bool WithTwoPort() const { return !bench_->chain.empty(); }
     // How many of the grid's frequencies lie outside the other files' ranges,
     // and where a side's |G| is above 1 in the band: the CLI's notes, a line each.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "bench_texts.h"
 
-#include "cli/value_forms.h"
+#include "measuredtext/value_forms.h"
 #include "touchstone/touchstone.h"
 
 #include <algorithm>
@@ -11,13 +11,6 @@
 
 namespace corvalen::sweepwindow {
 namespace {
-
-// The CLI's messages start with its own name, which means nothing in a window.
-std::string WithoutProgramName(const std::string& message)
-{
-    constexpr std::string_view kPrefix = "corvalen-cli: ";
-    return message.starts_with(kPrefix) ? message.substr(kPrefix.size()) : message;
-}
 
 // A file is named by its file name in titles and legends: a window's paths are
 // long, and the input shows the whole of it.
@@ -30,33 +23,14 @@ std::string FileName(const std::string& path, const std::string& choice = {})
 // SOURCE or LOAD as the CLI reads them: a fixed value, else a file with its reflection.
 std::variant<measured::SideInput, std::string> ReadSide(std::string_view role, const std::string& text)
 {
-    if (const auto fixed = cli::ParseFixedValue(role, text)) {
-        if (const auto* error = std::get_if<cli::UsageError>(&*fixed))
-            return WithoutProgramName(error->message);
+    if (const auto fixed = measuredtext::ParseFixedValue(role, text)) {
+        if (const auto* error = std::get_if<measuredtext::InputError>(&*fixed))
+            return error->message;
         return measured::SideInput{text, std::get<measured::SideValues>(*fixed)};
     }
     auto [path, choice] = touchstone::SplitFileChoice(text);
     std::string name = FileName(path, choice);
     return measured::SideInput{std::move(name), measured::ReflectionFile{std::move(path), std::move(choice)}};
-}
-
-// Hertz in a frequency typed with or without its unit.
-std::optional<double> ReadFrequencyHz(std::string_view text)
-{
-    constexpr std::pair<std::string_view, double> kUnits[] = {{"ghz", 1e9}, {"mhz", 1e6}, {"khz", 1e3}, {"hz", 1.0}};
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    for (const auto& [unit, hertz] : kUnits) {
-        if (lower.ends_with(unit)) {
-            std::string_view number = std::string_view(lower).substr(0, lower.size() - unit.size());
-            while (number.ends_with(' '))
-                number.remove_suffix(1);
-            const auto value = cli::ParseDecimal(number);
-            return value ? std::optional(*value * hertz) : std::nullopt;
-        }
-    }
-    return cli::ParseDecimal(lower);
 }
 
 }  // namespace
@@ -67,7 +41,7 @@ std::variant<measured::Band, std::string> ReadBand(const std::string& fromText, 
     for (const auto& [text, end, name] : {std::tuple{&fromText, &band.fromHz, "From"}, std::tuple{&toText, &band.toHz, "To"}}) {
         if (text->empty())
             continue;
-        const auto hertz = ReadFrequencyHz(*text);
+        const auto hertz = measuredtext::ParseFrequencyHz(*text);
         if (!hertz)
             return std::string(name) + " '" + *text + "': expected a frequency such as 2.4 GHz, 800 MHz or 1000000 (hertz)";
         *end = *hertz;
@@ -90,9 +64,9 @@ std::variant<ReadTexts, std::vector<InputProblem>> ReadInputTexts(const InputTex
     ReadTexts read;
     measured::BenchInput& bench = read.bench;
     std::vector<InputProblem> problems;
-    const auto ohms = cli::ParseOhms(texts.z0Ohms);
-    if (const auto* error = std::get_if<cli::UsageError>(&ohms))
-        problems.push_back({InputField::Z0, WithoutProgramName(error->message)});
+    const auto ohms = measuredtext::ParseOhms(texts.z0Ohms);
+    if (const auto* error = std::get_if<measuredtext::InputError>(&ohms))
+        problems.push_back({InputField::Z0, error->message});
     else
         bench.systemOhms = std::get<double>(ohms);
     for (const auto& [field, role, text, side] :
@@ -108,9 +82,9 @@ std::variant<ReadTexts, std::vector<InputProblem>> ReadInputTexts(const InputTex
     for (std::size_t i = 0; i < texts.chain.size(); ++i) {
         if (texts.chain[i].text.empty())
             continue;
-        auto twoPort = cli::ParseTwoPort(texts.chain[i].text);
-        if (const auto* error = std::get_if<cli::UsageError>(&twoPort)) {
-            problems.push_back({InputField::TwoPort, WithoutProgramName(error->message), i});
+        auto twoPort = measuredtext::ParseTwoPort(texts.chain[i].text);
+        if (const auto* error = std::get_if<measuredtext::InputError>(&twoPort)) {
+            problems.push_back({InputField::TwoPort, error->message, i});
             continue;
         }
         auto& through = bench.chain.emplace_back(std::get<measured::TwoPortInput>(std::move(twoPort)));
@@ -122,17 +96,6 @@ std::variant<ReadTexts, std::vector<InputProblem>> ReadInputTexts(const InputTex
     if (!problems.empty())
         return problems;
     return read;
-}
-
-bool HasFile(const measured::BenchInput& bench)
-{
-    const auto measuredSide = [](const measured::SideInput& side) {
-        return std::holds_alternative<measured::ReflectionFile>(side.value);
-    };
-    const bool measuredTwoPort = std::any_of(bench.chain.begin(), bench.chain.end(), [](const measured::TwoPortInput& t) {
-        return std::holds_alternative<std::string>(t.value);
-    });
-    return measuredSide(bench.source) || measuredSide(bench.load) || measuredTwoPort;
 }
 
 std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& arguments)

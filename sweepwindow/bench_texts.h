@@ -31,8 +31,8 @@ struct InputTexts {
 
 enum class InputField { Source, TwoPort, Load, Z0 };
 
-// What keeps the inputs from a result: a bad value (one line, without the
-// CLI's program name) or, with an empty message, an input still empty.
+// What keeps the inputs from a result: a bad value (one line) or, with an
+// empty message, an input still empty.
 struct InputProblem {
     InputField field;
     std::string message;
@@ -53,9 +53,6 @@ std::variant<ReadTexts, std::vector<InputProblem>> ReadInputTexts(const InputTex
 // plain decimal with an optional unit (Hz, kHz, MHz, GHz, any case), hertz
 // without one. An empty end is open. A refusal is one line.
 std::variant<measured::Band, std::string> ReadBand(const std::string& fromText, const std::string& toText);
-
-// Whether the bench has a measured side or two-port, and so a sweep rather than one-off values.
-bool HasFile(const measured::BenchInput& bench);
 
 // `corvalen-sweep [SOURCE [LOAD]] [--through TWO-PORT]... [--z0 OHMS]`, the
 // arguments after the program name, --through in order from the source;

@@ -18,12 +18,9 @@ QString Name(const std::string& utf8)
     return QString::fromStdString(utf8);
 }
 
-plot::SmithTrace TraceOf(const SmithPoints& points, const measured::Side& side)
+plot::SmithTrace TraceOf(const measuredtext::SmithSeries& series)
 {
-    plot::SmithTrace trace{points.frequencyHz, points.real, points.imaginary, 0.0, Name(side.name)};
-    if (const auto* fixed = std::get_if<measured::SideValues>(&side.value))
-        trace.fixedGammaMagnitude = fixed->gammaMagnitude;
-    return trace;
+    return {series.frequencyHz, series.real, series.imaginary, series.fixedGammaMagnitude, Name(series.name)};
 }
 
 // Apart from every trace's colour, on the charts' white face.
@@ -31,7 +28,7 @@ const QColor kCursorColor(0x8e, 0x24, 0xaa);
 
 }  // namespace
 
-plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries& series)
+plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const measuredtext::PlotSeries& series)
 {
     const measured::Bench& bench = sweep.Bench();
     return {series.frequencyHz,
@@ -44,14 +41,14 @@ plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries&
             series.throughErrorDb,
             Name(bench.source.name),
             Name(bench.load.name),
-            Name(cli::ChainName(bench)),
+            Name(measuredtext::ChainName(bench)),
             series.sourceAboveOneHz,
             series.loadAboveOneHz};
 }
 
-plot::SmithChart SmithChartOf(const MeasuredSweep& sweep, const SmithPoints& load, const SmithPoints& sourceConjugate)
+plot::SmithChart SmithChartOf(const measuredtext::SmithSeries& load, const measuredtext::SmithSeries& sourceConjugate)
 {
-    return {TraceOf(load, sweep.Bench().load), TraceOf(sourceConjugate, sweep.Bench().source)};
+    return {TraceOf(load), TraceOf(sourceConjugate)};
 }
 
 ChartView::ChartView(QWidget* parent)
@@ -140,7 +137,7 @@ void ChartView::keyPressEvent(QKeyEvent* event)
 void SweepChartView::Draw(QPainter& painter, QSize size)
 {
     // The series live while the chart draws; the picture is what stays.
-    const cli::PlotSeries series = sweep_->Series();
+    const measuredtext::PlotSeries series = sweep_->Series();
     frame_ = plot::DrawSweepChart(painter, size, SweepChartOf(*sweep_, series));
 }
 
@@ -202,9 +199,9 @@ std::size_t SweepChartView::RowAt(QPointF position) const
 
 void SmithChartView::Draw(QPainter& painter, QSize size)
 {
-    const SmithPoints load = sweep_->LoadPoints();
-    const SmithPoints sourceConjugate = sweep_->SourceConjugatePoints();
-    plane_ = plot::DrawSmithChart(painter, size, SmithChartOf(*sweep_, load, sourceConjugate));
+    const measuredtext::SmithSeries load = sweep_->LoadPoints();
+    const measuredtext::SmithSeries sourceConjugate = sweep_->SourceConjugatePoints();
+    plane_ = plot::DrawSmithChart(painter, size, SmithChartOf(load, sourceConjugate));
 }
 
 void SmithChartView::PaintCursor(QPainter& painter) const

@@ -89,7 +89,7 @@ private:
 };
 
 // The sweep's traces as the drawings take them, pointing into what is given.
-plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const cli::PlotSeries& series);
-plot::SmithChart SmithChartOf(const MeasuredSweep& sweep, const SmithPoints& load, const SmithPoints& sourceConjugate);
+plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const measuredtext::PlotSeries& series);
+plot::SmithChart SmithChartOf(const measuredtext::SmithSeries& load, const measuredtext::SmithSeries& sourceConjugate);
 
 }  // namespace corvalen::sweepwindow

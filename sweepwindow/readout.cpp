@@ -1,78 +1,52 @@
 // SPDX-License-Identifier: MIT
 #include "readout.h"
 
-#include "cli/row_text.h"
-#include "plot/drawing.h"
+#include "measuredtext/frequency_units.h"
+#include "measuredtext/quantities.h"
+#include "measuredtext/row_text.h"
 
+#include <optional>
 #include <string>
 
 namespace corvalen::sweepwindow {
 QString FourDecimals(double value, const QLocale& locale)
 {
     std::string text;
-    cli::AppendFourDecimals(text, value);
+    measuredtext::AppendFourDecimals(text, value);
     return QString::fromStdString(text).replace(QLatin1Char('.'), locale.decimalPoint());
 }
 
 QString LocaleFrequencyText(double frequencyHz, const QLocale& locale)
 {
-    const plot::FrequencyUnit unit = plot::UnitFor(frequencyHz);
+    const measuredtext::FrequencyUnit& unit = measuredtext::UnitFor(frequencyHz);
     // Digits are never grouped: 1000 GHz reads as a thousand in every locale.
     QLocale ungrouped = locale;
     ungrouped.setNumberOptions(QLocale::OmitGroupSeparator);
-    return ungrouped.toString(frequencyHz / unit.hertz, 'g', 15) + QLatin1Char(' ') + unit.name;
+    return ungrouped.toString(frequencyHz / unit.hertz, 'g', 15) + QLatin1Char(' ')
+           + QString::fromUtf8(unit.name.data(), static_cast<qsizetype>(unit.name.size()));
 }
-
-namespace {
-
-// The limits, the error and the standard uncertainty, directly or through the two-port.
-void AppendMismatch(std::vector<ReadoutLine>& lines, const measured::MismatchValues& values, bool through,
-                    const QLocale& locale)
-{
-    const QString dB = QStringLiteral("dB");
-    const QString prefix = through ? QStringLiteral("Through: u") : QStringLiteral("U");
-    const QString errorLabel = through ? QStringLiteral("Through: mismatch error") : QStringLiteral("Mismatch error");
-    const QString spreadLabel =
-        through ? QStringLiteral("Through: standard uncertainty") : QStringLiteral("Standard uncertainty");
-    lines.push_back({prefix + QStringLiteral("ncertainty, plus"), FourDecimals(values.plusUncertaintyDb, locale), dB});
-    lines.push_back({prefix + QStringLiteral("ncertainty, minus"), FourDecimals(values.minusUncertaintyDb, locale), dB});
-    // Without every phase measured there is no error to read; with every phase
-    // measured the error is known and has no spread.
-    if (values.mismatchErrorDb)
-        lines.push_back({errorLabel, FourDecimals(*values.mismatchErrorDb, locale), dB});
-    else
-        lines.push_back({errorLabel, QStringLiteral("unknown"), {}});
-    if (values.standardUncertaintyDb)
-        lines.push_back({spreadLabel, FourDecimals(*values.standardUncertaintyDb, locale), dB});
-    else
-        lines.push_back({spreadLabel, QStringLiteral("none"), {}});
-}
-
-}  // namespace
 
 std::vector<ReadoutLine> ReadoutLines(const measured::RowValues& row, bool withFrequency, const QLocale& locale)
 {
-    const QString dB = QStringLiteral("dB");
-    const auto value = [&locale](double number) { return FourDecimals(number, locale); };
+    using measuredtext::Part;
     std::vector<ReadoutLine> lines;
-    if (withFrequency) {
-        const QString text = LocaleFrequencyText(row.frequencyHz, locale);
-        lines.push_back({QStringLiteral("Frequency"), text.section(QLatin1Char(' '), 0, 0), text.section(QLatin1Char(' '), 1)});
+    for (const measuredtext::Quantity& quantity : measuredtext::Quantities()) {
+        const QString label = QString::fromStdString(measuredtext::ReadoutLabel(quantity));
+        if (quantity.part == Part::Frequency) {
+            // In the unit the charts use rather than the table's hertz.
+            const QString text = LocaleFrequencyText(row.frequencyHz, locale);
+            if (withFrequency)
+                lines.push_back({label, text.section(QLatin1Char(' '), 0, 0), text.section(QLatin1Char(' '), 1)});
+            continue;
+        }
+        if (quantity.part == Part::Through && !row.through)
+            break;
+        const std::optional<double> value = quantity.value(row);
+        if (value)
+            lines.push_back({label, FourDecimals(*value, locale), QString::fromUtf8(quantity.unit)});
+        else
+            lines.push_back({label, QString::fromUtf8(quantity.absent), {}});
     }
-    lines.insert(lines.end(), {
-        {QStringLiteral("Source VSWR"), value(row.source.vswr), {}},
-        {QStringLiteral("Source return loss"), value(row.source.returnLossDb), dB},
-        {QStringLiteral("Source |G|"), value(row.source.gammaMagnitude), {}},
-        {QStringLiteral("Load VSWR"), value(row.load.vswr), {}},
-        {QStringLiteral("Load return loss"), value(row.load.returnLossDb), dB},
-        {QStringLiteral("Load |G|"), value(row.load.gammaMagnitude), {}},
-        {QStringLiteral("Load mismatch loss"), value(row.loadMismatchLossDb), dB},
-        {QStringLiteral("Maximum VSWR"), value(row.maxVswr), {}},
-        {QStringLiteral("Combined return loss"), value(row.combinedReturnLossDb), dB},
-    });
-    AppendMismatch(lines, row.direct, false, locale);
-    if (row.through)
-        AppendMismatch(lines, *row.through, true, locale);
     return lines;
 }
 

@@ -4,6 +4,7 @@
 #include "chart_views.h"
 #include "pictures.h"
 #include "plot/drawing.h"
+#include "measuredtext/value_forms.h"
 #include "touchstone/touchstone.h"
 #include "sweep_window_layout.h"
 
@@ -573,7 +574,7 @@ void SweepWindow::Recompute(bool reload)
         return;
     }
     const auto& read = std::get<ReadTexts>(texts);
-    if (!HasFile(read.bench)) {
+    if (!measuredtext::HasFile(read.bench)) {
         ShowOneOff(ComputeOneOffResult(read.bench));
         ShowRead(read);
         return;

@@ -5,6 +5,8 @@
 #include "refusals.h"
 #include "tokens.h"
 
+#include "measuredtext/frequency_units.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -36,7 +38,6 @@ void HeaderReader::Options(std::string_view text)
     if (header_.optionsLine != 0)
         return;  // the standard: only the first option line counts
     header_.optionsLine = lines_.number();
-    static constexpr std::pair<std::string_view, int> kUnits[] = {{"hz", 0}, {"khz", 3}, {"mhz", 6}, {"ghz", 9}};
     static constexpr std::pair<std::string_view, Format> kFormats[] = {
         {"ri", Format::RealImaginary}, {"ma", Format::MagnitudeAngle}, {"db", Format::DecibelAngle}};
     static constexpr std::pair<std::string_view, ParameterType> kTypes[] = {
@@ -50,8 +51,11 @@ void HeaderReader::Options(std::string_view text)
     };
     for (std::string_view token = NextToken(text); !token.empty(); token = NextToken(text)) {
         const std::string option = AsciiLower(token);
-        if (set(kUnits, option, header_.unitExponent) || set(kFormats, option, header_.format)
-            || set(kTypes, option, header_.type))
+        if (const auto* unit = measuredtext::FindFrequencyUnit(option)) {
+            header_.unitExponent = unit->exponent;
+            continue;
+        }
+        if (set(kFormats, option, header_.format) || set(kTypes, option, header_.type))
             continue;
         if (option != "r")
             lines_.Fail("unknown option " + Quoted(token));

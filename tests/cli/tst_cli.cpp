@@ -3,8 +3,8 @@
 
 #include "cli/arguments.h"
 #include "cli/mismatch_command.h"
-#include "cli/row_text.h"
-#include "cli/value_forms.h"
+#include "measuredtext/row_text.h"
+#include "measuredtext/value_forms.h"
 #include "cli/sweep_command.h"
 
 #include <QCryptographicHash>
@@ -21,6 +21,7 @@
 #include <random>
 
 using namespace corvalen::cli;
+using namespace corvalen::measuredtext;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace corvalen::cli {
+namespace corvalen::measuredtext {
 
 // The column names joined by `separator`, ending in a newline.
 std::string HeaderLine(std::span<const std::string_view> columns, char separator);
@@ -22,4 +22,4 @@ void AppendFourDecimals(std::string& out, double value);
 constexpr std::size_t kFourDecimalsRoom = 400;
 char* WriteFourDecimals(char* out, double value);
 
-}  // namespace corvalen::cli
+}  // namespace corvalen::measuredtext

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace corvalen::cli {
+namespace corvalen::measuredtext {
 
 // The column names joined by `separator`, with the through columns when the
 // bench has two-ports.
@@ -20,4 +20,4 @@ void AppendSweepRow(std::string& text, const measured::RowValues& row, char sepa
 // Room for a row's line, for reserving a block of them.
 constexpr std::size_t SweepRowBytes(bool withTwoPort) { return withTwoPort ? 160 : 110; }
 
-}  // namespace corvalen::cli
+}  // namespace corvalen::measuredtext

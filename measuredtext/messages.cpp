@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "messages.h"
 
-#include <cstdio>
+namespace corvalen::measuredtext {
 
-namespace corvalen::cli {
-
-UsageError Error(std::string_view subject, std::string_view what)
+InputError Error(std::string_view subject, std::string_view what)
 {
-    std::string message = "corvalen-cli: ";
-    message.append(subject).append(": ").append(what);
+    std::string message(subject);
+    message.append(": ").append(what);
     return {message};
 }
 
@@ -46,10 +44,4 @@ std::string Printable(std::string_view text)
     return shown;
 }
 
-void Note(const std::string& text)
-{
-    // Messages quote file names and file contents, which may hold anything.
-    std::fputs(("corvalen-cli: " + Printable(text) + "\n").c_str(), stderr);
-}
-
-}  // namespace corvalen::cli
+}  // namespace corvalen::measuredtext

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "sweep_table.h"
+#include "measuredtext/sweep_table.h"
 
-#include "row_text.h"
+#include "measuredtext/quantities.h"
+#include "measuredtext/row_text.h"
 
 #include "touchstone/touchstone.h"
 
@@ -10,32 +11,27 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
-namespace corvalen::cli {
-namespace {
-
-// The direct pair's columns, then the pair through the two-ports'.
-constexpr std::string_view kColumns[] = {
-    "frequency_hz", "source_vswr", "source_return_loss_db", "load_vswr", "load_return_loss_db",
-    "load_mismatch_loss_db", "max_vswr", "combined_return_loss_db", "plus_uncertainty_db",
-    "minus_uncertainty_db", "mismatch_error_db", "standard_uncertainty_db",
-    "through_plus_uncertainty_db", "through_minus_uncertainty_db", "through_mismatch_error_db",
-    "through_standard_uncertainty_db"};
-constexpr std::size_t kColumnsWithoutTwoPort = 12;
-
-}  // namespace
+namespace corvalen::measuredtext {
 
 std::string SweepHeader(bool withTwoPort, char separator)
 {
-    return HeaderLine(std::span(kColumns).first(withTwoPort ? std::size(kColumns) : kColumnsWithoutTwoPort),
-                      separator);
+    std::vector<std::string_view> columns;
+    for (const Quantity& quantity : Quantities())
+        if (!quantity.column.empty() && (withTwoPort || quantity.part != Part::Through))
+            columns.push_back(quantity.column);
+    return HeaderLine(columns, separator);
 }
 
 // A row is written whole into room on the stack and appended once: appending
-// each number took a fifth of the rows' time in the copies alone.
+// each number took a fifth of the rows' time in the copies alone. The values
+// are taken in the order of the table's columns by hand rather than through
+// the quantities' functions, which would cost a call for each number.
 void AppendSweepRow(std::string& text, const measured::RowValues& row, char separator)
 {
-    char line[std::size(kColumns) * (kFourDecimalsRoom + 1)];
+    constexpr std::size_t kMostColumns = 16;
+    char line[kMostColumns * (kFourDecimalsRoom + 1)];
     const std::string frequency = touchstone::FrequencyText(row.frequencyHz);
     char* end = std::copy(frequency.begin(), frequency.end(), line);
     const auto number = [&](double value) {
@@ -63,4 +59,4 @@ void AppendSweepRow(std::string& text, const measured::RowValues& row, char sepa
     text.append(line, end);
 }
 
-}  // namespace corvalen::cli
+}  // namespace corvalen::measuredtext

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "row_text.h"
+#include "measuredtext/row_text.h"
 
 #include <array>
 #include <charconv>
@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <iterator>
 
-namespace corvalen::cli {
+namespace corvalen::measuredtext {
 namespace {
 
 // "00" to "99", for writing two digits at once.
@@ -90,4 +90,4 @@ void AppendFourDecimals(std::string& out, double value)
     out.append(text, WriteFourDecimals(text, value));
 }
 
-}  // namespace corvalen::cli
+}  // namespace corvalen::measuredtext

@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The one-line messages of corvalen-cli, shown safely whatever they quote.
+// The one-line messages about values typed or given on a command line, shown
+// safely whatever they quote. They name no program: each program adds its own
+// name when it prints them, the window none.
 
 #include <string>
 #include <string_view>
 
-namespace corvalen::cli {
+namespace corvalen::measuredtext {
 
-// One line for stderr, naming the argument and what is accepted.
-struct UsageError {
+// One line naming the value at fault and what is accepted.
+struct InputError {
     std::string message;
 };
 
-// "corvalen-cli: SUBJECT: WHAT".
-UsageError Error(std::string_view subject, std::string_view what);
+// "SUBJECT: WHAT".
+InputError Error(std::string_view subject, std::string_view what);
 
 // NAME 'value', quoted so that an empty or blank value still shows, shown
 // safely and cut when long.
@@ -24,7 +26,4 @@ std::string Quoted(std::string_view name, std::string_view value);
 // shows as one line and never reaches the terminal as a command.
 std::string Printable(std::string_view text);
 
-// One line on stderr, "corvalen-cli: text", with control characters escaped.
-void Note(const std::string& text);
-
-}  // namespace corvalen::cli
+}  // namespace corvalen::measuredtext

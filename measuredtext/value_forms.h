@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The forms of the values corvalen-cli takes, read the same in every locale: a
-// number is ASCII digits with an optional point and decimals. A refusal says
-// what is wrong with the value given.
+// The forms of the values corvalen-cli takes and Corvalen Sweep's inputs
+// accept, read the same in every locale: a number is ASCII digits with an
+// optional point and decimals. A refusal says what is wrong with the value given.
 
 #include "calc/mismatch.h"
 #include "measured/inputs.h"
-#include "messages.h"
+#include "measuredtext/messages.h"
 
 #include <optional>
 #include <string_view>
 #include <variant>
 
-namespace corvalen::cli {
+namespace corvalen::measuredtext {
 
 // A plain decimal such as 1.5, 75 or 001.50, or nothing for any other text
 // (signs, exponents, commas, a bare point).
@@ -35,16 +35,24 @@ std::optional<BarRange> ParseBarRange(std::string_view text);
 // loss in dB, at least 0) or gamma=0.07 (|G| from 0 to 1). Nothing when the
 // text is neither a number nor one of these forms (it may be a file); an
 // error naming `role` for a bad value.
-std::optional<std::variant<measured::SideValues, UsageError>> ParseFixedValue(std::string_view role,
+std::optional<std::variant<measured::SideValues, InputError>> ParseFixedValue(std::string_view role,
                                                                               std::string_view text);
 
 // --through: loss=DB,vswr=V in either order, else the path of a two-port file.
-std::variant<measured::TwoPortInput, UsageError> ParseTwoPort(std::string_view text);
+std::variant<measured::TwoPortInput, InputError> ParseTwoPort(std::string_view text);
 
 // --z0: an impedance in ohms above 0.
-std::variant<double, UsageError> ParseOhms(std::string_view text);
+std::variant<double, InputError> ParseOhms(std::string_view text);
 
 // --coverage: a probability in percent, above 0 and below 100.
-std::variant<double, UsageError> ParseCoverage(std::string_view text);
+std::variant<double, InputError> ParseCoverage(std::string_view text);
 
-}  // namespace corvalen::cli
+// A frequency: a plain decimal with an optional unit (Hz, kHz, MHz, GHz, any
+// case, blanks before it allowed), hertz without one; nothing for any other text.
+std::optional<double> ParseFrequencyHz(std::string_view text);
+
+// Whether the bench has a measured side or two-port, and so a sweep across
+// frequency rather than one-off values.
+bool HasFile(const measured::BenchInput& bench);
+
+}  // namespace corvalen::measuredtext

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "value_forms.h"
+#include "measuredtext/value_forms.h"
+
+#include "measuredtext/frequency_units.h"
 
 #include "measured/quantities.h"
 #include "touchstone/ascii.h"
@@ -11,7 +13,7 @@
 #include <limits>
 #include <string>
 
-namespace corvalen::cli {
+namespace corvalen::measuredtext {
 namespace {
 
 using Fault = std::optional<std::string>;
@@ -151,7 +153,7 @@ std::optional<BarRange> ParseBarRange(std::string_view text)
     return BarRange{*from, *to};
 }
 
-std::optional<std::variant<measured::SideValues, UsageError>> ParseFixedValue(std::string_view role,
+std::optional<std::variant<measured::SideValues, InputError>> ParseFixedValue(std::string_view role,
                                                                               std::string_view text)
 {
     const std::string lower = AsciiLower(text);
@@ -169,7 +171,7 @@ std::optional<std::variant<measured::SideValues, UsageError>> ParseFixedValue(st
                           : measured::GammaSideValues(given);
 }
 
-std::variant<measured::TwoPortInput, UsageError> ParseTwoPort(std::string_view text)
+std::variant<measured::TwoPortInput, InputError> ParseTwoPort(std::string_view text)
 {
     std::string solid = AsciiLower(text);
     std::erase_if(solid, IsBlank);
@@ -197,7 +199,7 @@ std::variant<measured::TwoPortInput, UsageError> ParseTwoPort(std::string_view t
     return measured::TwoPortInput{std::string(text), measured::Pad{*lossDb, *vswr}};
 }
 
-std::variant<double, UsageError> ParseOhms(std::string_view text)
+std::variant<double, InputError> ParseOhms(std::string_view text)
 {
     const auto value = FormValue(text, [](double ohms) -> Fault {
         if (!(ohms > 0.0))
@@ -209,7 +211,7 @@ std::variant<double, UsageError> ParseOhms(std::string_view text)
     return std::get<double>(value);
 }
 
-std::variant<double, UsageError> ParseCoverage(std::string_view text)
+std::variant<double, InputError> ParseCoverage(std::string_view text)
 {
     const auto value = FormValue(text, [](double percent) -> Fault {
         if (!(percent > 0.0 && percent < 100.0))
@@ -221,4 +223,28 @@ std::variant<double, UsageError> ParseCoverage(std::string_view text)
     return std::get<double>(value);
 }
 
-}  // namespace corvalen::cli
+std::optional<double> ParseFrequencyHz(std::string_view text)
+{
+    const std::size_t unitAt = text.find_last_not_of("GHMzhmKk") + 1;
+    const FrequencyUnit* unit = unitAt < text.size() ? FindFrequencyUnit(text.substr(unitAt)) : &kFrequencyUnits[0];
+    if (!unit)
+        return std::nullopt;
+    std::string_view number = text.substr(0, unitAt);
+    while (unitAt < text.size() && number.ends_with(' '))
+        number.remove_suffix(1);
+    const auto value = ParseDecimal(number);
+    return value ? std::optional(*value * unit->hertz) : std::nullopt;
+}
+
+bool HasFile(const measured::BenchInput& bench)
+{
+    const auto measuredSide = [](const measured::SideInput& side) {
+        return std::holds_alternative<measured::ReflectionFile>(side.value);
+    };
+    const bool measuredTwoPort = std::any_of(bench.chain.begin(), bench.chain.end(), [](const measured::TwoPortInput& t) {
+        return std::holds_alternative<std::string>(t.value);
+    });
+    return measuredSide(bench.source) || measuredSide(bench.load) || measuredTwoPort;
+}
+
+}  // namespace corvalen::measuredtext

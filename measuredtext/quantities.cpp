@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+#include "measuredtext/quantities.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace corvalen::measuredtext {
+namespace {
+
+using measured::RowValues;
+using Value = std::optional<double>;
+
+// The through quantities have a value only on a row with two-ports.
+template <typename Field>
+Value Through(const RowValues& row, Field field)
+{
+    return row.through ? Value(*row.through.*field) : std::nullopt;
+}
+
+constexpr Quantity kQuantities[] = {
+    {Part::Frequency, "Frequency", "Hz", "frequency_hz", "", "", [](const RowValues& r) -> Value { return r.frequencyHz; }},
+    {Part::Source, "VSWR", "", "source_vswr", "source_vswr", "", [](const RowValues& r) -> Value { return r.source.vswr; }},
+    {Part::Source, "Return loss", "dB", "source_return_loss_db", "source_return_loss_db", "",
+     [](const RowValues& r) -> Value { return r.source.returnLossDb; }},
+    {Part::Source, "|G|", "", "", "source_gamma", "", [](const RowValues& r) -> Value { return r.source.gammaMagnitude; }},
+    {Part::Load, "VSWR", "", "load_vswr", "load_vswr", "", [](const RowValues& r) -> Value { return r.load.vswr; }},
+    {Part::Load, "Return loss", "dB", "load_return_loss_db", "load_return_loss_db", "",
+     [](const RowValues& r) -> Value { return r.load.returnLossDb; }},
+    {Part::Load, "|G|", "", "", "load_gamma", "", [](const RowValues& r) -> Value { return r.load.gammaMagnitude; }},
+    {Part::Pair, "Load mismatch loss", "dB", "load_mismatch_loss_db", "load_mismatch_loss_db", "",
+     [](const RowValues& r) -> Value { return r.loadMismatchLossDb; }},
+    {Part::Pair, "Maximum VSWR", "", "max_vswr", "max_vswr", "", [](const RowValues& r) -> Value { return r.maxVswr; }},
+    {Part::Pair, "Combined return loss", "dB", "combined_return_loss_db", "combined_return_loss_db", "",
+     [](const RowValues& r) -> Value { return r.combinedReturnLossDb; }},
+    {Part::Direct, "Uncertainty, plus", "dB", "plus_uncertainty_db", "plus_uncertainty_db", "",
+     [](const RowValues& r) -> Value { return r.direct.plusUncertaintyDb; }},
+    {Part::Direct, "Uncertainty, minus", "dB", "minus_uncertainty_db", "minus_uncertainty_db", "",
+     [](const RowValues& r) -> Value { return r.direct.minusUncertaintyDb; }},
+    {Part::Direct, "Mismatch error", "dB", "mismatch_error_db", "", "unknown",
+     [](const RowValues& r) -> Value { return r.direct.mismatchErrorDb; }},
+    {Part::Direct, "Standard uncertainty", "dB", "standard_uncertainty_db", "standard_uncertainty_db", "none",
+     [](const RowValues& r) -> Value { return r.direct.standardUncertaintyDb; }},
+    {Part::Through, "Through: uncertainty, plus", "dB", "through_plus_uncertainty_db", "through_plus_uncertainty_db",
+     "", [](const RowValues& r) { return Through(r, &measured::MismatchValues::plusUncertaintyDb); }},
+    {Part::Through, "Through: uncertainty, minus", "dB", "through_minus_uncertainty_db",
+     "through_minus_uncertainty_db", "",
+     [](const RowValues& r) { return Through(r, &measured::MismatchValues::minusUncertaintyDb); }},
+    {Part::Through, "Through: mismatch error", "dB", "through_mismatch_error_db", "", "unknown",
+     [](const RowValues& r) { return r.through ? r.through->mismatchErrorDb : std::nullopt; }},
+    {Part::Through, "Through: standard uncertainty", "dB", "through_standard_uncertainty_db",
+     "through_standard_uncertainty_db", "none",
+     [](const RowValues& r) { return r.through ? r.through->standardUncertaintyDb : std::nullopt; }},
+};
+
+}  // namespace
+
+std::span<const Quantity> Quantities()
+{
+    return kQuantities;
+}
+
+std::span<const Quantity> QuantitiesOf(Part part)
+{
+    const auto first = std::find_if(std::begin(kQuantities), std::end(kQuantities),
+                                     [part](const Quantity& q) { return q.part == part; });
+    const auto end = std::find_if(first, std::end(kQuantities), [part](const Quantity& q) { return q.part != part; });
+    return {first, end};
+}
+
+std::string ReadoutLabel(const Quantity& quantity)
+{
+    if (quantity.part != Part::Source && quantity.part != Part::Load)
+        return std::string(quantity.label);
+    std::string label(quantity.label);
+    // "Return loss" reads "Source return loss"; an abbreviation such as VSWR keeps its capitals.
+    if (label.size() > 1 && label[1] >= 'a' && label[1] <= 'z' && label[0] >= 'A' && label[0] <= 'Z')
+        label[0] = static_cast<char>(label[0] - 'A' + 'a');
+    return (quantity.part == Part::Source ? "Source " : "Load ") + label;
+}
+
+}  // namespace corvalen::measuredtext
