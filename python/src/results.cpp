@@ -3,6 +3,8 @@
 
 #include "text_forms.h"
 
+#include "measuredtext/quantities.h"
+
 #include <pybind11/complex.h>
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
@@ -22,8 +24,8 @@ using namespace corvalen::measured;
 using touchstone::Series;
 
 struct SweepColumns {
-    std::vector<std::string> names;
-    std::vector<Series<double>> values;  // one per name, one value per row
+    std::vector<const measuredtext::Quantity*> quantities;
+    std::vector<Series<double>> values;  // one per quantity, one value per row
 };
 
 namespace {
@@ -39,22 +41,11 @@ py::array Adopted(Series<T>&& values, std::vector<py::ssize_t> shape)
 
 constexpr double kEmpty = std::numeric_limits<double>::quiet_NaN();
 
-// One row in the columns' order: the pair, then the direct mismatch, then the chain's.
-void AppendRow(std::vector<Series<double>>& columns, const RowValues& row)
+// One row, each quantity into its column.
+void AppendRow(SweepColumns& columns, const RowValues& row)
 {
-    std::size_t column = 0;
-    const auto add = [&](double value) { columns[column++].push_back(value); };
-    for (const double value : {row.frequencyHz, row.source.vswr, row.source.returnLossDb, row.load.vswr,
-                               row.load.returnLossDb, row.loadMismatchLossDb, row.maxVswr, row.combinedReturnLossDb})
-        add(value);
-    for (const MismatchValues* mismatch : {&row.direct, row.through ? &*row.through : nullptr}) {
-        if (!mismatch)
-            break;
-        add(mismatch->plusUncertaintyDb);
-        add(mismatch->minusUncertaintyDb);
-        add(mismatch->mismatchErrorDb.value_or(kEmpty));
-        add(mismatch->standardUncertaintyDb.value_or(kEmpty));
-    }
+    for (std::size_t column = 0; column < columns.quantities.size(); ++column)
+        columns.values[column].push_back(columns.quantities[column]->value(row).value_or(kEmpty));
 }
 
 // The lines corvalen-cli writes on stderr for the same sweep, without its name.
@@ -92,8 +83,8 @@ SweepAnswer RunSweep(const Bench& bench, Band band)
     const Sweep sweep(bench);
     SweepAnswer answer{std::make_shared<SweepColumns>(), bench.Warnings()};
     SweepColumns& columns = *answer.columns;
-    columns.names = SweepColumnNames(!bench.chain.empty());
-    columns.values.resize(columns.names.size());
+    columns.quantities = SweepQuantities(!bench.chain.empty());
+    columns.values.resize(columns.quantities.size());
     for (Series<double>& column : columns.values)
         column.reserve(sweep.Frequencies(band).size());
     if (const std::size_t outside = sweep.GridPointsOutside(); outside > 0)
@@ -104,7 +95,7 @@ SweepAnswer RunSweep(const Bench& bench, Band band)
     const ActiveSides active = sweep.Run(
         [&](std::span<const RowValues> rows) {
             for (const RowValues& row : rows) {
-                AppendRow(columns.values, row);
+                AppendRow(columns, row);
                 errorKnown = errorKnown || row.direct.mismatchErrorDb || (row.through && row.through->mismatchErrorDb);
             }
         },
@@ -120,10 +111,11 @@ SweepAnswer RunSweep(const Bench& bench, Band band)
 py::dict ColumnsDict(SweepAnswer answer)
 {
     py::dict result;
-    for (std::size_t i = 0; i < answer.columns->names.size(); ++i) {
+    for (std::size_t i = 0; i < answer.columns->quantities.size(); ++i) {
         Series<double>& column = answer.columns->values[i];
         const auto rows = static_cast<py::ssize_t>(column.size());
-        result[py::str(answer.columns->names[i])] = Adopted(std::move(column), {rows});
+        const std::string_view name = answer.columns->quantities[i]->column;
+        result[py::str(name.data(), name.size())] = Adopted(std::move(column), {rows});
     }
     return result;
 }
@@ -131,33 +123,29 @@ py::dict ColumnsDict(SweepAnswer answer)
 py::dict OneOffDict(const OneOffValues& oneOff, double coverageProbability)
 {
     const RowValues& row = oneOff.pair;
-    const auto value = [](const std::optional<double>& number) { return number ? py::cast(*number) : py::none(); };
-    const auto low = [&](const std::optional<CoverageIntervalDb>& c) { return c ? py::cast(c->lowDb) : py::none(); };
-    const auto high = [&](const std::optional<CoverageIntervalDb>& c) { return c ? py::cast(c->highDb) : py::none(); };
+    const auto interval = [](const std::optional<CoverageIntervalDb>& c, bool high) {
+        return c ? py::cast(high ? c->highDb : c->lowDb) : py::none();
+    };
     py::dict result;
-    result["source_vswr"] = row.source.vswr;
-    result["source_return_loss_db"] = row.source.returnLossDb;
-    result["source_gamma"] = row.source.gammaMagnitude;
-    result["load_vswr"] = row.load.vswr;
-    result["load_return_loss_db"] = row.load.returnLossDb;
-    result["load_gamma"] = row.load.gammaMagnitude;
-    result["load_mismatch_loss_db"] = row.loadMismatchLossDb;
-    result["max_vswr"] = row.maxVswr;
-    result["combined_return_loss_db"] = row.combinedReturnLossDb;
-    result["plus_uncertainty_db"] = row.direct.plusUncertaintyDb;
-    result["minus_uncertainty_db"] = row.direct.minusUncertaintyDb;
-    result["standard_uncertainty_db"] = value(row.direct.standardUncertaintyDb);
-    result["coverage_probability"] = coverageProbability;
-    result["coverage_low_db"] = low(oneOff.coverage);
-    result["coverage_high_db"] = high(oneOff.coverage);
-    if (const auto& through = row.through) {
-        result["through_plus_uncertainty_db"] = through->plusUncertaintyDb;
-        result["through_minus_uncertainty_db"] = through->minusUncertaintyDb;
-        result["through_standard_uncertainty_db"] = value(through->standardUncertaintyDb);
-        result["through_coverage_low_db"] = low(oneOff.throughCoverage);
-        result["through_coverage_high_db"] = high(oneOff.throughCoverage);
-        if (oneOff.rows)
-            result["through_frequency_hz"] = row.frequencyHz;
+    // Each quantity the JSON has, with the coverage interval after the direct
+    // mismatch's and after the chain's.
+    for (const measuredtext::Quantity& quantity : measuredtext::Quantities()) {
+        if (quantity.part == measuredtext::Part::Through && !row.through)
+            break;
+        if (!quantity.jsonKey.empty()) {
+            const std::optional<double> value = quantity.value(row);
+            result[py::str(quantity.jsonKey.data(), quantity.jsonKey.size())] = value ? py::cast(*value) : py::none();
+        }
+        if (quantity.jsonKey == "standard_uncertainty_db") {
+            result["coverage_probability"] = coverageProbability;
+            result["coverage_low_db"] = interval(oneOff.coverage, false);
+            result["coverage_high_db"] = interval(oneOff.coverage, true);
+        } else if (quantity.jsonKey == "through_standard_uncertainty_db") {
+            result["through_coverage_low_db"] = interval(oneOff.throughCoverage, false);
+            result["through_coverage_high_db"] = interval(oneOff.throughCoverage, true);
+            if (oneOff.rows)
+                result["through_frequency_hz"] = row.frequencyHz;
+        }
     }
     return result;
 }

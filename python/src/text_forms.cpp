@@ -3,8 +3,9 @@
 
 #include "module_error.h"
 
-#include "cli/sweep_table.h"
-#include "cli/value_forms.h"
+#include "measuredtext/messages.h"
+#include "measuredtext/quantities.h"
+#include "measuredtext/value_forms.h"
 #include "touchstone/touchstone.h"
 
 #include <charconv>
@@ -13,14 +14,10 @@
 namespace corvalen::python {
 namespace {
 
-// The library's messages start with the command-line program's name and its
-// option's; the module names its own argument instead.
-std::string Message(const cli::UsageError& error, std::string_view option, std::string_view role)
+// The library names the command line's option; the module names its own argument.
+std::string Message(const measuredtext::InputError& error, std::string_view option, std::string_view role)
 {
     std::string text = error.message;
-    constexpr std::string_view kProgram = "corvalen-cli: ";
-    if (text.starts_with(kProgram))
-        text.erase(0, kProgram.size());
     if (!option.empty() && text.starts_with(option))
         text.replace(0, option.size(), role);
     return text;
@@ -30,22 +27,22 @@ std::string Message(const cli::UsageError& error, std::string_view option, std::
 
 measured::SideInput ParseSideForm(std::string_view role, std::string_view text)
 {
-    if (auto fixed = cli::ParseFixedValue(role, text)) {
-        if (const auto* error = std::get_if<cli::UsageError>(&*fixed))
-            throw ModuleError(Message(*error, {}, role));
+    if (auto fixed = measuredtext::ParseFixedValue(role, text)) {
+        if (const auto* error = std::get_if<measuredtext::InputError>(&*fixed))
+            throw ModuleError(error->message);
         return {std::string(text), std::get<measured::SideValues>(*fixed)};
     }
     auto [path, choice] = touchstone::SplitFileChoice(text);
     if (path.empty())
-        throw ModuleError(cli::Quoted(role, text)
+        throw ModuleError(measuredtext::Quoted(role, text)
                           + ": expected a Touchstone file, FILE:Skk or a fixed value such as 1.5 or rl=20");
     return {std::string(text), measured::ReflectionFile{std::move(path), std::move(choice)}};
 }
 
 measured::TwoPortInput ParseTwoPortForm(std::string_view role, std::string_view text)
 {
-    auto twoPort = cli::ParseTwoPort(text);
-    if (const auto* error = std::get_if<cli::UsageError>(&twoPort))
+    auto twoPort = measuredtext::ParseTwoPort(text);
+    if (const auto* error = std::get_if<measuredtext::InputError>(&twoPort))
         throw ModuleError(Message(*error, "--through", role));
     return std::get<measured::TwoPortInput>(std::move(twoPort));
 }
@@ -61,16 +58,13 @@ double CoverageProbability(double percent)
     return probability;
 }
 
-std::vector<std::string> SweepColumnNames(bool withChain)
+std::vector<const measuredtext::Quantity*> SweepQuantities(bool withChain)
 {
-    const std::string header = cli::SweepHeader(withChain, '\t');
-    std::vector<std::string> names;
-    for (std::size_t start = 0; start < header.size();) {
-        const std::size_t end = header.find_first_of("\t\n", start);
-        names.push_back(header.substr(start, end - start));
-        start = end + 1;
-    }
-    return names;
+    std::vector<const measuredtext::Quantity*> columns;
+    for (const measuredtext::Quantity& quantity : measuredtext::Quantities())
+        if (!quantity.column.empty() && (withChain || quantity.part != measuredtext::Part::Through))
+            columns.push_back(&quantity);
+    return columns;
 }
 
 }  // namespace corvalen::python

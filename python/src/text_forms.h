@@ -6,6 +6,7 @@
 // The module's only use of that library: throws ModuleError for a bad form.
 
 #include "measured/inputs.h"
+#include "measuredtext/quantities.h"
 
 #include <string>
 #include <string_view>
@@ -23,7 +24,8 @@ measured::TwoPortInput ParseTwoPortForm(std::string_view role, std::string_view 
 // reads it, so that 99.73 gives the double nearest 0.9973.
 double CoverageProbability(double percent);
 
-// The names of the sweep table's columns, with the chain's when it has one.
-std::vector<std::string> SweepColumnNames(bool withChain);
+// The quantities of the sweep table's columns in its order, with the chain's
+// when it has one.
+std::vector<const measuredtext::Quantity*> SweepQuantities(bool withChain);
 
 }  // namespace corvalen::python
