@@ -18,24 +18,27 @@ constexpr const char* kErrorDoc =
     "'load.s1p:6: expected 3 numbers for a frequency ...'. Its attributes:\n"
     "file (str or None), line (int or None) and message (str, what is wrong).";
 
-// The class, kept by the module; a raw pointer since the translator outlives any scope here.
-PyObject* errorType = nullptr;
-
+// The class as the module holds it: the translator can capture nothing, and
+// the module is in sys.modules whenever one of its functions runs.
 void Raise(const std::optional<std::string>& file, long line, const std::string& message, const std::string& text)
 {
-    py::object error = py::reinterpret_borrow<py::object>(errorType)(text);
+    const py::object type = py::module_::import("corvalen._corvalen").attr("Error");
+    py::object error = type(text);
     error.attr("file") = file ? py::cast(*file) : py::none();
     error.attr("line") = line > 0 ? py::cast(line) : py::none();
     error.attr("message") = message;
-    PyErr_SetObject(errorType, error.ptr());
+    PyErr_SetObject(type.ptr(), error.ptr());
 }
 
 }  // namespace
 
 void RegisterError(py::module_& module)
 {
-    errorType = PyErr_NewExceptionWithDoc("corvalen.Error", kErrorDoc, PyExc_ValueError, nullptr);
-    module.add_object("Error", py::handle(errorType));
+    const auto type = py::reinterpret_steal<py::object>(
+        PyErr_NewExceptionWithDoc("corvalen.Error", kErrorDoc, PyExc_ValueError, nullptr));
+    if (!type)
+        throw py::error_already_set();
+    module.add_object("Error", type);
     py::register_exception_translator([](std::exception_ptr thrown) {
         try {
             if (thrown)

@@ -10,6 +10,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include <memory>
+
 namespace corvalen::python {
 
 // frequency_hz, s, z0, ports, parameter, format, version, mixed_mode, warnings.
