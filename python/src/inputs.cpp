@@ -8,7 +8,10 @@
 #include "touchstone/parameters.h"
 
 #include <array>
+#include <exception>
+#include <optional>
 #include <span>
+#include <thread>
 #include <utility>
 
 namespace corvalen::python {
@@ -173,14 +176,39 @@ Bench ReadPending(PendingBench pending)
             return ReadSide(*input, pending.systemOhms);
         return std::get<Side>(std::move(given));
     };
-    Bench bench{side(pending.source), side(pending.load), {}};
-    for (PendingThrough& given : pending.chain) {
-        if (auto* file = std::get_if<PendingFile>(&given))
-            bench.chain.push_back(ReadFile(std::move(*file), pending.systemOhms));
-        else
-            bench.chain.push_back(std::get<Through>(std::move(given)));
+    // The load's file is read beside the source's and the chain's, on a
+    // second thread; a refusal is the first in the order source, load, chain.
+    std::optional<Side> load;
+    std::exception_ptr loadFailed;
+    std::thread loadReader([&] {
+        try {
+            load = side(pending.load);
+        } catch (...) {
+            loadFailed = std::current_exception();
+        }
+    });
+    std::optional<Bench> bench;
+    std::exception_ptr othersFailed;
+    try {
+        bench.emplace(Bench{side(pending.source), {}, {}});
+        for (PendingThrough& given : pending.chain) {
+            if (auto* file = std::get_if<PendingFile>(&given))
+                bench->chain.push_back(ReadFile(std::move(*file), pending.systemOhms));
+            else
+                bench->chain.push_back(std::get<Through>(std::move(given)));
+        }
+    } catch (...) {
+        othersFailed = std::current_exception();
     }
-    return bench;
+    loadReader.join();
+    if (othersFailed && !bench)
+        std::rethrow_exception(othersFailed);  // the source's
+    if (loadFailed)
+        std::rethrow_exception(loadFailed);
+    if (othersFailed)
+        std::rethrow_exception(othersFailed);
+    bench->load = std::move(*load);
+    return std::move(*bench);
 }
 
 }  // namespace corvalen::python

@@ -10,10 +10,12 @@
 #include <pybind11/stl.h>
 
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -41,11 +43,67 @@ py::array Adopted(Series<T>&& values, std::vector<py::ssize_t> shape)
 
 constexpr double kEmpty = std::numeric_limits<double>::quiet_NaN();
 
-// One row, each quantity into its column.
-void AppendRow(SweepColumns& columns, const RowValues& row)
+// What a run over part of the rows met, for the notes.
+struct PartRun {
+    ActiveSides active;
+    bool errorKnown = false;  // a row where every phase is measured
+};
+
+// The rows of `band` into the columns from row `offset` on.
+PartRun FillColumns(const Sweep& sweep, Band band, SweepColumns& columns, std::size_t offset)
 {
-    for (std::size_t column = 0; column < columns.quantities.size(); ++column)
-        columns.values[column].push_back(columns.quantities[column]->value(row).value_or(kEmpty));
+    PartRun run;
+    run.active = sweep.Run(
+        [&](std::span<const RowValues> rows) {
+            for (const RowValues& row : rows) {
+                for (std::size_t column = 0; column < columns.quantities.size(); ++column)
+                    columns.values[column][offset] = columns.quantities[column]->value(row).value_or(kEmpty);
+                ++offset;
+                run.errorKnown = run.errorKnown || row.direct.mismatchErrorDb
+                                 || (row.through && row.through->mismatchErrorDb);
+            }
+        },
+        band);
+    return run;
+}
+
+ActivePoints Joined(const ActivePoints& lower, const ActivePoints& upper)
+{
+    return {lower.count + upper.count, lower.count > 0 ? lower.firstFrequencyHz : upper.firstFrequencyHz};
+}
+
+// The rows of `band`, the upper half on a second thread where there are enough
+// of them to be worth one: the rows do not depend on each other.
+PartRun FillAllColumns(const Sweep& sweep, Band band, SweepColumns& columns)
+{
+    constexpr std::size_t kRowsForTwoThreads = 4 * Sweep::kBlockRows;
+    const std::span<const double> frequencyHz = sweep.Frequencies(band);
+    for (Series<double>& column : columns.values)
+        column.resize(frequencyHz.size());
+    if (frequencyHz.size() < kRowsForTwoThreads)
+        return FillColumns(sweep, band, columns, 0);
+    const std::size_t half = frequencyHz.size() / 2;
+    PartRun upper;
+    std::exception_ptr failed;
+    std::thread helper([&] {
+        try {
+            upper = FillColumns(sweep, {frequencyHz[half], band.toHz}, columns, half);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    PartRun lower;
+    try {
+        lower = FillColumns(sweep, {band.fromHz, frequencyHz[half - 1]}, columns, 0);
+    } catch (...) {
+        helper.join();
+        throw;
+    }
+    helper.join();
+    if (failed)
+        std::rethrow_exception(failed);
+    return {{Joined(lower.active.source, upper.active.source), Joined(lower.active.load, upper.active.load)},
+            lower.errorKnown || upper.errorKnown};
 }
 
 // The lines corvalen-cli writes on stderr for the same sweep, without its name.
@@ -85,26 +143,16 @@ SweepAnswer RunSweep(const Bench& bench, Band band)
     SweepColumns& columns = *answer.columns;
     columns.quantities = SweepQuantities(!bench.chain.empty());
     columns.values.resize(columns.quantities.size());
-    for (Series<double>& column : columns.values)
-        column.reserve(sweep.Frequencies(band).size());
     if (const std::size_t outside = sweep.GridPointsOutside(); outside > 0)
         answer.notes.push_back(sweep.GridName() + ": " + std::to_string(outside) + " of "
                                + std::to_string(sweep.GridPoints()) + " frequencies lie outside the range of "
                                + sweep.OutsideOf() + " and are left out");
-    bool errorKnown = false;
-    const ActiveSides active = sweep.Run(
-        [&](std::span<const RowValues> rows) {
-            for (const RowValues& row : rows) {
-                AppendRow(columns, row);
-                errorKnown = errorKnown || row.direct.mismatchErrorDb || (row.through && row.through->mismatchErrorDb);
-            }
-        },
-        band);
-    if (errorKnown)
+    const PartRun run = FillAllColumns(sweep, band, columns);
+    if (run.errorKnown)
         answer.notes.push_back("where every phase is measured the mismatch error is known, not spread: its standard "
                                "uncertainty is left empty there");
-    NoteActive(answer.notes, bench.source, active.source);
-    NoteActive(answer.notes, bench.load, active.load);
+    NoteActive(answer.notes, bench.source, run.active.source);
+    NoteActive(answer.notes, bench.load, run.active.load);
     return answer;
 }
 

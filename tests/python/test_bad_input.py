@@ -98,10 +98,16 @@ def test_a_missing_file_is_named_as_the_cli_names_it(cli, tmp_path):
         assert (raised.value.file, raised.value.line) == (missing, None)
 
 
-def test_a_bad_file_in_a_chain_is_named_with_its_line(cli):
-    bad = str(TOUCHSTONE_DIR / "value-extra.s2p")
-    _, notes = cli("sweep", "1.5", str(TOUCHSTONE_DIR / "crlf.s1p"), "--through", bad, status=2)
+@pytest.mark.parametrize("source, load, through, line", [
+    pytest.param("1.5", "crlf.s1p", ["value-extra.s2p"], 5, id="a two-port of the chain"),
+    pytest.param("crlf.s1p", "value-missing.s1p", ["value-extra.s2p"], 6, id="the load before the chain"),
+    pytest.param("decimal-comma.s1p", "value-missing.s1p", [], 5, id="the source before the load"),
+])
+def test_the_first_bad_file_is_named_with_its_line(cli, source, load, through, line):
+    source, load = (str(TOUCHSTONE_DIR / name) if name.endswith("p") else name for name in (source, load))
+    through = [str(TOUCHSTONE_DIR / name) for name in through]
+    _, notes = cli("sweep", source, load, *[w for t in through for w in ("--through", t)], status=2)
     with pytest.raises(corvalen.Error) as raised:
-        corvalen.sweep("1.5", str(TOUCHSTONE_DIR / "crlf.s1p"), through=[bad])
+        corvalen.sweep(source, load, through=through)
     assert [str(raised.value)] == notes
-    assert raised.value.line == 5
+    assert raised.value.line == line

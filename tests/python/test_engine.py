@@ -71,7 +71,10 @@ def noisy_files(tmp_path_factory):
     amp = write_touchstone(folder / "amp.s2p", frequency_hz, s, "# Hz S RI R 75")
     frequency_hz, s = noisy_network(101, 2, seed=9, start_hz=0.5e9, stop_hz=3e9, scale=0.2)
     cable = write_touchstone(folder / "cable.s2p", frequency_hz, s)
-    return {"load": load, "amp": amp, "cable": cable}
+    # enough rows for the sweep to share them between two threads
+    frequency_hz, s = noisy_network(20_001, 1, seed=10, scale=0.75)
+    long = write_touchstone(folder / "long.s1p", frequency_hz, s)
+    return {"load": load, "amp": amp, "cable": cable, "long": long}
 
 
 @pytest.mark.parametrize("source, load, through, z0", [
@@ -80,6 +83,7 @@ def noisy_files(tmp_path_factory):
     pytest.param("rl=20", "{load}", ["{cable}"], 50, id="through a measured cable"),
     pytest.param("{amp}:S11", "{load}", ["{cable}", "loss=6,vswr=1.2"], 75, id="a chain at 75 ohms"),
     pytest.param("gamma=0.1", "rl=15", ["{cable}"], 50, id="only the two-port measured"),
+    pytest.param("{load}", "{long}", ["{cable}"], 50, id="20,001 rows, |G| above 1 in both halves"),
 ])
 def test_sweep_gives_the_table_of_the_cli(cli, noisy_files, source, load, through, z0):
     source, load = source.format(**noisy_files), load.format(**noisy_files)
