@@ -42,10 +42,13 @@ constexpr Subcommand kSubcommands[] = {
      "           unknown instead, the standard uncertainty; with --through, the\n"
      "           limits, error and standard uncertainty through the chain beside\n"
      "           them. SOURCE and LOAD are Touchstone files (amp.s1p), a\n"
-     "           reflection of a multi-port file (amp.s2p:S22) or fixed values.\n"
-     "           --z0 sets the system impedance (50 ohms); --plot draws the\n"
-     "           limits and the error, --smith the two reflections on a Smith\n"
-     "           chart (.svg or .png)\n"},
+     "           reflection of a multi-port file (amp.s2p:S22; above port 9\n"
+     "           with a comma, big.s12p:S10,10) or fixed values. Each\n"
+     "           reflection is referred from its port's reference (R on the\n"
+     "           option line, one for all ports or one per port as in\n"
+     "           # GHz S MA R 50 75, or [Reference]) to --z0, the system\n"
+     "           impedance (50 ohms); --plot draws the limits and the error,\n"
+     "           --smith the two reflections on a Smith chart (.svg or .png)\n"},
 };
 
 constexpr std::string_view kFixedValues =

@@ -225,7 +225,7 @@ std::variant<double, InputError> ParseCoverage(std::string_view text)
 
 std::optional<double> ParseFrequencyHz(std::string_view text)
 {
-    const std::size_t unitAt = text.find_last_not_of("GHMzhmKk") + 1;
+    const std::size_t unitAt = text.find_last_not_of("GgHhKkMmZz") + 1;
     const FrequencyUnit* unit = unitAt < text.size() ? FindFrequencyUnit(text.substr(unitAt)) : &kFrequencyUnits[0];
     if (!unit)
         return std::nullopt;

@@ -269,7 +269,7 @@ void DrawLegend(QPainter& painter, std::span<const LegendEntry> entries, const s
             const int full = metrics.horizontalAdvance(entry.text);
             const int room = std::min(full, std::max(0, centreX - row.width / 2 + width - left));
             const QString text = room < full ? metrics.elidedText(entry.text, Qt::ElideMiddle, room) : entry.text;
-            painter.setPen(Qt::black);
+            painter.setPen(palette::kText);
             painter.drawText(QRect(left, middle - 11, full + 2, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
             left += metrics.horizontalAdvance(text) + kEntryGap;
         }

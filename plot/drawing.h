@@ -4,6 +4,8 @@
 // What the sweep plot and the Smith chart share: fonts, frequency texts, traces
 // and the legend.
 
+#include "plot/palette.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPen>
@@ -59,15 +61,12 @@ private:
     bool open_ = false;
 };
 
-// Where a side's |G| is above 1: no passive part reflects more than it
-// receives, so such points are noise or a bad calibration, marked on both charts
-// in a red apart from every trace's colour.
-inline const QColor kAboveOneColor(0xee, 0x00, 0x00);
+// Where a side's |G| is above 1, marked on both charts in palette::kAboveOne.
 inline constexpr qreal kAboveOneRingRadius = 5.5;
 // The pale fill behind the traces over such frequencies.
 inline QColor AboveOneBandColor()
 {
-    QColor pale = kAboveOneColor;
+    QColor pale = palette::kAboveOne;
     pale.setAlpha(36);
     return pale;
 }

@@ -3,7 +3,9 @@
 
 // The entry points of corvalen-plot, the module that draws a sweep and a Smith
 // chart. corvalen-cli loads it only for --plot and --smith, so the table itself
-// needs no Qt; hence a plain C interface with nothing to free across it.
+// needs no Qt; hence a plain C interface with nothing to free across it. It is
+// only a shim: each entry point unpacks its structure into the chart and calls
+// plot::WritePicture (picture_file.h), which a program linking Qt calls directly.
 
 #include <cstddef>
 

@@ -2,6 +2,7 @@
 #include "plot/smith_chart.h"
 
 #include "plot/drawing.h"
+#include "plot/palette.h"
 #include "plot/thinning.h"
 
 #include <QFontMetrics>
@@ -23,9 +24,6 @@ namespace {
 
 constexpr int kTitleBottom = 50;
 constexpr int kLabelRoom = 40;  // outside the unit circle, for the reactance labels
-
-const QColor kLoadColor(0xc0, 0x39, 0x2b);
-const QColor kSourceColor(0x21, 0x61, 0xa8);
 
 // The reflection plane to pixels: the unit circle of `radius` around `centre`.
 struct Plane {
@@ -74,7 +72,7 @@ void DrawReactanceArc(QPainter& painter, const Plane& plane, double x)
 void DrawGridLines(QPainter& painter, const Plane& plane)
 {
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(0xc8, 0xc8, 0xc8), 1.0));
+    painter.setPen(QPen(palette::kSmithGrid, 1.0));
     // Resistance r: the circle through G = 1 centred at r / (1 + r) on the real axis.
     for (const double r : kGridValues)
         painter.drawEllipse(plane.Map(r / (1 + r), 0), plane.radius / (1 + r), plane.radius / (1 + r));
@@ -82,9 +80,9 @@ void DrawGridLines(QPainter& painter, const Plane& plane)
         DrawReactanceArc(painter, plane, magnitude);
         DrawReactanceArc(painter, plane, -magnitude);
     }
-    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1.0));
+    painter.setPen(QPen(palette::kSmithRealAxis, 1.0));
     painter.drawLine(plane.Map(-1, 0), plane.Map(1, 0));
-    painter.setPen(QPen(QColor(0x40, 0x40, 0x40), 1.4));
+    painter.setPen(QPen(palette::kSmithUnitCircle, 1.4));
     painter.drawEllipse(plane.centre, plane.radius, plane.radius);
 }
 
@@ -105,7 +103,7 @@ void DrawGridLabels(QPainter& painter, const Plane& plane, LabelRoom& room)
 {
     painter.setFont(Font(12));
     const QFontMetrics metrics = painter.fontMetrics();
-    painter.setPen(QColor(0x55, 0x55, 0x55));
+    painter.setPen(palette::kSmithScaleText);
     // Resistance labels on the real axis, left of where each circle crosses it.
     for (const double r : kGridValues) {
         const QPointF at = plane.Map((r - 1) / (r + 1), 0);
@@ -158,7 +156,7 @@ void PlaceLabel(QPainter& painter, QPointF anchor, QPointF centre, const QString
         }
     }
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 255, 255, 215));
+    painter.setBrush(palette::kLabelBacking);
     painter.drawRoundedRect(chosen, 3, 3);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(color.darker(125));
@@ -258,7 +256,7 @@ void DrawMeasured(QPainter& painter, const SmithTrace& trace, const Polyline& li
     std::vector<std::size_t> ends = Ends(trace);
     for (const std::size_t i : ends) {
         const QPointF at = plane.Map(trace.real[i], trace.imaginary[i]);
-        painter.setPen(QPen(Qt::white, 1.2));
+        painter.setPen(QPen(palette::kFace, 1.2));
         painter.setBrush(color);
         painter.drawEllipse(at, 4.5, 4.5);
         room.taken.push_back(QRectF(at.x() - 5, at.y() - 5, 10, 10));
@@ -353,7 +351,7 @@ void DrawOutsideMarks(QPainter& painter, const SmithTrace& trace, const Plane& p
     std::stable_sort(marks.begin(), marks.end(), [&](const Mark& a, const Mark& b) { return cell(a) < cell(b); });
     marks.erase(std::unique(marks.begin(), marks.end(), [&](const Mark& a, const Mark& b) { return cell(a) == cell(b); }),
                 marks.end());
-    painter.setPen(QPen(kAboveOneColor, 2.0));
+    painter.setPen(QPen(palette::kAboveOne, 2.0));
     painter.setBrush(Qt::NoBrush);
     for (const Mark& mark : marks) {
         painter.drawEllipse(mark.at, kAboveOneRingRadius, kAboveOneRingRadius);
@@ -375,17 +373,17 @@ SmithChartPlane DrawSmithChart(QPainter& painter, QSize size, const SmithChart& 
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.fillRect(QRect(QPoint(0, 0), size), palette::kFace);
 
     const QString& load = chart.load.name;
     const QString& source = chart.sourceConjugate.name;
     const Outside outside = OutsideOf(chart);
     std::vector<LegendEntry> legend{
-        EntryFor(chart.load, kLoadColor, QStringLiteral("load %1").arg(load)),
-        EntryFor(chart.sourceConjugate, kSourceColor, QStringLiteral("source %1, conjugated").arg(source)),
+        EntryFor(chart.load, palette::kSmithLoad, QStringLiteral("load %1").arg(load)),
+        EntryFor(chart.sourceConjugate, palette::kSmithSource, QStringLiteral("source %1, conjugated").arg(source)),
     };
     if (outside.any)
-        legend.push_back({QPen(kAboveOneColor, 2.0),
+        legend.push_back({QPen(palette::kAboveOne, 2.0),
                           outside.beyond ? QStringLiteral("|G| > 1 (beyond %1 at the edge)").arg(kWidestView)
                                          : QStringLiteral("|G| > 1"),
                           LegendSample::Ring});
@@ -399,7 +397,7 @@ SmithChartPlane DrawSmithChart(QPainter& painter, QSize size, const SmithChart& 
     const Plane plane{QPointF(width / 2.0, (kTitleBottom + legendTop) / 2.0), radius};
 
     painter.setFont(Font(19, true));
-    painter.setPen(Qt::black);
+    painter.setPen(palette::kText);
     painter.drawText(QRect(0, 14, width, 30), Qt::AlignHCenter,
                      painter.fontMetrics().elidedText(
                          QStringLiteral("Load %1 and the conjugate of source %2").arg(load, source), Qt::ElideMiddle,
@@ -411,8 +409,8 @@ SmithChartPlane DrawSmithChart(QPainter& painter, QSize size, const SmithChart& 
     painter.save();
     painter.setClipRect(QRect(0, kTitleBottom, width, legendTop - kTitleBottom));
     const std::vector<Polyline> lines{LineOf(chart.load, plane), LineOf(chart.sourceConjugate, plane)};
-    DrawTrace(painter, chart.load, lines, 0, plane, kLoadColor, 60, 0, room);
-    DrawTrace(painter, chart.sourceConjugate, lines, 1, plane, kSourceColor, 120, 3, room);
+    DrawTrace(painter, chart.load, lines, 0, plane, palette::kSmithLoad, 60, 0, room);
+    DrawTrace(painter, chart.sourceConjugate, lines, 1, plane, palette::kSmithSource, 120, 3, room);
     if (outside.any) {
         DrawOutsideMarks(painter, chart.load, plane, outside.reach);
         DrawOutsideMarks(painter, chart.sourceConjugate, plane, outside.reach);

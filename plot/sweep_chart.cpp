@@ -3,6 +3,7 @@
 
 #include "plot/axis.h"
 #include "plot/drawing.h"
+#include "plot/palette.h"
 #include "plot/thinning.h"
 
 #include <QPainter>
@@ -38,21 +39,21 @@ QPen TracePen(QColor color, qreal width, Qt::PenStyle style)
 std::vector<Series> SeriesOf(const SweepChart& chart)
 {
     std::vector<Series> series{
-        {chart.plusDb, QStringLiteral("plus limit"), TracePen(QColor(0xc0, 0x39, 0x2b), 1.6, Qt::DashLine)},
-        {chart.minusDb, QStringLiteral("minus limit"), TracePen(QColor(0x21, 0x61, 0xa8), 1.6, Qt::DashLine)},
+        {chart.plusDb, QStringLiteral("plus limit"), TracePen(palette::kPlusLimit, 1.6, Qt::DashLine)},
+        {chart.minusDb, QStringLiteral("minus limit"), TracePen(palette::kMinusLimit, 1.6, Qt::DashLine)},
         {chart.mismatchLossDb, QStringLiteral("load mismatch loss"),
-         TracePen(QColor(0x2e, 0x8b, 0x57), 2.0, Qt::DotLine)},
-        {chart.errorDb, QStringLiteral("mismatch error (measured phases)"), TracePen(Qt::black, 1.8, Qt::SolidLine)},
+         TracePen(palette::kMismatchLoss, 2.0, Qt::DotLine)},
+        {chart.errorDb, QStringLiteral("mismatch error (measured phases)"), TracePen(palette::kMismatchError, 1.8, Qt::SolidLine)},
     };
     const QString& through = chart.throughName;
     if (!chart.throughPlusDb.empty() && !chart.throughMinusDb.empty()) {
         series.push_back({chart.throughPlusDb, QStringLiteral("plus limit through %1").arg(through),
-                          TracePen(QColor(0xe6, 0x7e, 0x22), 1.8, Qt::DashDotLine)});
+                          TracePen(palette::kThroughPlusLimit, 1.8, Qt::DashDotLine)});
         series.push_back({chart.throughMinusDb, QStringLiteral("minus limit through %1").arg(through),
-                          TracePen(QColor(0x16, 0xa0, 0x85), 1.8, Qt::DashDotLine)});
+                          TracePen(palette::kThroughMinusLimit, 1.8, Qt::DashDotLine)});
     }
     series.push_back({chart.throughErrorDb, QStringLiteral("mismatch error through %1 (measured phases)").arg(through),
-                      TracePen(QColor(0x8e, 0x44, 0xad), 1.8, Qt::SolidLine)});
+                      TracePen(palette::kThroughMismatchError, 1.8, Qt::SolidLine)});
     std::erase_if(series, [](const Series& s) { return s.values.empty(); });
     return series;
 }
@@ -98,31 +99,31 @@ Frame FrameFor(std::span<const double> frequencyHz, const std::vector<Series>& s
 void DrawGrid(QPainter& painter, const Frame& frame, const QRect& area)
 {
     painter.setFont(Font(13));
-    const QColor grid(0xdd, 0xdd, 0xdd);
+    const QColor& grid = palette::kGrid;
     const QStringList xTexts = TickTexts(frame.x);
     for (int k = 0; k <= frame.x.intervals; ++k) {
         const qreal px = frame.toPixels.map(QPointF(frame.x.Tick(k) * frame.unit.hertz, 0.0)).x();
         painter.setPen(QPen(grid, 1));
         painter.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
-        painter.setPen(Qt::black);
+        painter.setPen(palette::kText);
         painter.drawText(QRectF(px - 60, area.bottom() + 6, 120, 20), Qt::AlignHCenter | Qt::AlignTop, xTexts[k]);
     }
     const QStringList yTexts = TickTexts(frame.y);
     for (int k = 0; k <= frame.y.intervals; ++k) {
         const qreal py = frame.toPixels.map(QPointF(0.0, frame.y.Tick(k))).y();
         const bool zero = std::abs(frame.y.Tick(k)) < frame.y.step / 2;
-        painter.setPen(QPen(zero ? QColor(0x99, 0x99, 0x99) : grid, 1));
+        painter.setPen(QPen(zero ? palette::kZeroLine : grid, 1));
         painter.drawLine(QPointF(area.left(), py), QPointF(area.right(), py));
-        painter.setPen(Qt::black);
+        painter.setPen(palette::kText);
         painter.drawText(QRectF(0, py - 10, area.left() - 8, 20), Qt::AlignRight | Qt::AlignVCenter, yTexts[k]);
     }
-    painter.setPen(QPen(Qt::black, 1));
+    painter.setPen(QPen(palette::kText, 1));
     painter.drawRect(area);
 }
 
 void DrawTitles(QPainter& painter, const SweepChart& chart, const FrequencyUnit& unit, const QRect& area, int width)
 {
-    painter.setPen(Qt::black);
+    painter.setPen(palette::kText);
     painter.setFont(Font(15));
     painter.drawText(QRect(area.left(), area.bottom() + 30, area.width(), 22), Qt::AlignHCenter,
                      QStringLiteral("Frequency (%1)").arg(unit.name));
@@ -174,7 +175,7 @@ void DrawAboveOne(QPainter& painter, const std::vector<std::pair<qreal, qreal>>&
     for (const auto& [left, right] : spans) {
         painter.fillRect(QRectF(left, area.top(), right - left, area.height()), AboveOneBandColor());
         painter.fillRect(QRectF(left, area.top() + area.height() - kStripHeight, right - left, kStripHeight),
-                         kAboveOneColor);
+                         palette::kAboveOne);
     }
 }
 
@@ -188,7 +189,7 @@ std::optional<LegendEntry> AboveOneEntry(const SweepChart& chart)
     const QString sides = source && load ? QStringLiteral("source and load")
                           : source       ? QStringLiteral("source")
                                          : QStringLiteral("load");
-    return LegendEntry{QPen(kAboveOneColor, 1.0), QStringLiteral("|G| > 1 (%1)").arg(sides), LegendSample::Band};
+    return LegendEntry{QPen(palette::kAboveOne, 1.0), QStringLiteral("|G| > 1 (%1)").arg(sides), LegendSample::Band};
 }
 
 }  // namespace
@@ -197,7 +198,7 @@ SweepChartFrame DrawSweepChart(QPainter& painter, QSize size, const SweepChart& 
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.fillRect(QRect(QPoint(0, 0), size), palette::kFace);
 
     const std::vector<Series> series = SeriesOf(chart);
     std::vector<LegendEntry> legend;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The window's inputs as the user typed them, read with corvalen-cli's forms,
-// and the program's command line, which is the CLI's sweep grammar.
+// The window's inputs as the user typed them, read with the value forms that
+// corvalen-cli takes too, and the program's command line, which is the CLI's sweep grammar.
 
 #include "measured/inputs.h"
 #include "measured/sweep.h"

@@ -23,9 +23,6 @@ plot::SmithTrace TraceOf(const measuredtext::SmithSeries& series)
     return {series.frequencyHz, series.real, series.imaginary, series.fixedGammaMagnitude, Name(series.name)};
 }
 
-// Apart from every trace's colour, on the charts' white face.
-const QColor kCursorColor(0x8e, 0x24, 0xaa);
-
 }  // namespace
 
 plot::SweepChart SweepChartOf(const MeasuredSweep& sweep, const measuredtext::PlotSeries& series)
@@ -176,13 +173,13 @@ void SweepChartView::PaintCursor(QPainter& painter) const
 {
     if (bandDrag_) {
         const auto [from, to] = std::minmax(bandDrag_->first, bandDrag_->second);
-        QColor shade = kCursorColor;
+        QColor shade = plot::palette::kCursor;
         shade.setAlpha(40);
         painter.fillRect(QRectF(from, frame_.area.top(), to - from, frame_.area.height()), shade);
     }
     const double hz = sweep_->FrequencyAt(cursorRow_);
     const qreal x = frame_.toPixels.map(QPointF(hz, 0.0)).x();
-    painter.setPen(QPen(kCursorColor, 2));
+    painter.setPen(QPen(plot::palette::kCursor, 2));
     painter.drawLine(QPointF(x, frame_.area.top()), QPointF(x, frame_.area.bottom()));
     // The frequency above the area, kept inside the widget at either end.
     painter.setFont(plot::Font(13, true));
@@ -206,7 +203,7 @@ void SmithChartView::Draw(QPainter& painter, QSize size)
 
 void SmithChartView::PaintCursor(QPainter& painter) const
 {
-    painter.setPen(QPen(kCursorColor, 2));
+    painter.setPen(QPen(plot::palette::kCursor, 2));
     painter.setBrush(Qt::NoBrush);
     for (const auto& gamma : {sweep_->LoadAt(cursorRow_), sweep_->SourceConjugateAt(cursorRow_)}) {
         if (!gamma)

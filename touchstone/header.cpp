@@ -63,7 +63,8 @@ void HeaderReader::Options(std::string_view text)
     }
 }
 
-// R and its impedances: one for every port, or (version 2.1) one per port.
+// R and its impedances: one for every port, or one per port (version 2.1, and
+// version 1 files in what 2.1 calls Version 1.1 syntax, having no keywords).
 void HeaderReader::ReferencesOnOptionLine(std::string_view& text)
 {
     std::vector<double>& ohms = header_.optionOhms;
@@ -72,7 +73,7 @@ void HeaderReader::ReferencesOnOptionLine(std::string_view& text)
         const std::string_view token = NextToken(rest);
         if (token.empty() || (!ohms.empty() && !LooksNumeric(token)))
             break;
-        if (!ohms.empty() && header_.minorVersion < 1)
+        if (!ohms.empty() && header_.version2 && header_.minorVersion < 1)
             lines_.Fail("unknown option " + Quoted(token) + "; one reference impedance per port needs [Version] 2.1");
         const double value = RequireNumber(lines_, token);
         if (!(value > 0.0))
@@ -134,6 +135,9 @@ void HeaderReader::Version(std::string_view rest)
         lines_.Fail("unknown [Version] " + Quoted(rest));
     header_.version2 = true;
     header_.minorVersion = DigitsValue(rest.substr(2));
+    // An option line read before it was taken as version 1's.
+    if (header_.minorVersion < 1 && header_.optionOhms.size() > 1)
+        lines_.FailAt(header_.optionsLine, "one reference impedance per port needs [Version] 2.1, not " + std::string(rest));
 }
 
 // The reference impedances, one per port, possibly over several lines.
@@ -197,7 +201,8 @@ std::vector<double> HeaderReader::PortOhms() const
         return h.portOhms;
     if (h.optionOhms.size() > 1 && h.optionOhms.size() != ports)
         lines_.FailAt(h.optionsLine, "the option line gives " + std::to_string(h.optionOhms.size())
-                                         + " reference impedances for " + std::to_string(ports) + " ports");
+                                         + " reference impedances for " + std::to_string(ports)
+                                         + (ports == 1 ? " port" : " ports"));
     if (h.optionOhms.size() > 1)
         return h.optionOhms;
     return std::vector<double>(ports, h.optionOhms.empty() ? 50.0 : h.optionOhms.front());

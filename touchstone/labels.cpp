@@ -45,6 +45,35 @@ void RequireEveryPortOnce(const std::vector<MatrixPort>& order, int ports, const
     }
 }
 
+// Ports j and k of an S-parameter Sjk.
+struct PortPair {
+    int j = 0;
+    int k = 0;
+};
+
+// A port number as a name writes it: digits from 1, without a leading zero; else 0.
+int PortNumber(std::string_view digits)
+{
+    return AllDigits(digits) && digits.front() != '0' ? DigitsValue(digits) : 0;
+}
+
+// Every way the text after S can name ports j and k: one with a comma (10,10),
+// else each place the digits can be cut (1111 is 1,111, 11,11 or 111,1).
+std::vector<PortPair> Readings(std::string_view numbers)
+{
+    std::vector<PortPair> readings;
+    const std::size_t comma = numbers.find(',');
+    for (std::size_t cut = 1; cut < numbers.size(); ++cut) {
+        if (comma != std::string_view::npos && cut != comma)
+            continue;
+        const int j = PortNumber(numbers.substr(0, cut));
+        const int k = PortNumber(numbers.substr(cut + (comma != std::string_view::npos ? 1 : 0)));
+        if (j != 0 && k != 0)
+            readings.push_back({j, k});
+    }
+    return readings;
+}
+
 std::string Choices(const std::string& path, int ports, const std::vector<MatrixPort>& order)
 {
     const std::vector<std::string> names = ReflectionNames(ports, order);
@@ -59,6 +88,12 @@ std::string Choices(const std::string& path, int ports, const std::vector<Matrix
     return text;
 }
 
+// The file refused for `what` its choice names, with the choices it has.
+[[noreturn]] void Refuse(const std::string& what, int ports, const std::vector<MatrixPort>& order, const LineSource& lines)
+{
+    lines.FailAt(0, what + "; choose " + Choices(lines.name(), ports, order));
+}
+
 }  // namespace
 
 std::vector<std::string> ReflectionNames(int ports, const std::vector<MatrixPort>& order)
@@ -66,8 +101,9 @@ std::vector<std::string> ReflectionNames(int ports, const std::vector<MatrixPort
     std::vector<std::string> names;
     for (const MatrixPort& port : order)
         names.push_back(port.Label());
+    // Above port 9 with a comma: S1010 would also read as S101,0 or S1,010.
     for (int p = 1; order.empty() && p <= ports; ++p)
-        names.push_back(std::string("S").append(std::to_string(p)).append(std::to_string(p)));
+        names.push_back(std::string("S").append(std::to_string(p)).append(p > 9 ? "," : "").append(std::to_string(p)));
     return names;
 }
 
@@ -122,30 +158,39 @@ std::vector<MatrixPort> ReadMixedModeOrder(std::string_view text, int ports, con
 std::size_t ChosenPort(const std::string& choice, int ports, const std::vector<MatrixPort>& order,
                        const LineSource& lines)
 {
-    const std::string& path = lines.name();
     if (choice.empty()) {
         if (ports == 1 && order.empty())
             return 0;
-        lines.FailAt(0, "choose a reflection: " + Choices(path, ports, order));
+        lines.FailAt(0, "choose a reflection: " + Choices(lines.name(), ports, order));
     }
-    // Skk by position, k written twice.
-    const std::string_view digits = std::string_view(choice).substr(1);
-    const std::string_view half = digits.substr(0, digits.size() / 2);
-    if (AsciiLower(choice.substr(0, 1)) == "s" && digits.size() % 2 == 0 && AllDigits(digits)
-        && half == digits.substr(half.size()) && half.front() != '0') {
-        const int k = DigitsValue(half);
-        if (k >= 1 && k <= ports)
-            return static_cast<std::size_t>(k - 1);
-        lines.FailAt(0, "has no reflection " + choice + "; choose " + Choices(path, ports, order));
+    const auto refuse = [&](const std::string& what) { Refuse(what, ports, order, lines); };
+    // Sjk by position, j and k with a comma or without (S22, S10,10, S1010).
+    const bool positional = choice.size() > 1 && (choice.front() == 'S' || choice.front() == 's');
+    const std::vector<PortPair> readings = positional ? Readings(std::string_view(choice).substr(1)) : std::vector<PortPair>{};
+    const auto inFile = [ports](const PortPair& pair) { return pair.j <= ports && pair.k <= ports; };
+    const auto transmissions = std::count_if(readings.begin(), readings.end(),
+                                             [&](const PortPair& pair) { return pair.j != pair.k && inFile(pair); });
+    const auto reflection = std::find_if(readings.begin(), readings.end(), [](const PortPair& pair) { return pair.j == pair.k; });
+    if (reflection != readings.end()) {
+        const std::string k = std::to_string(reflection->k);
+        if (transmissions > 0)
+            refuse(choice + " is ambiguous in a file of " + std::to_string(ports) + " ports: port " + k
+                   + "'s reflection is S" + k + "," + k);
+        if (inFile(*reflection))
+            return static_cast<std::size_t>(reflection->k - 1);
+        refuse("has no reflection " + choice);
     }
-    if (const auto label = ParseLabel(choice); label && !order.empty()) {
+    if (const auto label = ParseLabel(choice); label && (!order.empty() || label->mode != 'S')) {
+        if (order.empty())
+            refuse("has no [Mixed-Mode Order] for " + choice);
         for (std::size_t i = 0; i < order.size(); ++i)
             if (SameMode(order[i], *label))
                 return i;
-        lines.FailAt(0, "has no " + choice + " in its [Mixed-Mode Order]; choose " + Choices(path, ports, order));
+        refuse("has no " + choice + " in its [Mixed-Mode Order]");
     }
-    lines.FailAt(0, "name a reflection Skk" + std::string(order.empty() ? "" : " or a label of the [Mixed-Mode Order]")
-                        + ": choose " + Choices(path, ports, order));
+    if (transmissions > 0)
+        refuse(choice + " is a transmission, not a reflection");
+    Refuse(Quoted(choice) + " names no reflection", ports, order, lines);
 }
 
 // The standard gives a pair's differential mode the sum of its ports'

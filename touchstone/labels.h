@@ -27,7 +27,7 @@ struct MatrixPort {
 std::optional<MatrixPort> ParseLabel(std::string_view text);
 
 // What a reflection of the matrix is chosen by: the labels of the mixed-mode
-// order, else Skk for each port.
+// order, else Skk for each port (S10,10 above port 9).
 std::vector<std::string> ReflectionNames(int ports, const std::vector<MatrixPort>& order);
 
 // The labels of [Mixed-Mode Order] in a file of `ports` ports; the line is
@@ -35,8 +35,8 @@ std::vector<std::string> ReflectionNames(int ports, const std::vector<MatrixPort
 std::vector<MatrixPort> ReadMixedModeOrder(std::string_view text, int ports, const LineSource& lines);
 
 // The index in the file's matrix of the reflection that `choice` names: empty
-// for a one-port, Skk by position, or a label of the mixed-mode order; else
-// the file is refused, naming the choices it has.
+// for a one-port, Skk or Sk,k by position, or a label of the mixed-mode order;
+// else the file is refused, naming `choice` and the choices it has.
 std::size_t ChosenPort(const std::string& choice, int ports, const std::vector<MatrixPort>& order,
                        const LineSource& lines);
 

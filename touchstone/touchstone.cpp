@@ -9,9 +9,14 @@
 #include "refusals.h"
 #include "tokens.h"
 
+#include "platform/file.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <type_traits>
 
 namespace corvalen::touchstone {
@@ -295,6 +300,16 @@ std::string FrequencyText(double frequencyHz)
 
 namespace {
 
+// S, D or C, a digit, then digits, letters and commas: a reflection's name,
+// or one mistyped, and no file name's ending (no point, no separator).
+bool ShapedLikeChoice(std::string_view text)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    return text.size() >= 2 && std::string_view("SsDdCc").find(text[0]) != std::string_view::npos && isDigit(text[1])
+           && std::all_of(text.begin(), text.end(), [&](char c) { return isDigit(c) || isLetter(c) || c == ','; });
+}
+
 template <typename Result>
 Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms)
 {
@@ -356,8 +371,16 @@ Network ReadNetwork(const std::string& path, ReadProgress* progress)
 FileChoice SplitFileChoice(std::string_view text)
 {
     const std::size_t colon = text.rfind(':');
-    if (colon != std::string_view::npos && ParseLabel(text.substr(colon + 1)))
-        return {std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
+    if (colon == std::string_view::npos)
+        return {std::string(text), {}};
+    const std::string_view suffix = text.substr(colon + 1);
+    // Shaped like a name but not one (S10,10, S2x, D1): the reader refuses it
+    // as a choice, naming it, where the whole text would only be a file that
+    // cannot be opened; unless a file has that whole name.
+    std::error_code ignored;
+    if (ParseLabel(suffix)
+        || (ShapedLikeChoice(suffix) && !std::filesystem::exists(platform::PathFromUtf8(std::string(text)), ignored)))
+        return {std::string(text.substr(0, colon)), std::string(suffix)};
     return {std::string(text), {}};
 }
 

@@ -67,8 +67,9 @@ struct Network {
 
 // Reads the reflection named by `choice` and refers it from its port's
 // reference impedance to systemOhms. `choice` is empty for a one-port file,
-// Skk by position in the file's matrix (S22), or, in a mixed-mode file, a
-// label of its order (D1,2, C1,2, S3). Throws MeasuredError naming `path` and
+// Skk by position in the file's matrix (S22; S10,10 above port 9, or S1010
+// where no transmission reads the same), or, in a mixed-mode file, a label
+// of its order (D1,2, C1,2, S3). Throws MeasuredError naming `path` and
 // the line at fault. With `progress`, it counts the bytes read and may be
 // stopped (ReadCancelled).
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms,
@@ -80,7 +81,7 @@ Reflection ReadReflection(const std::string& path, std::string_view choice, doub
 Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms,
                           std::size_t chunkBytes = LineSource::kChunkBytes);
 
-// The names a reflection of the file is chosen by (S11, S22, ... or the labels
+// The names a reflection of the file is chosen by (S11, S22, ..., S10,10, ... or the labels
 // of its [Mixed-Mode Order]), from its header alone. Throws MeasuredError when
 // the header cannot be read.
 std::vector<std::string> ReflectionChoices(const std::string& path);
@@ -95,7 +96,9 @@ TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhm
 Network ReadNetwork(const std::string& path, ReadProgress* progress = nullptr);
 
 // FILE:CHOICE split where the text after the last colon names a reflection
-// (S22, s3, D1,2, C1,2); otherwise the whole text is the path and choice is empty.
+// (S22, s3, D1,2, C1,2) or is shaped like one (S10,10, and mistyped ones such
+// as S2x, which the reader refuses by name) and no file has the whole text as
+// its name; otherwise the whole text is the path and choice is empty.
 struct FileChoice {
     std::string path;
     std::string choice;

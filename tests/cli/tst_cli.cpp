@@ -97,6 +97,9 @@ private slots:
     void oneOff();
     void sweepThrough_data();
     void sweepThrough();
+
+private:
+    QTemporaryDir dir_;
 };
 
 void TestCli::arguments_data()
@@ -142,6 +145,15 @@ void TestCli::arguments_data()
     QTest::newRow("sweep VSWR below 1") << QByteArrayList{"sweep", "0.9", "f.s1p"} << "corvalen-cli: SOURCE '0.9': a VSWR must be at least 1"_ba;
     QTest::newRow("sweep mixed-mode label") << QByteArrayList{"sweep", "ch.s4p:D1,2", "f.s1p"} << "sweep ch.s4p|D1,2 f.s1p| z0=50 tsv"_ba;
     QTest::newRow("sweep colon in a file name") << QByteArrayList{"sweep", "run:3.s1p", "2"} << "sweep run:3.s1p| 2 z0=50 tsv"_ba;
+    QTest::newRow("sweep port above 9") << QByteArrayList{"sweep", "big.s12p:S10,10", "2"} << "sweep big.s12p|S10,10 2 z0=50 tsv"_ba;
+    QTest::newRow("sweep Windows paths") << QByteArrayList{"sweep", "C:\\m\\amp.s2p:S22", "C:\\m\\f.s1p"}
+        << "sweep C:\\m\\amp.s2p|S22 C:\\m\\f.s1p| z0=50 tsv"_ba;
+    // The reader refuses it by name, where the whole would be a file that cannot be opened.
+    QTest::newRow("sweep mistyped reflection") << QByteArrayList{"sweep", "amp.s2p:S2x", "2"} << "sweep amp.s2p|S2x 2 z0=50 tsv"_ba;
+    QFile named(dir_.filePath(QStringLiteral("run:S2x")));
+    QVERIFY(named.open(QIODevice::WriteOnly));
+    const QByteArray path = named.fileName().toUtf8();
+    QTest::newRow("sweep file whose name ends like a reflection") << QByteArrayList{"sweep", path, "2"} << "sweep " + path + "| 2 z0=50 tsv";
     QTest::newRow("sweep format") << QByteArrayList{"sweep", "a.s1p", "2", "--format", "xls"} << "corvalen-cli: --format 'xls': expected tsv or csv"_ba;
     QTest::newRow("sweep plot type") << QByteArrayList{"sweep", "a.s1p", "2", "--plot=a.pdf"}
         << "corvalen-cli: --plot 'a.pdf': expected a file name ending in .svg or .png"_ba;

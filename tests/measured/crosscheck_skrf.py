@@ -41,11 +41,13 @@ def random_s(count, ports, largest=0.7):
     return largest * np.sqrt(rng.uniform(0, 1, shape)) * np.exp(1j * rng.uniform(-np.pi, np.pi, shape))
 
 
-def reflection(path, k, z0, skrf_path=None):
+def reflection(path, k, z0, skrf_path=None, reference=None):
     """Skk of the file through skrf, as a one-port renormalised by skrf to z0."""
     ntwk = skrf.Network(skrf_path or path)
     # Network 0.15 keeps R for every port; the reader has each port's [Reference].
-    reference = float(skrf.io.touchstone.Touchstone(skrf_path or path).reference[k - 1])
+    # It takes only the first R of a version 1 option line: `reference` gives port k's.
+    if reference is None:
+        reference = float(skrf.io.touchstone.Touchstone(skrf_path or path).reference[k - 1])
     one = skrf.Network(frequency=ntwk.frequency, s=ntwk.s[:, k - 1, k - 1], z0=reference)
     one.renormalize(z0)
     return one
@@ -138,6 +140,11 @@ p5 = touchstone("coupler.s3p", "# GHz S MA R 50", 1e9, f5, random_s(11, 3), "ma"
 check("three-port S33, fixed source", "1.5", p5 + ":S33", 1.5, reflection(p5, 3, 50), extra=("--format", "csv"))
 check("three-port S22 as source, fixed load", p5 + ":S22", "2", reflection(p5, 2, 50), 2.0)
 
+# Version 1 with one R per port on the option line (Version 1.1 syntax).
+p5r = touchstone("coupler-r.s3p", "# GHz S RI R 50 75 25", 1e9, f5, random_s(11, 3), "ri")
+for k, reference in ((2, 75.0), (3, 25.0)):
+    check(f"version 1 with one R per port, S{k}{k}", "1.5", f"{p5r}:S{k}{k}", 1.5, reflection(p5r, k, 50, reference=reference))
+
 # Measurement noise: |G| above 1 at two frequencies prints inf/-inf, never a negative VSWR.
 s6 = random_s(9, 1, 0.9)
 s6[3, 0, 0], s6[6, 0, 0] = 1.02, -1.01j
@@ -156,7 +163,11 @@ def to_s(kind, p, refs):
     return {"z": skrf.network.z2s, "y": skrf.network.y2s, "h": skrf.network.h2s}[kind](p, refs)
 
 
-def normalised(kind, p, r):
+def normalised(kind, p, refs):
+    if kind in "zy" and len(set(refs)) > 1:  # one R per port: z = Z / sqrt(Rj Rk), y = Y sqrt(Rj Rk)
+        root = np.sqrt(np.outer(refs, refs))
+        return p / root if kind == "z" else p * root
+    r = refs[0]
     scale = {"z": [[1 / r, 1 / r], [1 / r, 1 / r]], "y": [[r, r], [r, r]], "h": [[1 / r, 1], [1, r]], "g": [[r, 1], [1, 1 / r]]}
     return p * np.array(scale[kind]) if kind in "hg" or p.shape[1] == 2 else p * (1 / r if kind == "z" else r)
 
@@ -174,8 +185,8 @@ def parameter_file(name, kind, ports, version, refs, lower=False):
         p = (p + p.transpose(0, 2, 1)) / 2
     lines = []
     if version == 1:
-        lines.append(f"# GHz {kind.upper()} RI R {refs[0]!r}")
-        values = [normalised(kind, m, refs[0]) for m in p]
+        lines.append(f"# GHz {kind.upper()} RI R " + " ".join(map(repr, refs if len(set(refs)) > 1 else refs[:1])))
+        values = [normalised(kind, m, refs) for m in p]
     else:
         lines += ["[Version] 2.0", f"# GHz {kind} MA", f"[Number of Ports] {ports}"]
         lines += ["[Two-Port Data Order] 12_21"] if ports == 2 else []
@@ -199,7 +210,8 @@ def parameter_file(name, kind, ports, version, refs, lower=False):
 source_f = np.linspace(5e7, 2.5e9, 31)
 source = touchstone("near.s1p", "# Hz S RI R 50", 1, source_f, random_s(31, 1), "ri")
 for name, kind, ports, version, refs, lower in (
-        ("z1.s3p", "z", 3, 1, [50.0] * 3, False), ("z2.ts", "z", 3, 2, [50.0, 75.0, 30.0], True),
+        ("z1.s3p", "z", 3, 1, [50.0] * 3, False), ("z1r.s3p", "z", 3, 1, [50.0, 75.0, 30.0], False),
+        ("y1r.s2p", "y", 2, 1, [40.0, 60.0], False), ("z2.ts", "z", 3, 2, [50.0, 75.0, 30.0], True),
         ("y1.s2p", "y", 2, 1, [75.0] * 2, False), ("y2.sp", "y", 2, 2, [40.0, 60.0], False),
         ("h1.s2p", "h", 2, 1, [50.0] * 2, False), ("h2.ts", "h", 2, 2, [50.0, 75.0], False),
         ("g1.s2p", "g", 2, 1, [50.0] * 2, False), ("g2.ts", "g", 2, 2, [30.0, 50.0], False)):

@@ -2,6 +2,7 @@
 // The Touchstone reader in process: on the small files under touchstone/, each
 // saying in its comments what reading it must give, and on files too large to keep.
 
+#include "touchstone/labels.h"
 #include "touchstone/line_source.h"
 #include "touchstone/parameters.h"
 #include "touchstone/tokens.h"
@@ -16,6 +17,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <random>
 
@@ -83,6 +85,8 @@ private slots:
     void frequenciesScaledOnce_data();
     void frequenciesScaledOnce();
     void anglesInDegrees();
+    void reflectionsNamed_data();
+    void reflectionsNamed();
 };
 
 // Each file's comments hold its readings: "!> CHOICE [z0=OHMS]" opens one (a
@@ -289,6 +293,55 @@ void TestMeasured::anglesInDegrees()
     }
     // Far beyond whole quarter turns, as std::cos and std::sin of the radians.
     QCOMPARE(FromPolarDegrees(1.0, 1e17).real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
+}
+
+// What a name after FILE: chooses in a single-ended file of so many ports: the
+// port, or the refusal, which names what was given and the file's choices.
+void TestMeasured::reflectionsNamed_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<int>("ports");
+    QTest::addColumn<QByteArray>("expected");
+    using namespace Qt::Literals::StringLiterals;
+
+    const QByteArray twelve = "; choose f.s12p:S11 to f.s12p:S12,12";
+    QTest::newRow("S22") << u"S22"_qs << 2 << "port 2"_ba;
+    QTest::newRow("port 1 with a comma") << u"S1,1"_qs << 2 << "port 1"_ba;
+    QTest::newRow("port 10 with a comma") << u"S10,10"_qs << 12 << "port 10"_ba;
+    QTest::newRow("port 10 in lower case") << u"s10,10"_qs << 12 << "port 10"_ba;
+    QTest::newRow("port 10 written twice") << u"S1010"_qs << 12 << "port 10"_ba;
+    QTest::newRow("S1010 of 200 ports: S1,010 and S101,0 name no ports") << u"S1010"_qs << 200 << "port 10"_ba;
+    QTest::newRow("S1111 of 110 ports: S1,111 and S111,1 past the last") << u"S1111"_qs << 110 << "port 11"_ba;
+    QTest::newRow("S1111 of 111 ports is S1,111 too") << u"S1111"_qs << 111
+        << "S1111 is ambiguous in a file of 111 ports: port 11's reflection is S11,11; choose f.s12p:S11 to f.s12p:S111,111"_ba;
+    QTest::newRow("S11,11 of 111 ports") << u"S11,11"_qs << 111 << "port 11"_ba;
+    QTest::newRow("transmission") << u"S12"_qs << 2 << "S12 is a transmission, not a reflection; choose f.s12p:S11 or f.s12p:S22"_ba;
+    QTest::newRow("transmission to port 3 of 12") << u"S13"_qs << 12 << "S13 is a transmission, not a reflection" + twelve;
+    QTest::newRow("transmission with a comma") << u"S10,1"_qs << 12 << "S10,1 is a transmission, not a reflection" + twelve;
+    QTest::newRow("port past the last") << u"S13,13"_qs << 12 << "has no reflection S13,13" + twelve;
+    QTest::newRow("S13 of a two-port") << u"S13"_qs << 2 << "'S13' names no reflection; choose f.s12p:S11 or f.s12p:S22"_ba;
+    QTest::newRow("port 0") << u"S0"_qs << 12 << "'S0' names no reflection" + twelve;
+    QTest::newRow("leading zeros") << u"S01,01"_qs << 12 << "'S01,01' names no reflection" + twelve;
+    QTest::newRow("three numbers") << u"S1,1,1"_qs << 12 << "'S1,1,1' names no reflection" + twelve;
+    QTest::newRow("a letter among the digits") << u"S2x"_qs << 12 << "'S2x' names no reflection" + twelve;
+    QTest::newRow("mixed-mode label") << u"D1,2"_qs << 12 << "has no [Mixed-Mode Order] for D1,2" + twelve;
+}
+
+void TestMeasured::reflectionsNamed()
+{
+    QFETCH(QString, choice);
+    QFETCH(int, ports);
+    QFETCH(QByteArray, expected);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> empty(std::tmpfile(), &std::fclose);
+    QVERIFY(empty);
+    const LineSource lines(empty.get(), "f.s12p");
+    QByteArray chosen;
+    try {
+        chosen = "port " + QByteArray::number(static_cast<qulonglong>(ChosenPort(choice.toStdString(), ports, {}, lines) + 1));
+    } catch (const MeasuredError& error) {
+        chosen = error.what();
+    }
+    QCOMPARE(chosen, expected);
 }
 
 QTEST_APPLESS_MAIN(TestMeasured)

@@ -5,12 +5,18 @@
 // points), as SVG (its texts) and as PNG (where the trace shows).
 
 #include "plot/axis.h"
+#include "plot/drawing.h"
+#include "plot/palette.h"
+#include "plot/picture_file.h"
 #include "plot/plot_module.h"
+#include "tests/colour_schemes.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -24,7 +30,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const QRect kSweepArea(84, 64, 984, 456);
 const QRect kSmithArea(0, 50, 940, 880);
 const QColor kLoadMismatchLossColor(0x2e, 0x8b, 0x57);
-const QColor kLoadColor(0xc0, 0x39, 0x2b);
+const QColor kLoadColor(0x57, 0x00, 0xd9);
 const QColor kAboveOneColor(0xee, 0x00, 0x00);
 
 bool Near(QColor a, QColor b)
@@ -40,6 +46,19 @@ bool Shows(const QImage& image, const QRect& box, QColor color)
             if (image.rect().contains(x, y) && Near(image.pixelColor(x, y), color))
                 return true;
     return false;
+}
+
+// CIE L*a*b* of an sRGB colour (D65), the textbook formulas: distances in it
+// follow how far apart a person sees two colours.
+std::array<double, 3> Lab(QColor color)
+{
+    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const double r = linear(color.redF()), g = linear(color.greenF()), b = linear(color.blueF());
+    const double x = (0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047;
+    const double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    const double z = (0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883;
+    const auto f = [](double t) { return t > 216.0 / 24389.0 ? std::cbrt(t) : (24389.0 / 27.0 * t + 16.0) / 116.0; };
+    return {116.0 * f(y) - 16.0, 500.0 * (f(x) - f(y)), 200.0 * (f(y) - f(z))};
 }
 
 QByteArray Svg(const QString& path)
@@ -60,6 +79,14 @@ private slots:
     void sweepPicture();
     void smithPicture_data();
     void smithPicture();
+    void paletteColoursStandApart();
+    void frequencyTexts_data();
+    void frequencyTexts();
+    void smithPointsWhereExpected_data();
+    void smithPointsWhereExpected();
+    void sweepFrameMapsTheAxes();
+    void writePicture_data();
+    void writePicture();
 
 private:
     QTemporaryDir dir_;
@@ -233,6 +260,143 @@ void TestPlot::smithPicture()
         for (const auto& [at, color] : {std::pair(traced, kLoadColor), std::pair(marked, kAboveOneColor)})
             QVERIFY(Shows(image, at.x() < 0 ? kSmithArea : QRect(at - QPoint(4, 4), QSize(9, 9)), color) == (at.x() >= 0));
     }
+}
+
+// Every colour with a meaning, each pair at least 25 apart in CIE76 (about
+// where two thin lines stop reading as the same colour); the cursor and the
+// marks of |G| above 1 at least 3:1 against the white face.
+void TestPlot::paletteColoursStandApart()
+{
+    using namespace corvalen::plot;
+    const auto& colours = palette::kDataColors;
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        for (std::size_t j = i + 1; j < colours.size(); ++j) {
+            const auto a = Lab(colours[i]), b = Lab(colours[j]);
+            const double distance = std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+            QVERIFY2(distance >= 25.0, qPrintable(QStringLiteral("%1 and %2: %3").arg(colours[i].name(),
+                                                                                   colours[j].name()).arg(distance)));
+        }
+    for (const QColor& colour : {palette::kCursor, palette::kAboveOne})
+        QVERIFY2(corvalen::tests::Contrast(colour, palette::kFace) >= 3.0, qPrintable(colour.name()));
+}
+
+void TestPlot::frequencyTexts_data()
+{
+    QTest::addColumn<double>("hertz");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("below a kilohertz") << 999.0 << u"999 Hz"_qs;
+    QTest::newRow("no frequency") << 0.0 << u"0 Hz"_qs;
+    QTest::newRow("exactly a kilohertz") << 1e3 << u"1 kHz"_qs;
+    QTest::newRow("just below a megahertz") << 999999.0 << u"999.999 kHz"_qs;
+    QTest::newRow("six digits kept") << 1234567.0 << u"1.23457 MHz"_qs;
+    QTest::newRow("2.45 GHz") << 2.45e9 << u"2.45 GHz"_qs;
+    QTest::newRow("a terahertz stays in GHz") << 1e12 << u"1000 GHz"_qs;
+}
+
+void TestPlot::frequencyTexts()
+{
+    QFETCH(double, hertz);
+    QFETCH(QString, text);
+    QCOMPARE(corvalen::plot::FrequencyText(hertz), text);
+}
+
+// The unit circle of a 940 x 1000 picture with one row of legend: centred
+// between the title (50) and the legend (960), 910 / 2 less 40 for the labels.
+// A single point is drawn as a dot in the load's colour at centre + 415 * G.
+void TestPlot::smithPointsWhereExpected_data()
+{
+    QTest::addColumn<double>("re");
+    QTest::addColumn<double>("im");
+    QTest::addColumn<QPoint>("pixel");
+    QTest::newRow("matched, z = 1") << 0.0 << 0.0 << QPoint(470, 505);
+    QTest::newRow("G = 0.6, z = 4") << 0.6 << 0.0 << QPoint(719, 505);
+    QTest::newRow("G = 0.6j, inductive, up") << 0.0 << 0.6 << QPoint(470, 256);
+    QTest::newRow("G = -0.6j, capacitive, down") << 0.0 << -0.6 << QPoint(470, 754);
+    QTest::newRow("G = -0.3 - 0.4j") << -0.3 << -0.4 << QPoint(345, 671);
+}
+
+void TestPlot::smithPointsWhereExpected()
+{
+    using namespace corvalen::plot;
+    QFETCH(double, re);
+    QFETCH(double, im);
+    QFETCH(QPoint, pixel);
+    const double hz[] = {1e9};
+    const SmithChart chart{{hz, std::span(&re, 1), std::span(&im, 1), 0.0, u"load.s1p"_qs},
+                           {{}, {}, {}, 0.2, u"1.5"_qs}};
+    QImage image(kSmithChartSize, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const SmithChartPlane plane = DrawSmithChart(painter, kSmithChartSize, chart);
+    painter.end();
+    QCOMPARE(plane.centre, QPointF(470, 505));
+    QCOMPARE(plane.radius, 415.0);
+    QVERIFY(Near(image.pixelColor(pixel), palette::kSmithLoad));
+}
+
+// The plotting area of a 1100 x 640 picture with one row of legend, and the
+// axes' ends at its edges: 1 to 2 GHz across, -1 to 1 dB up.
+void TestPlot::sweepFrameMapsTheAxes()
+{
+    using namespace corvalen::plot;
+    const double hz[] = {1e9, 2e9};
+    const double plus[] = {1.0, 0.5};
+    const double minus[] = {-1.0, -0.5};
+    const double loss[] = {0.0, 0.0};
+    const SweepChart chart{hz, plus, minus, {}, loss, {}, {}, {}, u"source.s1p"_qs, u"load.s1p"_qs, {}, {}, {}};
+    QImage image(kSweepChartSize, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const SweepChartFrame frame = DrawSweepChart(painter, kSweepChartSize, chart);
+    painter.end();
+    QCOMPARE(frame.area, kSweepArea);
+    // From the bottom left pixel (84, 519), 984 pixels across and 456 up.
+    QCOMPARE(frame.toPixels.map(QPointF(1e9, -1.0)), QPointF(84, 519));
+    QCOMPARE(frame.toPixels.map(QPointF(2e9, 1.0)), QPointF(1068, 63));
+    QCOMPARE(frame.toPixels.map(QPointF(1.5e9, 0.0)), QPointF(576, 291));
+}
+
+// The one picture interface: the kind of file by its name's ending in any
+// case, and a refusal that leaves nothing behind.
+void TestPlot::writePicture_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("smith");
+    QTest::addColumn<int>("points");  // in the load mismatch loss of a 2-point sweep, or the load's on the Smith chart
+    QTest::addColumn<QByteArray>("starts");  // the file's first bytes; empty when none is written
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("SVG in capitals") << u"a.SVG"_qs << false << 2 << QByteArrayLiteral("<?xml") << QString();
+    QTest::newRow("PNG") << u"a.png"_qs << false << 2 << QByteArrayLiteral("\x89PNG") << QString();
+    QTest::newRow("a series shorter than the frequencies") << u"a.png"_qs << false << 1 << QByteArrayLiteral("")
+                                                            << u"nothing to draw"_qs;
+    QTest::newRow("no such folder") << u"none/a.png"_qs << false << 2 << QByteArrayLiteral("") << u"*"_qs;
+    QTest::newRow("Smith chart") << u"s.svg"_qs << true << 2 << QByteArrayLiteral("<?xml") << QString();
+    QTest::newRow("Smith parts of G fewer than frequencies") << u"s.svg"_qs << true << 1 << QByteArrayLiteral("")
+                                                            << u"nothing to draw"_qs;
+}
+
+void TestPlot::writePicture()
+{
+    using namespace corvalen::plot;
+    QFETCH(QString, name);
+    QFETCH(bool, smith);
+    QFETCH(int, points);
+    QFETCH(QByteArray, starts);
+    QFETCH(QString, failure);
+    const QString path = dir_.filePath(name);
+    QFile::remove(path);
+    const double hz[] = {1e9, 2e9};
+    const double db[] = {0.5, 0.25};
+    const std::span values(db, static_cast<std::size_t>(points));
+    const std::string written =
+        smith ? WritePicture(SmithChart{{hz, values, values, 0.0, u"load.s1p"_qs}, {{}, {}, {}, 0.2, u"1.5"_qs}},
+                             path.toStdString())
+              : WritePicture(SweepChart{hz, db, db, {}, values, {}, {}, {}, u"1.5"_qs, u"load.s1p"_qs, {}, {}, {}},
+                             path.toStdString());
+    if (failure == u"*")
+        QVERIFY(!written.empty());
+    else
+        QCOMPARE(QString::fromStdString(written), failure);
+    QCOMPARE(Svg(path).left(starts.size()), starts);
+    QCOMPARE(QFile::exists(path), !starts.isEmpty());
 }
 
 QTEST_MAIN(TestPlot)

@@ -549,7 +549,7 @@ void TestSweepWindow::laidOutForTheDesktop()
         if (label)
             QVERIFY2(!Ink(shot, area, palette.color(QPalette::Window)).empty(), qPrintable(label->text()));
         if (QStringList{QStringLiteral("sweepChart"), QStringLiteral("smithChart")}.contains(widget->objectName())) {
-            // On the chart's face: its texts and lines, and three colours (red, blue, the cursor's purple).
+            // On the chart's face: its texts and lines, and three colours (the two traces' and the cursor's).
             auto ink = Ink(shot, area, shot.pixelColor(area.topLeft() + QPoint(4, 4)));
             const auto colours = std::count_if(ink.begin(), ink.end(), [](auto c) { return c.first >= 0 && c.second >= 50; });
             QVERIFY2(ink[-1] * 200 > area.width() * area.height() && colours >= 3, qPrintable(widget->objectName()));
