@@ -21,8 +21,6 @@ namespace py = pybind11;
 using namespace corvalen::measured;
 using touchstone::Series;
 
-constexpr std::string_view kReversed = ":reversed";
-
 // A pair (frequency_hz, values) rather than a network object or a form.
 bool IsPair(py::handle object)
 {
@@ -113,12 +111,7 @@ PendingThrough TakeThrough(py::handle object, const std::string& role, double sy
 {
     if (!py::isinstance<py::str>(object))
         return ThroughInMemory(object, role, systemOhms);
-    std::string text = object.cast<std::string>();
-    const bool reversed = text.size() > kReversed.size() && text.ends_with(kReversed);
-    PendingFile file{ParseTwoPortForm(role, reversed ? text.substr(0, text.size() - kReversed.size()) : text),
-                     reversed};
-    file.input.name = text;
-    return file;
+    return ParseTwoPortForm(role, object.cast<std::string>());
 }
 
 // One two-port given alone rather than in a sequence: a form, a network, or

@@ -6,6 +6,7 @@
 // without the lock; data in memory copied and checked at once.
 
 #include "measured/bench.h"
+#include "text_forms.h"
 
 #include <pybind11/pybind11.h>
 
@@ -18,12 +19,8 @@ namespace corvalen::python {
 // A side given as a form or file, or already in memory.
 using PendingSide = std::variant<measured::SideInput, measured::Side>;
 
-// A two-port given as a form or file (reversed where it ends in ":reversed"),
-// or already in memory.
-struct PendingFile {
-    measured::TwoPortInput input;
-    bool reversed = false;
-};
+// A two-port given as a form or file, or already in memory.
+using PendingFile = TwoPortForm;
 using PendingThrough = std::variant<PendingFile, measured::Through>;
 
 struct PendingBench {

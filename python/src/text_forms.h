@@ -17,8 +17,13 @@ namespace corvalen::python {
 // SOURCE or LOAD: a fixed value, else a file with its reflection's choice.
 measured::SideInput ParseSideForm(std::string_view role, std::string_view text);
 
-// A two-port of the chain: loss=DB,vswr=V, else the path of a two-port file.
-measured::TwoPortInput ParseTwoPortForm(std::string_view role, std::string_view text);
+// A two-port of the chain: loss=DB,vswr=V, else the path of a two-port file,
+// turned round (port 2 facing the source) where it ends in ":reversed".
+struct TwoPortForm {
+    measured::TwoPortInput input;  // named as given, ":reversed" and all
+    bool reversed = false;
+};
+TwoPortForm ParseTwoPortForm(std::string_view role, std::string_view text);
 
 // A probability given in percent, read as hundredths the way corvalen-cli
 // reads it, so that 99.73 gives the double nearest 0.9973.

@@ -55,6 +55,8 @@ class Network:
     pytest.param(("1.5", (F, G), [(F, S[:2])]), "through[0] s: expected shape (3, 2, 2)", id="short two-port"),
     pytest.param(("1.5", (F, G), "loss=-1,vswr=1.2"), "through 'loss=-1,vswr=1.2': loss: a loss must be at least 0 dB",
                  id="negative pad loss"),
+    pytest.param(("1.5", (F, G), "loss=1,vswr=1.2:reversed"), "through 'loss=1,vswr=1.2:reversed': a pad is the same "
+                 "either way round", id="a pad reversed"),
     pytest.param(("1.5", (F, G), 3), "through: expected a two-port or a sequence of them, not int", id="through a number"),
     pytest.param(("1.5", "2", "loss=1,vswr=1.1"), "sweep: nothing measured", id="nothing measured"),
 ])

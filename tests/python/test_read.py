@@ -62,7 +62,10 @@ def port_index(network, choice):
             label = label[0] + ",".join(sorted(label[1:].split(","), key=int))
         if label in network.mixed_mode:
             return network.mixed_mode.index(label)
-    return int(choice[1:]) // 11 - 1 if len(choice) == 3 else int(choice[1:len(choice) // 2 + 1]) - 1
+    body = choice[1:]  # S22, S10,10 or S1010: port k's reflection
+    if "," in body:
+        return int(body.split(",")[0]) - 1
+    return int(body[:len(body) // 2]) - 1
 
 
 @pytest.mark.parametrize("path, expected, refusal", whole_file_cases())
