@@ -7,6 +7,8 @@
 
 #include "touchstone/parameters.h"
 
+#include <pybind11/numpy.h>
+
 #include <array>
 #include <exception>
 #include <optional>
@@ -25,6 +27,13 @@ using touchstone::Series;
 bool IsPair(py::handle object)
 {
     return (py::isinstance<py::tuple>(object) || py::isinstance<py::list>(object)) && py::len(object) == 2;
+}
+
+// The dimensions of the array an object makes (nested lists included), or -1.
+py::ssize_t Dimensions(py::handle object)
+{
+    const py::array array = py::array::ensure(object);
+    return array ? array.ndim() : -1;
 }
 
 bool IsNetwork(py::handle object)
@@ -51,7 +60,7 @@ MemoryData DataOf(py::handle object, const std::string& subject, std::size_t por
     const py::object values = pair ? py::object(object[py::int_(1)]) : py::object(object.attr("s"));
     data.frequencyHz = FrequencyArray(pair ? py::object(object[py::int_(0)]) : py::object(object.attr("f")), subject);
     const std::size_t points = data.frequencyHz.size();
-    const bool flat = ports == 1 && pair && py::hasattr(values, "ndim") && values.attr("ndim").cast<int>() == 1;
+    const bool flat = ports == 1 && pair && Dimensions(values) == 1;
     if (!pair && py::hasattr(values, "shape") && py::len(values.attr("shape")) == 3
         && values.attr("shape")[py::int_(1)].cast<std::size_t>() != ports)
         throw ModuleError(subject + ": a network of " + std::string(py::str(values.attr("shape")[py::int_(1)]))
@@ -122,8 +131,7 @@ bool IsOneTwoPort(py::handle through)
         return true;
     if (!IsPair(through))
         return false;
-    const py::object second = through[py::int_(1)];
-    return py::hasattr(second, "ndim") && second.attr("ndim").cast<int>() == 3;
+    return Dimensions(through[py::int_(1)]) == 3;
 }
 
 Through ReadFile(PendingFile file, double systemOhms)

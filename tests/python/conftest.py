@@ -19,8 +19,7 @@ def cli():
     def run(*arguments, status=0):
         done = subprocess.run([program, *map(str, arguments)], capture_output=True, text=True)
         assert done.returncode == status, done.stderr
-        notes = [line.removeprefix("corvalen-cli: ") for line in done.stderr.splitlines()]
-        return done.stdout, notes
+        return done.stdout, [line.removeprefix("corvalen-cli: ") for line in done.stderr.splitlines()]
 
     return run
 
@@ -30,11 +29,8 @@ def write_touchstone(path, frequency_hz, s, header="# Hz S RI R 50"):
     ports = s.shape[1]
     # Version 1 writes a two-port column by column: 11 21 12 22.
     order = [(0, 0), (1, 0), (0, 1), (1, 1)] if ports == 2 else [(r, c) for r in range(ports) for c in range(ports)]
-    lines = [header]
-    for f, matrix in zip(frequency_hz, s):
-        values = " ".join(f"{matrix[r, c].real!r} {matrix[r, c].imag!r}" for r, c in order)
-        lines.append(f"{f!r} {values}")
-    path.write_text("\n".join(lines) + "\n")
+    lines = [f"{f!r} " + " ".join(f"{m[r, c].real!r} {m[r, c].imag!r}" for r, c in order) for f, m in zip(frequency_hz, s)]
+    path.write_text("\n".join([header, *lines]) + "\n")
     return str(path)
 
 

@@ -28,37 +28,25 @@ def test_mismatch_gives_the_json_of_the_cli(cli, source, load, through, z0, cove
     text, notes = cli("mismatch", source, load, *options, "--z0", z0, "--coverage", coverage, "--format", "json")
     expected = json.loads(text)
     values = corvalen.mismatch(source, load, through=through, z0=z0, coverage=coverage)
-    assert list(values) == list(expected)
+    assert list(values) == list(expected) and list(values.notes) == notes
     for key, number in expected.items():
         # the JSON says null both where there is no value and where it is infinite
-        if number is None:
-            assert values[key] is None or math.isinf(values[key]), key
-        else:
-            assert values[key] == number, key
-            assert getattr(values, key) == number
-    assert list(values.notes) == notes
+        assert values[key] == number if number is not None else values[key] is None or math.isinf(values[key]), key
+        assert getattr(values, key) is values[key]
 
 
 def cell(value):
     """A value as the sweep table prints it: four decimals, no minus on a zero, inf, or empty."""
-    if math.isnan(value):
-        return ""
-    if math.isinf(value):
-        return "inf" if value > 0 else "-inf"
-    text = f"{value:.4f}"
+    text = "" if math.isnan(value) else str(value) if math.isinf(value) else f"{value:.4f}"
     return "0.0000" if text == "-0.0000" else text
 
 
 def assert_same_as_table(values, table):
     header, *rows = [line.split("\t") for line in table.splitlines()]
-    assert list(values) == header
-    assert all(len(values[name]) == len(rows) for name in header)
+    assert list(values) == header and all(len(values[name]) == len(rows) for name in header)
     for column, name in enumerate(header):
-        printed = [row[column] for row in rows]
-        if name == "frequency_hz":
-            assert [float(text) for text in printed] == list(values[name])
-        else:
-            assert [cell(v) for v in values[name]] == printed, name
+        ours = list(values[name]) if name == "frequency_hz" else [cell(v) for v in values[name]]
+        assert ours == [float(row[column]) if name == "frequency_hz" else row[column] for row in rows], name
 
 
 @pytest.fixture(scope="module")
@@ -83,7 +71,7 @@ def noisy_files(tmp_path_factory):
     pytest.param("rl=20", "{load}", ["{cable}"], 50, id="through a measured cable"),
     pytest.param("{amp}:S11", "{load}", ["{cable}", "loss=6,vswr=1.2"], 75, id="a chain at 75 ohms"),
     pytest.param("gamma=0.1", "rl=15", ["{cable}"], 50, id="only the two-port measured"),
-    pytest.param("{load}", "{long}", ["{cable}"], 50, id="20,001 rows, |G| above 1 in both halves"),
+    pytest.param("{load}", "{long}", ["{cable}"], 50, id="20,001 rows, |G| above 1 in both halves (inf cells)"),
 ])
 def test_sweep_gives_the_table_of_the_cli(cli, noisy_files, source, load, through, z0):
     source, load = source.format(**noisy_files), load.format(**noisy_files)
@@ -93,11 +81,6 @@ def test_sweep_gives_the_table_of_the_cli(cli, noisy_files, source, load, throug
     values = corvalen.sweep(source, load, through=through, z0=z0)
     assert_same_as_table(values, table)
     assert list(values.notes) == notes
-
-
-def test_the_noisy_load_has_reflections_beyond_one(noisy_files):
-    # so that the tables above compare inf cells too
-    assert np.isinf(corvalen.sweep(1.5, noisy_files["load"]).load_vswr).any()
 
 
 def assert_same_columns(ours, theirs, rtol=0.0):
@@ -110,8 +93,7 @@ def test_data_from_memory_gives_the_values_of_its_files(noisy_files):
     amp, load, cable = (corvalen.read(noisy_files[name]) for name in ("amp", "load", "cable"))
     from_files = corvalen.sweep(noisy_files["amp"] + ":S22", noisy_files["load"], through=[noisy_files["cable"]])
     # the 75 ohm amplifier referred to 50 ohms by hand (a pair is taken as referred to z0)
-    gamma = amp.s[:, 1, 1]
-    z = 75 * (1 + gamma) / (1 - gamma)
+    z = 75 * (1 + (gamma := amp.s[:, 1, 1])) / (1 - gamma)
     from_memory = corvalen.sweep((amp.frequency_hz, (z - 50) / (z + 50)), (load.frequency_hz, load.s[:, 0, 0]),
                                  through=[(cable.frequency_hz, cable.s)])
     assert_same_columns(from_memory, from_files, rtol=1e-12)
@@ -119,10 +101,8 @@ def test_data_from_memory_gives_the_values_of_its_files(noisy_files):
     assert_same_columns(exact, corvalen.sweep("1.5", noisy_files["load"], through=noisy_files["cable"]))
 
 
-skrf = pytest.importorskip("skrf")
-
-
 def test_scikit_rf_networks_give_the_values_of_their_files(noisy_files):
+    skrf = pytest.importorskip("skrf")
     amp, load, cable = (skrf.Network(noisy_files[name]) for name in ("amp", "load", "cable"))
     from_files = corvalen.sweep(noisy_files["amp"] + ":S22", noisy_files["load"], through=[noisy_files["cable"]], z0=60)
     from_networks = corvalen.sweep(amp.s22, load, through=[cable], z0=60)
@@ -133,24 +113,17 @@ def test_a_reversed_two_port_has_its_ports_swapped(noisy_files):
     cable = corvalen.read(noisy_files["cable"])
     reversed_file = corvalen.sweep("1.3", noisy_files["load"], through=noisy_files["cable"] + ":reversed")
     swapped = corvalen.sweep("1.3", noisy_files["load"], through=(cable.frequency_hz, cable.s[:, ::-1, ::-1]))
-    forward = corvalen.sweep("1.3", noisy_files["load"], through=noisy_files["cable"])
     assert_same_columns(reversed_file, swapped)
-    assert not np.array_equal(reversed_file.through_plus_uncertainty_db, forward.through_plus_uncertainty_db)
+    forward = corvalen.sweep("1.3", noisy_files["load"], through=noisy_files["cable"]).through_plus_uncertainty_db
+    assert not np.array_equal(reversed_file.through_plus_uncertainty_db, forward)
 
 
-@pytest.mark.parametrize("band, first, last", [
-    ((1.2e9, 1.5e9), 1.2e9, 1.5e9),
-    ((None, 1.1e9), 1e9, 1.1e9),
-    ((1.9e9, None), 1.9e9, 2e9),
-    ((1.2000001e9, 1.2000002e9), None, None),
-])
+@pytest.mark.parametrize("band, first, last", [((1.2e9, 1.5e9), 1.2e9, 1.5e9), ((None, 1.1e9), 1e9, 1.1e9),
+                                               ((1.9e9, None), 1.9e9, 2e9), ((1.2000001e9, 1.2000002e9), None, None)])
 def test_a_band_keeps_the_rows_inside_it(noisy_files, band, first, last):
     whole = corvalen.sweep("1.5", noisy_files["load"])
     part = corvalen.sweep("1.5", noisy_files["load"], band=band)
     inside = (whole.frequency_hz >= (band[0] or 0)) & (whole.frequency_hz <= (band[1] or np.inf))
     for name in whole:
         np.testing.assert_array_equal(part[name], whole[name][inside])
-    if first is None:
-        assert len(part.frequency_hz) == 0
-    else:
-        assert (part.frequency_hz[0], part.frequency_hz[-1]) == (first, last)
+    assert (list(part.frequency_hz[[0, -1]]) if len(part.frequency_hz) else [None, None]) == [first, last]
