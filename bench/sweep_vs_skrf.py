@@ -8,38 +8,12 @@ Usage: sweep_vs_skrf.py CORVALEN_CLI   (not a test; scripts/bench runs it)
        sweep_vs_skrf.py --skrf-only SOURCE.s2p LOAD.s1p OUT (one timed scikit-rf run)"""
 import os, shutil, subprocess, sys, tempfile, time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib"))
-from skrf_debian import np, on_load_grid, skrf  # noqa: E402
+from skrf_debian import np, skrf  # noqa: E402
+from sweep_workload import random_gamma, skrf_sweep, write_touchstone  # noqa: E402
 
 CLI = sys.argv[1]
 RUNS = 5
 work = tempfile.mkdtemp()
-rng = np.random.default_rng(1)
-
-
-def write_touchstone(path, option, freqs, columns, comment=""):
-    table = np.column_stack([freqs] + columns)
-    with open(path, "w") as out:
-        out.write(option + "\n")
-        np.savetxt(out, table, fmt="%.12g", delimiter=" ", footer="", comments="", newline=comment + "\n")
-
-
-def random_gamma(count, largest=0.6):
-    return largest * np.sqrt(rng.uniform(0, 1, count)) * np.exp(1j * rng.uniform(-np.pi, np.pi, count))
-
-
-def skrf_sweep(source_path, load_path, out_path):
-    amp, load = skrf.Network(source_path), skrf.Network(load_path)
-    source = skrf.Network(frequency=amp.frequency, s=amp.s[:, 1, 1], z0=amp.z0[:, 1])
-    source.renormalize(50)
-    load.renormalize(50)
-    grid, gs, gl = on_load_grid(source, load)
-    ms, ml = np.abs(gs), np.abs(gl)
-    vs, vl = (1 + ms) / (1 - ms), (1 + ml) / (1 - ml)
-    product = vs * vl
-    columns = [grid, vs, -20 * np.log10(ms), vl, -20 * np.log10(ml), -10 * np.log10(1 - ml**2), product,
-               -20 * np.log10((product - 1) / (product + 1)), 20 * np.log10(1 + ms * ml),
-               20 * np.log10(1 - ms * ml), 20 * np.log10(np.abs(1 - gs * gl))]
-    np.savetxt(out_path, np.column_stack(columns), fmt=["%d"] + ["%.4f"] * 10, delimiter="\t")
 
 
 if sys.argv[1] == "--skrf-only":  # SOURCE LOAD OUT: one scikit-rf run, timed from outside

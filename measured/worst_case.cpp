@@ -56,7 +56,11 @@ WorstCase FindWorstCase(const Sweep& sweep, Band band)
 
 OneOffValues ComputeOneOff(const BenchInput& input, double coverageProbability)
 {
-    const Bench bench = ReadBench(input);
+    return ComputeOneOff(ReadBench(input), coverageProbability);
+}
+
+OneOffValues ComputeOneOff(const Bench& bench, double coverageProbability)
+{
     OneOffValues oneOff{};
     RowInputs inputs;
     if (std::any_of(bench.chain.begin(), bench.chain.end(), [](const Through& t) { return t.Measured(); })) {

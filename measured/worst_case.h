@@ -47,5 +47,7 @@ struct OneOffValues {
 // Reads the two-ports' files if there are any; throws MeasuredError when one
 // cannot be read. Both sides must be fixed values; 0 < coverageProbability < 1.
 OneOffValues ComputeOneOff(const BenchInput& input, double coverageProbability);
+// The same for a bench already read (or given from memory): both sides fixed.
+OneOffValues ComputeOneOff(const Bench& bench, double coverageProbability);
 
 }  // namespace corvalen::measured

@@ -41,9 +41,14 @@ void RecordReader::Reserve(std::size_t points)
     const std::size_t fits =
         lines_.FileBytes() > 0 ? lines_.FileBytes() / (2 * recordSize_) + 1 : std::size_t{1} << 16;
     const std::size_t reserved = std::min({points, fits, std::size_t{1} << 20});
-    (wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz).reserve(reserved);
+    Series<double>& frequencies = wanted_ == Wanted::Reflection ? reflection.frequencyHz
+                                  : wanted_ == Wanted::TwoPort  ? twoPort.frequencyHz
+                                                                : network.frequencyHz;
+    frequencies.reserve(reserved);
+    if (wanted_ == Wanted::Network)
+        network.s.reserve(reserved * static_cast<std::size_t>(header_.ports) * static_cast<std::size_t>(header_.ports));
     for (auto* values : {&reflection.gamma, &twoPort.s11, &twoPort.s21, &twoPort.s12, &twoPort.s22})
-        if (wanted_ == Wanted::TwoPort || values == &reflection.gamma)
+        if (wanted_ == Wanted::TwoPort || (wanted_ == Wanted::Reflection && values == &reflection.gamma))
             values->reserve(reserved);
 }
 
@@ -60,12 +65,17 @@ void RecordReader::ReserveByFileSize(std::string_view firstLine)
 
 const Series<double>& RecordReader::Frequencies() const
 {
-    return wanted_ == Wanted::Reflection ? reflection.frequencyHz : twoPort.frequencyHz;
+    return wanted_ == Wanted::Reflection ? reflection.frequencyHz
+           : wanted_ == Wanted::TwoPort  ? twoPort.frequencyHz
+                                         : network.frequencyHz;
 }
 
 void RecordReader::Warn(std::string line)
 {
-    (wanted_ == Wanted::Reflection ? reflection.warnings : twoPort.warnings).push_back(std::move(line));
+    (wanted_ == Wanted::Reflection ? reflection.warnings
+     : wanted_ == Wanted::TwoPort  ? twoPort.warnings
+                                   : network.warnings)
+        .push_back(std::move(line));
 }
 
 std::string RecordReader::CountMessage(std::size_t found) const
@@ -194,6 +204,8 @@ void RecordReader::EndRecord()
         Normalize(header_.type, matrix_, referenceOhms);
     if (wanted_ == Wanted::TwoPort)
         return KeepTwoPort(matrix_);
+    if (wanted_ == Wanted::Network)
+        return KeepNetwork(matrix_);
     const Complex s = ScatteringOf(matrix_, chosen_)[chosen_];
     reflection.frequencyHz.push_back(frequencyHz_);
     reflection.gamma.push_back(Renormalized(s, referenceOhms[chosen_], references_.targetOhms[chosen_]));
@@ -220,6 +232,23 @@ void RecordReader::KeepTwoPort(const std::vector<Complex>& matrix)
     twoPort.s12.push_back(s[1]);
     twoPort.s21.push_back(s[2]);
     twoPort.s22.push_back(s[3]);
+}
+
+void RecordReader::KeepNetwork(const std::vector<Complex>& matrix)
+{
+    network.frequencyHz.push_back(frequencyHz_);
+    if (header_.type == ParameterType::S) {
+        network.s.insert(network.s.end(), matrix.begin(), matrix.end());
+        return;
+    }
+    const auto n = static_cast<std::size_t>(header_.ports);
+    const std::size_t first = network.s.size();
+    network.s.resize(first + n * n);
+    for (std::size_t column = 0; column < n; ++column) {
+        const std::vector<Complex> s = ScatteringOf(matrix, column);
+        for (std::size_t row = 0; row < n; ++row)
+            network.s[first + row * n + column] = s[row];
+    }
 }
 
 }  // namespace corvalen::touchstone

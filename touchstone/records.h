@@ -17,7 +17,7 @@
 
 namespace corvalen::touchstone {
 
-enum class Wanted { Reflection, TwoPort };
+enum class Wanted { Reflection, TwoPort, Network };
 
 class RecordReader {
 public:
@@ -39,6 +39,7 @@ public:
 
     Reflection reflection;
     TwoPort twoPort;
+    Network network;
 
 private:
     void Reserve(std::size_t points);
@@ -46,6 +47,7 @@ private:
     bool StartRecord(std::string_view token, std::string_view restOfLine);
     void EndRecord();
     void KeepTwoPort(const std::vector<Complex>& matrix);
+    void KeepNetwork(const std::vector<Complex>& matrix);
     Complex Value(double first, double second) const;
     std::vector<Complex> ScatteringOf(const std::vector<Complex>& matrix, std::size_t column) const;
     std::string CountMessage(std::size_t found) const;

@@ -55,6 +55,9 @@ public:
         return *names_;
     }
 
+    // What a whole file read is, as it wrote it; its values stay in the records.
+    Network& Described() { return network_; }
+
 private:
     void ReadLines()
     {
@@ -138,14 +141,31 @@ private:
                                   + std::to_string(header.ports) + " ports");
             if (!header.order.empty())
                 lines_.Fail("holds mixed-mode parameters; a two-port between source and load needs single-ended ones");
-        } else {
+        } else if (wanted_ == Wanted::Reflection) {
             chosen = ChosenPort(choice_, header.ports, header.order, lines_);
         }
+        if (wanted_ == Wanted::Network)
+            DescribeNetwork(references.referenceOhms);
         records_.emplace(lines_, header, std::move(references), wanted_, chosen, systemOhms_);
         // Kept for a reader of the result to say what the file was given against.
         records_->twoPort.portOhms = portOhms;
         records_->reflection.portOhms = std::move(portOhms);
         section_ = Section::NetworkData;
+    }
+
+    // What the file is, as it wrote it, beside its values.
+    void DescribeNetwork(const std::vector<double>& referenceOhms)
+    {
+        const Header& header = header_.header();
+        network_.ports = header.ports;
+        network_.referenceOhms = referenceOhms;
+        network_.parameter = static_cast<char>(TypeName(header.type)[0] - 'a' + 'A');
+        network_.format = header.format == Format::RealImaginary    ? "RI"
+                          : header.format == Format::MagnitudeAngle ? "MA"
+                                                                    : "DB";
+        network_.version = header.version2 ? "2." + std::to_string(header.minorVersion) : "1";
+        for (const MatrixPort& port : header.order)
+            network_.labels.push_back(port.Label());
     }
 
     void DataLine(std::string_view line)
@@ -240,6 +260,7 @@ private:
     bool networkDataMissing_ = false;
     bool namesOnly_ = false;
     std::optional<std::vector<std::string>> names_;
+    Network network_;  // what the file is, without its values
 };
 
 }  // namespace
@@ -294,10 +315,17 @@ Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double sy
 {
     Parser parser(lines, choice, wanted, systemOhms);
     RecordReader& records = parser.Run();
-    if constexpr (std::is_same_v<Result, Reflection>)
+    if constexpr (std::is_same_v<Result, Reflection>) {
         return std::move(records.reflection);
-    else
+    } else if constexpr (std::is_same_v<Result, TwoPort>) {
         return std::move(records.twoPort);
+    } else {
+        Network network = std::move(parser.Described());
+        network.frequencyHz = std::move(records.network.frequencyHz);
+        network.s = std::move(records.network.s);
+        network.warnings = std::move(records.network.warnings);
+        return network;
+    }
 }
 
 }  // namespace
@@ -332,6 +360,12 @@ TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhm
 {
     LineSource lines(stream, name, chunkBytes);
     return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms);
+}
+
+Network ReadNetwork(const std::string& path, ReadProgress* progress)
+{
+    LineSource lines(path, progress);
+    return Read<Network>(lines, {}, Wanted::Network, 50.0);
 }
 
 FileChoice SplitFileChoice(std::string_view text)

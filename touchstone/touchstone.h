@@ -50,6 +50,21 @@ struct TwoPort {
     std::vector<double> portOhms;  // the file's reference impedance of each port, as given
 };
 
+// A whole file: every frequency's S-matrix, converted from Z, Y, H or G where
+// it was written so, against each matrix port's own reference impedance (for
+// a mixed-mode pair its differential or common one), not referred elsewhere.
+struct Network {
+    Series<double> frequencyHz;                // strictly ascending
+    Series<std::complex<double>> s;            // frequencies x ports x ports, row-major
+    int ports = 0;
+    std::vector<double> referenceOhms;         // of each port of the matrix
+    char parameter = 'S';                      // as written: S, Y, Z, H or G
+    std::string format;                        // as written: RI, MA or DB
+    std::string version;                       // 1, 2.0 or 2.1
+    std::vector<std::string> labels;           // of [Mixed-Mode Order], else empty
+    Warnings warnings;
+};
+
 // Reads the reflection named by `choice` and refers it from its port's
 // reference impedance to systemOhms. `choice` is empty for a one-port file,
 // Skk by position in the file's matrix (S22; S10,10 above port 9, or S1010
@@ -75,6 +90,10 @@ std::vector<std::string> ReflectionChoices(const std::string& path);
 TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress = nullptr);
 TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms,
                     std::size_t chunkBytes = LineSource::kChunkBytes);
+
+// Reads every value of a file of any number of ports, refused for what the
+// file itself gets wrong (not for a choice of reflection).
+Network ReadNetwork(const std::string& path, ReadProgress* progress = nullptr);
 
 // FILE:CHOICE split where the text after the last colon names a reflection
 // (S22, s3, D1,2, C1,2) or is shaped like one (S10,10, and mistyped ones such

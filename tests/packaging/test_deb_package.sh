@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the .deb with CPack, checks its metadata and contents, installs it
-# into a fresh root with dpkg and runs corvalen-cli from the installed copy, and
-# Corvalen Sweep as a desktop meets it (on Xvfb).
+# into a fresh root with dpkg and runs corvalen-cli from the installed copy,
+# Corvalen Sweep as a desktop meets it (on Xvfb), and python3-corvalen's module.
 # Usage: test_deb_package.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -96,5 +96,21 @@ xdotool windowfocus --sync "$window" key ctrl+q
 wait_for_exit "$pid" 10 || fail "the installed corvalen-sweep did not end on Ctrl+Q"
 pid=
 [ "$exit_status" -eq 0 ] || fail "the installed corvalen-sweep ended with status $exit_status"
+
+# The Python module, where it is built: its own package, installed beside the
+# programs' into Debian's path for modules, imported from there by the system Python.
+python_deb=$(ls "$work"/out/python3-corvalen_"$version"_*.deb 2>/dev/null | head -n 1)
+if [ -e "$build/python/corvalen/__init__.py" ]; then
+    [ -n "$python_deb" ] || fail "no python3-corvalen_${version}_*.deb produced"
+    tr ',' '\n' <<<"$(dpkg-deb -f "$python_deb" Depends)" | grep -qx ' *python3-numpy' || fail "python3-corvalen does not depend on python3-numpy"
+    dpkg --root="$root" "${force[@]}" --no-triggers --log=/dev/null -i "$python_deb" >"$work/dpkg.log" 2>&1 \
+        || { cat "$work/dpkg.log" >&2; fail "dpkg -i python3-corvalen"; }
+    site="$root/usr/lib/python3/dist-packages"
+    [ -n "$(ls "$site"/corvalen/_corvalen.cpython-*.so)" ] || fail "python3-corvalen lacks the extension module"
+    imported=$(cd "$work" && PYTHONPATH=$site /usr/bin/python3 -c \
+        "import corvalen; print(corvalen.__file__, corvalen.__version__, corvalen.read('load.s1p').frequency_hz[-1])") \
+        || fail "import corvalen from the installed package"
+    [ "$imported" = "$site/corvalen/__init__.py $version 200000000.0" ] || fail "installed corvalen: $imported"
+fi
 
 echo "PASS: $(basename "$deb") installs and runs"

@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: MIT
+#include "results.h"
+
+#include "text_forms.h"
+
+#include "measuredtext/quantities.h"
+
+#include <pybind11/complex.h>
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <optional>
+#include <span>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace corvalen::python {
+
+namespace py = pybind11;
+using namespace corvalen::measured;
+using touchstone::Series;
+
+struct SweepColumns {
+    std::vector<const measuredtext::Quantity*> quantities;
+    std::vector<Series<double>> values;  // one per quantity, one value per row
+};
+
+namespace {
+
+// An array over memory it takes over, freed when the array goes.
+template <typename T>
+py::array Adopted(Series<T>&& values, std::vector<py::ssize_t> shape)
+{
+    auto* owned = new Series<T>(std::move(values));
+    const py::capsule owner(owned, [](void* memory) { delete static_cast<Series<T>*>(memory); });
+    return py::array_t<T>(std::move(shape), owned->data(), owner);
+}
+
+constexpr double kEmpty = std::numeric_limits<double>::quiet_NaN();
+
+// What a run over part of the rows met, for the notes.
+struct PartRun {
+    ActiveSides active;
+    bool errorKnown = false;  // a row where every phase is measured
+};
+
+// The rows of `band` into the columns from row `offset` on.
+PartRun FillColumns(const Sweep& sweep, Band band, SweepColumns& columns, std::size_t offset)
+{
+    PartRun run;
+    run.active = sweep.Run(
+        [&](std::span<const RowValues> rows) {
+            for (const RowValues& row : rows) {
+                for (std::size_t column = 0; column < columns.quantities.size(); ++column)
+                    columns.values[column][offset] = columns.quantities[column]->value(row).value_or(kEmpty);
+                ++offset;
+                run.errorKnown = run.errorKnown || row.direct.mismatchErrorDb
+                                 || (row.through && row.through->mismatchErrorDb);
+            }
+        },
+        band);
+    return run;
+}
+
+ActivePoints Joined(const ActivePoints& lower, const ActivePoints& upper)
+{
+    return {lower.count + upper.count, lower.count > 0 ? lower.firstFrequencyHz : upper.firstFrequencyHz};
+}
+
+// The rows of `band`, the upper half on a second thread where there are enough
+// of them to be worth one: the rows do not depend on each other.
+PartRun FillAllColumns(const Sweep& sweep, Band band, SweepColumns& columns)
+{
+    constexpr std::size_t kRowsForTwoThreads = 4 * Sweep::kBlockRows;
+    const std::span<const double> frequencyHz = sweep.Frequencies(band);
+    for (Series<double>& column : columns.values)
+        column.resize(frequencyHz.size());
+    if (frequencyHz.size() < kRowsForTwoThreads)
+        return FillColumns(sweep, band, columns, 0);
+    const std::size_t half = frequencyHz.size() / 2;
+    PartRun upper;
+    std::exception_ptr failed;
+    std::thread helper([&] {
+        try {
+            upper = FillColumns(sweep, {frequencyHz[half], band.toHz}, columns, half);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    PartRun lower;
+    try {
+        lower = FillColumns(sweep, {band.fromHz, frequencyHz[half - 1]}, columns, 0);
+    } catch (...) {
+        helper.join();
+        throw;
+    }
+    helper.join();
+    if (failed)
+        std::rethrow_exception(failed);
+    return {{Joined(lower.active.source, upper.active.source), Joined(lower.active.load, upper.active.load)},
+            lower.errorKnown || upper.errorKnown};
+}
+
+// The lines corvalen-cli writes on stderr for the same sweep, without its name.
+void NoteActive(touchstone::Warnings& notes, const Side& side, const ActivePoints& points)
+{
+    if (points.count > 0)
+        notes.push_back(side.name + ": |G| above 1 at " + std::to_string(points.count)
+                        + (points.count == 1 ? " frequency" : " frequencies") + ", the first at "
+                        + FrequencyText(points.firstFrequencyHz)
+                        + " Hz; VSWR, mismatch loss and limits that have no value there print as inf or -inf");
+}
+
+}  // namespace
+
+py::dict NetworkDict(touchstone::Network network)
+{
+    const auto points = static_cast<py::ssize_t>(network.frequencyHz.size());
+    const py::ssize_t ports = network.ports;
+    py::dict result;
+    result["frequency_hz"] = Adopted(std::move(network.frequencyHz), {points});
+    result["s"] = Adopted(std::move(network.s), {points, ports, ports});
+    result["z0"] = py::array_t<double>(static_cast<py::ssize_t>(network.referenceOhms.size()),
+                                       network.referenceOhms.data());
+    result["ports"] = network.ports;
+    result["parameter"] = std::string(1, network.parameter);
+    result["format"] = network.format;
+    result["version"] = network.version;
+    result["mixed_mode"] = py::tuple(py::cast(network.labels));
+    result["warnings"] = py::tuple(py::cast(network.warnings));
+    return result;
+}
+
+SweepAnswer RunSweep(const Bench& bench, Band band)
+{
+    const Sweep sweep(bench);
+    SweepAnswer answer{std::make_shared<SweepColumns>(), bench.Warnings()};
+    SweepColumns& columns = *answer.columns;
+    columns.quantities = SweepQuantities(!bench.chain.empty());
+    columns.values.resize(columns.quantities.size());
+    if (const std::size_t outside = sweep.GridPointsOutside(); outside > 0)
+        answer.notes.push_back(sweep.GridName() + ": " + std::to_string(outside) + " of "
+                               + std::to_string(sweep.GridPoints()) + " frequencies lie outside the range of "
+                               + sweep.OutsideOf() + " and are left out");
+    const PartRun run = FillAllColumns(sweep, band, columns);
+    if (run.errorKnown)
+        answer.notes.push_back("where every phase is measured the mismatch error is known, not spread: its standard "
+                               "uncertainty is left empty there");
+    NoteActive(answer.notes, bench.source, run.active.source);
+    NoteActive(answer.notes, bench.load, run.active.load);
+    return answer;
+}
+
+py::dict ColumnsDict(SweepAnswer answer)
+{
+    py::dict result;
+    for (std::size_t i = 0; i < answer.columns->quantities.size(); ++i) {
+        Series<double>& column = answer.columns->values[i];
+        const auto rows = static_cast<py::ssize_t>(column.size());
+        const std::string_view name = answer.columns->quantities[i]->column;
+        result[py::str(name.data(), name.size())] = Adopted(std::move(column), {rows});
+    }
+    return result;
+}
+
+py::dict OneOffDict(const OneOffValues& oneOff, double coverageProbability)
+{
+    const RowValues& row = oneOff.pair;
+    const auto interval = [](const std::optional<CoverageIntervalDb>& c, bool high) {
+        return c ? py::cast(high ? c->highDb : c->lowDb) : py::none();
+    };
+    py::dict result;
+    // Each quantity the JSON has, with the coverage interval after the direct
+    // mismatch's and after the chain's.
+    for (const measuredtext::Quantity& quantity : measuredtext::Quantities()) {
+        if (quantity.part == measuredtext::Part::Through && !row.through)
+            break;
+        if (!quantity.jsonKey.empty()) {
+            const std::optional<double> value = quantity.value(row);
+            result[py::str(quantity.jsonKey.data(), quantity.jsonKey.size())] = value ? py::cast(*value) : py::none();
+        }
+        if (quantity.jsonKey == "standard_uncertainty_db") {
+            result["coverage_probability"] = coverageProbability;
+            result["coverage_low_db"] = interval(oneOff.coverage, false);
+            result["coverage_high_db"] = interval(oneOff.coverage, true);
+        } else if (quantity.jsonKey == "through_standard_uncertainty_db") {
+            result["through_coverage_low_db"] = interval(oneOff.throughCoverage, false);
+            result["through_coverage_high_db"] = interval(oneOff.throughCoverage, true);
+            if (oneOff.rows)
+                result["through_frequency_hz"] = row.frequencyHz;
+        }
+    }
+    return result;
+}
+
+}  // namespace corvalen::python
