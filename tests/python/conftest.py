@@ -34,9 +34,9 @@ def write_touchstone(path, frequency_hz, s, header="# Hz S RI R 50"):
     return str(path)
 
 
-def noisy_network(points, ports, seed, start_hz=1e9, stop_hz=2e9, scale=0.3):
+def noisy_network(points, ports, stream, start_hz=1e9, stop_hz=2e9, scale=0.3):
     """Frequencies and an S array with reflections well inside the unit circle."""
-    rng = np.random.default_rng(seed)
+    rng = np.random.default_rng(stream)
     frequency_hz = np.linspace(start_hz, stop_hz, points)
     s = scale * (rng.uniform(-1, 1, (points, ports, ports)) + 1j * rng.uniform(-1, 1, (points, ports, ports)))
     return frequency_hz, s

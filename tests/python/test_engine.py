@@ -53,14 +53,14 @@ def assert_same_as_table(values, table):
 def noisy_files(tmp_path_factory):
     """A load and a source with reflections beyond |G| = 1 at a few points, and a two-port."""
     folder = tmp_path_factory.mktemp("noisy")
-    frequency_hz, s = noisy_network(301, 1, seed=7, scale=0.75)
+    frequency_hz, s = noisy_network(301, 1, stream=7, scale=0.75)
     load = write_touchstone(folder / "load.s1p", frequency_hz, s)
-    frequency_hz, s = noisy_network(201, 2, seed=8, start_hz=1.2e9, stop_hz=1.8e9)
+    frequency_hz, s = noisy_network(201, 2, stream=8, start_hz=1.2e9, stop_hz=1.8e9)
     amp = write_touchstone(folder / "amp.s2p", frequency_hz, s, "# Hz S RI R 75")
-    frequency_hz, s = noisy_network(101, 2, seed=9, start_hz=0.5e9, stop_hz=3e9, scale=0.2)
+    frequency_hz, s = noisy_network(101, 2, stream=9, start_hz=0.5e9, stop_hz=3e9, scale=0.2)
     cable = write_touchstone(folder / "cable.s2p", frequency_hz, s)
     # enough rows for the sweep to share them between two threads
-    frequency_hz, s = noisy_network(20_001, 1, seed=10, scale=0.75)
+    frequency_hz, s = noisy_network(20_001, 1, stream=10, scale=0.75)
     long = write_touchstone(folder / "long.s1p", frequency_hz, s)
     return {"load": load, "amp": amp, "cable": cable, "long": long}
 
