@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "uncertainty.h"
 
+#include "chain_walk.h"
 #include "dilogarithm.h"
 #include "quantities.h"
 
@@ -26,6 +27,9 @@ constexpr double kQuantileToleranceNepers = 5e-6;
 // fall by this much at least, and to a rest far below what the tolerance sees.
 constexpr double kSeparableLargest = 0.9;
 constexpr double kSeriesRestNepers2 = 1e-17;
+// Up to this many unknown phases besides the innermost one, a grid over all of
+// them; past it, the chain is walked element by element (chain_walk.h).
+constexpr int kMostGridPhases = 4;
 
 using Complex = std::complex<double>;
 
@@ -160,6 +164,31 @@ int WalkPhaseCount(bool endUniform, const Path& path)
         uniform = !step.phaseKnown;
     }
     return count;
+}
+
+// The chain as the walk from the load takes it: a measured group next to a
+// measured end is folded into that end (its factor of D into the offset), so
+// that every junction left meets a reflection of uniform phase.
+WalkChain WalkChainOf(const Termination& source, std::span<const ChainMismatch::Group> groups, const Termination& load)
+{
+    WalkChain chain{load.gammaMagnitude, {}, source.gammaMagnitude, 0.0};
+    if (source.gamma && !groups.empty() && groups.front().phaseKnown) {
+        const ChainMismatch::Group& g = groups.front();
+        const Complex loop = 1.0 - *source.gamma * g.s11;
+        chain.offsetNepers += 0.5 * std::log(std::norm(loop));
+        chain.sourceMagnitude = Magnitude(g.s22 + g.s21s12 * *source.gamma / loop);
+        groups = groups.subspan(1);
+    }
+    if (load.gamma && !groups.empty() && groups.back().phaseKnown) {
+        const ChainMismatch::Group& g = groups.back();
+        const Complex loop = 1.0 - g.s22 * *load.gamma;
+        chain.offsetNepers += 0.5 * std::log(std::norm(loop));
+        chain.loadMagnitude = Magnitude(g.s11 + g.s21s12 * *load.gamma / loop);
+        groups = groups.first(groups.size() - 1);
+    }
+    for (std::size_t k = groups.size(); k-- > 0;)
+        chain.fromLoad.push_back({groups[k].s22, groups[k].s11, groups[k].s21s12, groups[k].phaseKnown});
+    return chain;
 }
 
 std::vector<Complex> UnitCircle(int points)
@@ -446,6 +475,8 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
         const Sample only = OnlySample();
         return kDbPerNeper * std::sqrt(VarianceNepers2(std::span(&only, 1)));
     }
+    if (outerPhases_ > kMostGridPhases)
+        return kDbPerNeper * std::sqrt(WalkedMoments(WalkChainOf(source_, groups_, load_)).varianceNepers2);
     // Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two
     // differences d and d' of successive grids. A grid of 2 points per phase can be too coarse
     // for that (through a two-port of |S11| 0.71 between 1.5 and 2.0, 2, 4 and 8 points gave
@@ -488,6 +519,12 @@ std::optional<CoverageIntervalDb> ChainMismatch::CoverageDb(double probability) 
             return kDbPerNeper * (s.restNepers + 0.5 * std::log(1.0 + r * r - 2.0 * r * std::cos(q * std::numbers::pi)));
         };
         return CoverageIntervalDb{quantile(lowTail), quantile(highTail)};
+    }
+    if (outerPhases_ > kMostGridPhases) {
+        const std::optional<WalkQuantiles> walked = WalkedQuantiles(WalkChainOf(source_, groups_, load_), lowTail, highTail);
+        if (!walked)
+            return std::nullopt;
+        return CoverageIntervalDb{OnCommonGrid(kDbPerNeper * walked->lowNepers), OnCommonGrid(kDbPerNeper * walked->highNepers)};
     }
     double lowNepers = kInfinity, highNepers = kInfinity;
     for (int points = 16;; points *= 2) {

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The law of the mismatch error through a chain of any length, carried element
+// by element from the load to the source (docs/uncertainty.md, "A chain of any
+// length"). Where a reflection's phase is uniform, only its magnitude matters
+// further on, so the state between two elements is the joint law of r^2 = |Gamma|^2
+// (on Chebyshev nodes) and of the error accumulated so far (on an even grid);
+// each element's unknown phases are averaged as it is passed.
+
+#include <complex>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace corvalen::measured {
+
+// One element as the walk from the load meets it: near faces the load (S22),
+// far faces the source (S11), transfer is S21 S12. Of a pad only the magnitudes count.
+struct WalkElement {
+    std::complex<double> near, far, transfer;
+    bool phaseKnown;
+};
+
+// A chain in which every reflection met has a uniform phase of its own: the
+// load's magnitude (its phase unknown, or made irrelevant by a pad), the
+// elements from the load toward the source, and the source's magnitude, whose
+// junction is averaged over a uniform phase. A measured element next to a
+// measured end is folded into that end beforehand, its factor of D in offsetNepers.
+struct WalkChain {
+    double loadMagnitude;
+    std::vector<WalkElement> fromLoad;
+    double sourceMagnitude;
+    double offsetNepers;
+};
+
+// The mean and variance of ln |D| in nepers, exact but for rounding: each
+// element's averages converge geometrically, and the law of r^2 is carried on
+// enough nodes for every smooth function of it that follows.
+struct WalkMoments {
+    double meanNepers;
+    double varianceNepers2;
+};
+WalkMoments WalkedMoments(const WalkChain& chain);
+
+// The lowTail and highTail quantiles of ln |D| in nepers, from the law carried
+// on an even grid of the error (the distribution as a whole, so both tails at
+// once); empty where that grid would take more than a second or so.
+struct WalkQuantiles {
+    double lowNepers;
+    double highNepers;
+};
+std::optional<WalkQuantiles> WalkedQuantiles(const WalkChain& chain, double lowTail, double highTail);
+
+}  // namespace corvalen::measured
