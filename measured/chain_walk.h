@@ -34,6 +34,11 @@ struct WalkChain {
     double offsetNepers;
 };
 
+// Whether every loop 1 - near Gamma the walk meets stays clear of vanishing
+// (below 0.99 in magnitude whatever the phases): not so where a chain's pads
+// reflect more than their loss allows a passive pad, or a gain reflects back.
+bool Walkable(const WalkChain& chain);
+
 // The mean and variance of ln |D| in nepers, exact but for rounding: each
 // element's averages converge geometrically, and the law of r^2 is carried on
 // enough nodes for every smooth function of it that follows.
@@ -41,11 +46,13 @@ struct WalkMoments {
     double meanNepers;
     double varianceNepers2;
 };
+// Only for a walkable chain.
 WalkMoments WalkedMoments(const WalkChain& chain);
 
 // The lowTail and highTail quantiles of ln |D| in nepers, from the law carried
 // on an even grid of the error (the distribution as a whole, so both tails at
-// once); empty where that grid would take more than a second or so.
+// once); empty where the chain is not walkable or the grid would take more than
+// a second or so.
 struct WalkQuantiles {
     double lowNepers;
     double highNepers;

@@ -475,8 +475,12 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
         const Sample only = OnlySample();
         return kDbPerNeper * std::sqrt(VarianceNepers2(std::span(&only, 1)));
     }
-    if (outerPhases_ > kMostGridPhases)
-        return kDbPerNeper * std::sqrt(WalkedMoments(WalkChainOf(source_, groups_, load_)).varianceNepers2);
+    if (outerPhases_ > kMostGridPhases) {
+        const WalkChain walk = WalkChainOf(source_, groups_, load_);
+        if (!Walkable(walk))
+            return std::nullopt;
+        return kDbPerNeper * std::sqrt(WalkedMoments(walk).varianceNepers2);
+    }
     // Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two
     // differences d and d' of successive grids. A grid of 2 points per phase can be too coarse
     // for that (through a two-port of |S11| 0.71 between 1.5 and 2.0, 2, 4 and 8 points gave

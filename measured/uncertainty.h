@@ -68,11 +68,14 @@ public:
     ErrorLimitsDb LimitsDb() const;
     // Only where every phase is measured.
     std::optional<double> ErrorDb() const;
-    // The standard deviation of the error, to well under 1e-6 dB; only where some phase is unknown.
+    // The standard deviation of the error, to well under 1e-6 dB; only where some phase is
+    // unknown, and not through a chain of more than four unknown phases whose loops can vanish.
     std::optional<double> StandardUncertaintyDb() const;
     // The (1 - probability) / 2 and (1 + probability) / 2 quantiles of the error, to a
-    // few 1e-5 dB (0 < probability < 1); only where some phase is unknown.
+    // few 1e-5 dB (0 < probability < 1); only where some phase is unknown, and not
+    // where the standard uncertainty is not or the law would take over a second.
     std::optional<CoverageIntervalDb> CoverageDb(double probability) const;
+
 
     // A run of consecutive measured two-ports cascaded into one, or one two-port of unknown phases.
     struct Group {

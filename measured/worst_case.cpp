@@ -75,6 +75,8 @@ OneOffValues ComputeOneOff(const BenchInput& input, double coverageProbability)
     if (!inputs.chain.empty()) {
         oneOff.pair.through = ComputeMismatch(inputs, inputs.chain);
         oneOff.throughCoverage = MismatchOf(inputs, inputs.chain).CoverageDb(coverageProbability);
+        if (!oneOff.pair.through->mismatchErrorDb && !oneOff.throughCoverage)
+            oneOff.warnings.emplace_back(kBeyondReach);
     }
     return oneOff;
 }
