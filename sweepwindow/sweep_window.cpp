@@ -580,7 +580,7 @@ void SweepWindow::Recompute(bool reload)
     }
     if (FileBytes(read.bench) > kBackgroundBytes)
         return ReadInBackground(read, reload);
-    ReadOutcome outcome = ReadSweep(read.bench, read.reversed);
+    ReadOutcome outcome = ReadSweep(read.bench);
     if (outcome.sweep)
         ShowSweep(std::move(outcome.sweep), reload);
     ShowRead(read, &outcome);
@@ -627,7 +627,7 @@ void SweepWindow::ReadInBackground(const ReadTexts& read, bool reload)
     auto progress = std::make_shared<touchstone::ReadProgress>();
     readProgress_ = progress;
     QThread* reader = QThread::create([read, outcome, progress] {
-        *outcome = ReadSweep(read.bench, read.reversed, progress.get());
+        *outcome = ReadSweep(read.bench, progress.get());
     });
     reader->setParent(this);
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
