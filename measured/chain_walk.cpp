@@ -86,13 +86,21 @@ private:
 };
 
 // The range of |Gamma| passed on by an element, whatever the phases, from that of the one it meets.
-Nodes NodesAfter(const Nodes& in, const WalkElement& element)
+struct MagnitudeRange {
+    double low, high;
+};
+MagnitudeRange RangeAfter(MagnitudeRange in, const WalkElement& element)
 {
     const double near = std::abs(element.near), far = std::abs(element.far), transfer = std::abs(element.transfer);
-    const double low = in.LowMagnitude(), high = in.HighMagnitude();
-    const double most = transfer * high / std::max(1.0 - near * high, 1e-9);
-    const double least = element.phaseKnown ? 0.0 : transfer * low / (1.0 + near * low);
-    return Nodes(std::max({0.0, far - most, least - far}), far + most);
+    const double most = transfer * in.high / std::max(1.0 - near * in.high, 1e-9);
+    const double least = element.phaseKnown ? 0.0 : transfer * in.low / (1.0 + near * in.low);
+    return {std::max({0.0, far - most, least - far}), far + most};
+}
+
+Nodes NodesAfter(const Nodes& in, const WalkElement& element)
+{
+    const MagnitudeRange out = RangeAfter({in.LowMagnitude(), in.HighMagnitude()}, element);
+    return Nodes(out.low, out.high);
 }
 
 // Samples of a loop 1 - c e^(j phi), |c| = radius, for the trapezoid rule to
@@ -272,48 +280,130 @@ double Quantile(const ErrorGrid& grid, const std::vector<double>& masses, double
     return nepers;
 }
 
+// At each node of r^2: the probability, and the means over it of the error and of its square.
+struct NodeMoments {
+    std::vector<double> mass, first, second;
+
+    explicit NodeMoments(std::size_t nodes)
+        : mass(nodes), first(nodes), second(nodes)
+    {
+    }
+
+    // Adds what `from` (at node i) passes on, the junction's share `nepers` with
+    // probability weight, over the spread of the reflection passed on.
+    void Add(const NodeMoments& from, std::size_t i, double weight, double nepers, std::span<const double> spread)
+    {
+        for (std::size_t j = 0; j < spread.size(); ++j) {
+            const double w = weight * spread[j];
+            mass[j] += w * from.mass[i];
+            first[j] += w * (from.first[i] + nepers * from.mass[i]);
+            second[j] += w * (from.second[i] + 2.0 * nepers * from.first[i] + nepers * nepers * from.mass[i]);
+        }
+    }
+};
+
+NodeMoments Passed(const Nodes& in, const NodeMoments& moments, const WalkElement& element, const Nodes& out)
+{
+    NodeMoments next(out.size());
+    for (std::size_t i = 0; i < in.size(); ++i)
+        Pass(in.Magnitude(i), element, out, 0.0, [&](double weight, double nepers, std::span<const double> spread) {
+            next.Add(moments, i, weight, nepers, spread);
+        });
+    return next;
+}
+
 }  // namespace
 
 bool Walkable(const WalkChain& chain)
 {
-    Nodes nodes(chain.loadMagnitude, chain.loadMagnitude);
+    MagnitudeRange range{chain.loadMagnitude, chain.loadMagnitude};
     for (const WalkElement& element : chain.fromLoad) {
-        if (!(std::abs(element.near) * nodes.HighMagnitude() <= kLargestLoopRadius))
+        if (!(std::abs(element.near) * range.high <= kLargestLoopRadius))
             return false;
-        nodes = NodesAfter(nodes, element);
+        range = RangeAfter(range, element);
     }
-    return std::isfinite(chain.sourceMagnitude * nodes.HighMagnitude());
+    return std::isfinite(chain.sourceMagnitude * range.high);
 }
 
-WalkMoments WalkedMoments(const WalkChain& chain)
+// For each node of r^2 met, what the pad passes on from a certain r there.
+struct PadAverages::Table {
+    Nodes in{0.0, 1.0};
+    Nodes out;
+    std::vector<NodeMoments> passed;
+};
+
+PadAverages::PadAverages(const WalkElement& pad)
+    : pad_(pad)
+    , table_(std::make_unique<Table>(Table{Nodes(0.0, 1.0), NodesAfter(Nodes(0.0, 1.0), pad), {}}))
 {
-    // At each node: the probability, and the means of the error and its square over it.
-    Nodes nodes(chain.loadMagnitude, chain.loadMagnitude);
-    std::vector<double> mass{1.0}, first{0.0}, second{0.0};
-    for (const WalkElement& element : chain.fromLoad) {
-        const Nodes next = NodesAfter(nodes, element);
-        std::vector<double> nextMass(next.size()), nextFirst(next.size()), nextSecond(next.size());
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
-            Pass(nodes.Magnitude(i), element, next, 0.0, [&](double weight, double nepers, std::span<const double> spread) {
-                for (std::size_t j = 0; j < next.size(); ++j) {
-                    const double w = weight * spread[j];
-                    nextMass[j] += w * mass[i];
-                    nextFirst[j] += w * (first[i] + nepers * mass[i]);
-                    nextSecond[j] += w * (second[i] + 2.0 * nepers * first[i] + nepers * nepers * mass[i]);
-                }
-            });
-        }
-        nodes = next;
-        mass.swap(nextMass), first.swap(nextFirst), second.swap(nextSecond);
+    for (std::size_t i = 0; i < table_->in.size(); ++i) {
+        NodeMoments certain(1);
+        certain.mass[0] = 1.0;
+        table_->passed.push_back(Passed(Nodes(table_->in.Magnitude(i), table_->in.Magnitude(i)), certain, pad, table_->out));
     }
+}
+
+PadAverages::~PadAverages() = default;
+PadAverages::PadAverages(PadAverages&&) noexcept = default;
+PadAverages& PadAverages::operator=(PadAverages&&) noexcept = default;
+
+bool PadAverages::Serves(const WalkChain& chain) const
+{
+    // Interpolated in r^2 below its singularity at 1 / |S22|^2, far enough off for 16 nodes.
+    constexpr double kLargestReflection = 0.5;
+    if (chain.fromLoad.empty() || chain.loadMagnitude > 1.0 || std::abs(pad_.near) > kLargestReflection)
+        return false;
+    const WalkElement& first = chain.fromLoad.front();
+    return !first.phaseKnown && std::abs(first.near) == std::abs(pad_.near) && std::abs(first.far) == std::abs(pad_.far)
+           && std::abs(first.transfer) == std::abs(pad_.transfer);
+}
+
+namespace {
+
+// Closes the walk at the source's junction, whose phase is uniform.
+WalkMoments AtSource(const WalkChain& chain, const Nodes& nodes, const NodeMoments& moments)
+{
     double mean = 0.0, square = 0.0;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const double r = chain.sourceMagnitude * nodes.Magnitude(i);
         const double lastMean = LastMeanNepers(r);
-        mean += first[i] + lastMean * mass[i];
-        square += second[i] + 2.0 * lastMean * first[i] + (lastMean * lastMean + LastVarianceNepers2(r)) * mass[i];
+        mean += moments.first[i] + lastMean * moments.mass[i];
+        square += moments.second[i] + 2.0 * lastMean * moments.first[i]
+                  + (lastMean * lastMean + LastVarianceNepers2(r)) * moments.mass[i];
     }
     return {chain.offsetNepers + mean, std::max(square - mean * mean, 0.0)};
+}
+
+}  // namespace
+
+WalkMoments WalkedMoments(const WalkChain& chain, const PadAverages* nextToLoad)
+{
+    Nodes nodes(chain.loadMagnitude, chain.loadMagnitude);
+    NodeMoments moments(1);
+    moments.mass[0] = 1.0;
+    std::size_t first = 0;
+    if (nextToLoad && nextToLoad->Serves(chain)) {
+        // The load's r spread over the table's nodes, and what the pad passes on from each.
+        const PadAverages::Table& table = nextToLoad->Averages();
+        std::vector<double> spread(table.in.size());
+        table.in.Spread(chain.loadMagnitude * chain.loadMagnitude, spread);
+        NodeMoments passed(table.out.size());
+        for (std::size_t i = 0; i < spread.size(); ++i)
+            for (std::size_t j = 0; j < table.out.size(); ++j) {
+                passed.mass[j] += spread[i] * table.passed[i].mass[j];
+                passed.first[j] += spread[i] * table.passed[i].first[j];
+                passed.second[j] += spread[i] * table.passed[i].second[j];
+            }
+        if (chain.fromLoad.size() == 1)
+            return AtSource(chain, table.out, passed);
+        nodes = table.out, moments = std::move(passed), first = 1;
+    }
+    for (std::size_t e = first; e < chain.fromLoad.size(); ++e) {
+        const Nodes next = NodesAfter(nodes, chain.fromLoad[e]);
+        moments = Passed(nodes, moments, chain.fromLoad[e], next);
+        nodes = next;
+    }
+    return AtSource(chain, nodes, moments);
 }
 
 std::optional<WalkQuantiles> WalkedQuantiles(const WalkChain& chain, double lowTail, double highTail)

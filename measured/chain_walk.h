@@ -10,6 +10,7 @@
 
 #include <complex>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -34,6 +35,27 @@ struct WalkChain {
     double offsetNepers;
 };
 
+// What a pad does to a reflection of uniform phase, averaged over its phases
+// once for every row of a sweep (they do not change with frequency): for |Gamma|
+// met on Chebyshev nodes of r^2 from 0 to 1 (all a passive side can have), the
+// law of r^2 it passes on and the moments of its loop's share of the error.
+class PadAverages {
+public:
+    explicit PadAverages(const WalkElement& pad);
+    ~PadAverages();
+    PadAverages(PadAverages&&) noexcept;
+    PadAverages& operator=(PadAverages&&) noexcept;
+    // Whether it holds the first element `chain` meets from the load, at the load's |Gamma|.
+    bool Serves(const WalkChain& chain) const;
+
+    struct Table;
+    const Table& Averages() const { return *table_; }
+
+private:
+    WalkElement pad_;
+    std::unique_ptr<Table> table_;
+};
+
 // Whether every loop 1 - near Gamma the walk meets stays clear of vanishing
 // (below 0.99 in magnitude whatever the phases): not so where a chain's pads
 // reflect more than their loss allows a passive pad, or a gain reflects back.
@@ -46,8 +68,9 @@ struct WalkMoments {
     double meanNepers;
     double varianceNepers2;
 };
-// Only for a walkable chain.
-WalkMoments WalkedMoments(const WalkChain& chain);
+// Only for a walkable chain; with `nextToLoad` where it serves the chain, its
+// element is not averaged again.
+WalkMoments WalkedMoments(const WalkChain& chain, const PadAverages* nextToLoad = nullptr);
 
 // The lowTail and highTail quantiles of ln |D| in nepers, from the law carried
 // on an even grid of the error (the distribution as a whole, so both tails at

@@ -143,6 +143,11 @@ Sweep::Sweep(const Bench& bench)
     , chain_(bench.chain)
 {
     const auto file = std::find_if(chain_.begin(), chain_.end(), [](const Through& t) { return t.Measured(); });
+    const auto pad = std::find_if(chain_.rbegin(), chain_.rend(), [](const Through& t) { return !t.Measured(); });
+    if (pad != chain_.rend()) {
+        const ChainTwoPort twoPort = PadTwoPort(std::get<Pad>(pad->value));
+        padNextToLoad_.emplace(WalkElement{twoPort.s22, twoPort.s11, twoPort.s21 * twoPort.s12, false});
+    }
     if (load_.Measured()) {
         grid_ = &load_.Measured()->frequencyHz;
         gridName_ = &load_.name;
@@ -236,7 +241,8 @@ void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandard
             direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
         row.direct = *direct;
         if (!inputs.chain.empty())
-            row.through = ComputeMismatch(inputs, inputs.chain, withStandardUncertainty);
+            row.through = ComputeMismatch(inputs, inputs.chain, withStandardUncertainty,
+                                          padNextToLoad_ ? &*padNextToLoad_ : nullptr);
     }
 }
 

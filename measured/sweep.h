@@ -5,12 +5,14 @@
 // mismatch quantities of the pair at every frequency, in double precision.
 
 #include "bench.h"
+#include "chain_walk.h"
 #include "quantities.h"
 #include "values.h"
 
 #include <cstddef>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -72,6 +74,8 @@ private:
     const Side& source_;
     const Side& load_;
     const std::vector<Through>& chain_;
+    // The averages of the pad nearest the load, which no row changes.
+    std::optional<PadAverages> padNextToLoad_;
     const Series<double>* grid_ = nullptr;
     const std::string* gridName_ = nullptr;
     std::string outsideOf_;

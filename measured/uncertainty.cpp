@@ -353,8 +353,9 @@ ChainTwoPort PadTwoPort(const Pad& pad)
     return {reflection, transmission, transmission, reflection, false};
 }
 
-ChainMismatch::ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load)
-    : source_(source), load_(load)
+ChainMismatch::ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load,
+                             const PadAverages* padAverages)
+    : source_(source), load_(load), padAverages_(padAverages)
 {
     groups_.reserve(chain.size());
     for (const ChainTwoPort& twoPort : chain) {
@@ -475,11 +476,14 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
         const Sample only = OnlySample();
         return kDbPerNeper * std::sqrt(VarianceNepers2(std::span(&only, 1)));
     }
-    if (outerPhases_ > kMostGridPhases) {
+    if (outerPhases_ > kMostGridPhases || padAverages_) {
         const WalkChain walk = WalkChainOf(source_, groups_, load_);
-        if (!Walkable(walk))
-            return std::nullopt;
-        return kDbPerNeper * std::sqrt(WalkedMoments(walk).varianceNepers2);
+        const bool reuse = padAverages_ && padAverages_->Serves(walk);
+        if (outerPhases_ > kMostGridPhases || reuse) {
+            if (!Walkable(walk))
+                return std::nullopt;
+            return kDbPerNeper * std::sqrt(WalkedMoments(walk, reuse ? padAverages_ : nullptr).varianceNepers2);
+        }
     }
     // Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two
     // differences d and d' of successive grids. A grid of 2 points per phase can be too coarse

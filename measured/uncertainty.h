@@ -26,6 +26,8 @@
 
 namespace corvalen::measured {
 
+class PadAverages;  // chain_walk.h
+
 // A source's or load's reflection; gamma only where its phase is measured.
 struct Termination {
     double gammaMagnitude;
@@ -58,7 +60,10 @@ struct CoverageIntervalDb {
 // its own, and values with no phase to average over are closed forms.
 class ChainMismatch {
 public:
-    ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load);
+    // With `padAverages`, a pad's averages made once for a sweep's rows, reused
+    // where that pad is the first element met from the load; it must outlive this.
+    ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load,
+                  const PadAverages* padAverages = nullptr);
     ChainMismatch(const ChainMismatch&) = delete;
     ChainMismatch& operator=(const ChainMismatch&) = delete;
 
@@ -97,6 +102,7 @@ private:
 
     Termination source_;
     Termination load_;
+    const PadAverages* padAverages_;
     std::array<std::byte, 8 * sizeof(Group)> groupRoom_;
     std::pmr::monotonic_buffer_resource groupMemory_{groupRoom_.data(), groupRoom_.size()};
     std::pmr::vector<Group> groups_{&groupMemory_};
