@@ -46,6 +46,13 @@ struct ChainTwoPort {
 // |S11| = |S22| = (vswr - 1) / (vswr + 1), phases unknown.
 ChainTwoPort PadTwoPort(const Pad& pad);
 
+// An element of the chain: a run of consecutive measured two-ports cascaded
+// into one, or one two-port of unknown phases.
+struct ChainElement {
+    std::complex<double> s11, s21s12, s22;
+    bool phaseKnown;
+};
+
 struct ErrorLimitsDb {
     double plusDb;
     double minusDb;  // minus infinity where the lower bound on |D| is not positive
@@ -81,34 +88,16 @@ public:
     // where the standard uncertainty is not or the law would take over a second.
     std::optional<CoverageIntervalDb> CoverageDb(double probability) const;
 
-
-    // A run of consecutive measured two-ports cascaded into one, or one two-port of unknown phases.
-    struct Group {
-        std::complex<double> s11, s21s12, s22;
-        bool phaseKnown;
-    };
-
 private:
-    struct Sample {
-        double restNepers;          // ln |D| but for the factor at the innermost junction
-        double reflectionProduct;   // r: that factor is 1 - r e^(j theta), theta uniform
-    };
-    Sample OnlySample() const;  // where no phase is left to average over
-    std::vector<Sample> Samples(int pointsPerPhase) const;
-    template <typename Walk>
-    static std::vector<Sample> PairSamples(const Walk& left, const Walk& right);
-    double GridVarianceNepers2(int pointsPerPhase) const;
-    bool RandomAt(std::size_t junction) const;
-
     Termination source_;
     Termination load_;
     const PadAverages* padAverages_;
-    std::array<std::byte, 8 * sizeof(Group)> groupRoom_;
-    std::pmr::monotonic_buffer_resource groupMemory_{groupRoom_.data(), groupRoom_.size()};
-    std::pmr::vector<Group> groups_{&groupMemory_};
-    std::size_t innerJunction_ = 0;  // 0 at the source, groups_.size() at the load
-    int outerPhases_ = 0;            // unknown phases averaged numerically
-    bool random_ = false;
+    std::array<std::byte, 8 * sizeof(ChainElement)> elementRoom_;
+    std::pmr::monotonic_buffer_resource elementMemory_{elementRoom_.data(), elementRoom_.size()};
+    std::pmr::vector<ChainElement> elements_{&elementMemory_};
+    bool somePhaseUnknown_ = false;
+    std::size_t innerJunction_ = 0;  // where the innermost unknown phase is taken
+    int outerPhases_ = 0;            // the unknown phases averaged on a grid, all but that one
 };
 
 }  // namespace corvalen::measured
