@@ -234,16 +234,26 @@ private:
     std::size_t points_;
 };
 
-// Adds `mass` at `position` (in points) to a row: spread over the four points
-// around it with cubic Lagrange weights.
-void Deposit(std::vector<double>& row, double position, double mass)
+// Where a value at `position` (in points) goes on a grid: the four points around
+// it, from `first`, with cubic Lagrange weights.
+struct Stencil {
+    long first;
+    double weights[4];
+};
+Stencil StencilAt(double position)
 {
     const double below = std::floor(position), d = position - below;
-    const double weights[] = {-d * (d - 1.0) * (d - 2.0) / 6.0, (d + 1.0) * (d - 1.0) * (d - 2.0) / 2.0,
-                              -(d + 1.0) * d * (d - 2.0) / 2.0, (d + 1.0) * d * (d - 1.0) / 6.0};
+    return {static_cast<long>(below) - 1,
+            {-d * (d - 1.0) * (d - 2.0) / 6.0, (d + 1.0) * (d - 1.0) * (d - 2.0) / 2.0,
+             -(d + 1.0) * d * (d - 2.0) / 2.0, (d + 1.0) * d * (d - 1.0) / 6.0}};
+}
+
+// Adds `mass` through a stencil to a row, what falls outside at its ends.
+void Deposit(std::vector<double>& row, const Stencil& stencil, double mass)
+{
     const long last = static_cast<long>(row.size()) - 1;
     for (long t = 0; t < 4; ++t)
-        row[static_cast<std::size_t>(std::clamp(static_cast<long>(below) - 1 + t, 0L, last))] += mass * weights[t];
+        row[static_cast<std::size_t>(std::clamp(stencil.first + t, 0L, last))] += mass * stencil.weights[t];
 }
 
 // The kernel of one junction's share of ln |D| for a loop of radius c: its
@@ -432,7 +442,7 @@ std::optional<WalkQuantiles> WalkedQuantiles(const WalkChain& chain, double lowT
         return std::nullopt;
 
     std::vector<std::vector<double>> rows(1, std::vector<double>(grid.Points()));
-    Deposit(rows[0], grid.Position(0.0), 1.0);
+    Deposit(rows[0], StencilAt(grid.Position(0.0)), 1.0);
     for (std::size_t e = 0; e < chain.fromLoad.size(); ++e) {
         const Nodes& in = nodes[e];
         const Nodes& out = nodes[e + 1];
@@ -442,8 +452,9 @@ std::optional<WalkQuantiles> WalkedQuantiles(const WalkChain& chain, double lowT
             const KernelSpan span = SpanOf(std::abs(chain.fromLoad[e].near) * r, cell);
             std::vector<std::vector<double>> kernel(out.size(), std::vector<double>(span.length));
             Pass(r, chain.fromLoad[e], out, cell, [&](double weight, double nepers, std::span<const double> spread) {
+                const Stencil stencil = StencilAt(nepers / cell - static_cast<double>(span.first));
                 for (std::size_t j = 0; j < out.size(); ++j)
-                    Deposit(kernel[j], nepers / cell - static_cast<double>(span.first), weight * spread[j]);
+                    Deposit(kernel[j], stencil, weight * spread[j]);
             });
             for (std::size_t j = 0; j < out.size(); ++j)
                 grid.Convolve(rows[i], kernel[j], span.first, next[j]);
@@ -460,7 +471,7 @@ std::optional<WalkQuantiles> WalkedQuantiles(const WalkChain& chain, double lowT
         const int samples = LoopSamples(r, cell);
         for (int p = 0; p < samples; ++p) {
             const double nepers = 0.5 * std::log(std::norm(1.0 - std::polar(r, std::numbers::pi * (p + 0.5) / samples)));
-            Deposit(kernel, nepers / cell - static_cast<double>(span.first), 1.0 / samples);
+            Deposit(kernel, StencilAt(nepers / cell - static_cast<double>(span.first)), 1.0 / samples);
         }
         grid.Convolve(rows[i], kernel, span.first, total);
     }
