@@ -335,21 +335,31 @@ bool Walkable(const WalkChain& chain)
     return std::isfinite(chain.sourceMagnitude * range.high);
 }
 
-// For each node of r^2 met, what the pad passes on from a certain r there.
+// For each node of r^2 on [0, 1], what the pad passes on from a certain r there,
+// on the same nodes: passed[i].mass[j], .first[j] and .second[j] are the
+// probability of reaching node j and the means of the loop's logarithm and its
+// square over it.
 struct PadAverages::Table {
-    Nodes in{0.0, 1.0};
-    Nodes out;
+    Nodes unit;
     std::vector<NodeMoments> passed;
 };
 
 PadAverages::PadAverages(const WalkElement& pad)
     : pad_(pad)
-    , table_(std::make_unique<Table>(Table{Nodes(0.0, 1.0), NodesAfter(Nodes(0.0, 1.0), pad), {}}))
+    , table_(std::make_unique<Table>(Table{Nodes(0.0, 1.0), {}}))
 {
-    for (std::size_t i = 0; i < table_->in.size(); ++i) {
+    // Interpolated in r^2 below the loop's singularity at 1 / |S22|^2: from 4 on,
+    // 16 nodes reach rounding.
+    constexpr double kLargestReflection = 0.5;
+    usable_ = !pad.phaseKnown && std::abs(pad.near) <= kLargestReflection
+              && NodesAfter(table_->unit, pad).HighMagnitude() <= 1.0;
+    if (!usable_)
+        return;
+    for (std::size_t i = 0; i < table_->unit.size(); ++i) {
         NodeMoments certain(1);
         certain.mass[0] = 1.0;
-        table_->passed.push_back(Passed(Nodes(table_->in.Magnitude(i), table_->in.Magnitude(i)), certain, pad, table_->out));
+        const double r = table_->unit.Magnitude(i);
+        table_->passed.push_back(Passed(Nodes(r, r), certain, pad, table_->unit));
     }
 }
 
@@ -357,15 +367,17 @@ PadAverages::~PadAverages() = default;
 PadAverages::PadAverages(PadAverages&&) noexcept = default;
 PadAverages& PadAverages::operator=(PadAverages&&) noexcept = default;
 
-bool PadAverages::Serves(const WalkChain& chain) const
+bool PadAverages::Holds(const WalkElement& element) const
 {
-    // Interpolated in r^2 below its singularity at 1 / |S22|^2, far enough off for 16 nodes.
-    constexpr double kLargestReflection = 0.5;
-    if (chain.fromLoad.empty() || chain.loadMagnitude > 1.0 || std::abs(pad_.near) > kLargestReflection)
-        return false;
-    const WalkElement& first = chain.fromLoad.front();
-    return !first.phaseKnown && std::abs(first.near) == std::abs(pad_.near) && std::abs(first.far) == std::abs(pad_.far)
-           && std::abs(first.transfer) == std::abs(pad_.transfer);
+    return usable_ && !element.phaseKnown && std::abs(element.near) == std::abs(pad_.near)
+           && std::abs(element.far) == std::abs(pad_.far) && std::abs(element.transfer) == std::abs(pad_.transfer);
+}
+
+bool Reuses(const WalkChain& chain, std::span<const PadAverages> pads)
+{
+    return std::any_of(chain.fromLoad.begin(), chain.fromLoad.end(), [&](const WalkElement& element) {
+        return std::any_of(pads.begin(), pads.end(), [&](const PadAverages& pad) { return pad.Holds(element); });
+    });
 }
 
 namespace {
@@ -384,36 +396,63 @@ WalkMoments AtSource(const WalkChain& chain, const Nodes& nodes, const NodeMomen
     return {chain.offsetNepers + mean, std::max(square - mean * mean, 0.0)};
 }
 
+// The moments at `nodes` spread over the nodes `onto`, keeping every polynomial's mean.
+NodeMoments Respread(const Nodes& nodes, const NodeMoments& moments, const Nodes& onto)
+{
+    NodeMoments spread(onto.size());
+    std::vector<double> weights(onto.size());
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        onto.Spread(nodes.Magnitude(i) * nodes.Magnitude(i), weights);
+        for (std::size_t j = 0; j < onto.size(); ++j) {
+            spread.mass[j] += weights[j] * moments.mass[i];
+            spread.first[j] += weights[j] * moments.first[i];
+            spread.second[j] += weights[j] * moments.second[i];
+        }
+    }
+    return spread;
+}
+
+// Through a pad whose averages are made, the moments on its nodes: the error's
+// moments shifted by the loop's (e'^2 = e^2 + 2 e dn + dn^2), node by node.
+NodeMoments ThroughTable(const PadAverages::Table& table, const NodeMoments& moments)
+{
+    NodeMoments next(table.unit.size());
+    for (std::size_t i = 0; i < table.passed.size(); ++i) {
+        const NodeMoments& from = table.passed[i];
+        for (std::size_t j = 0; j < next.mass.size(); ++j) {
+            next.mass[j] += from.mass[j] * moments.mass[i];
+            next.first[j] += from.mass[j] * moments.first[i] + from.first[j] * moments.mass[i];
+            next.second[j] += from.mass[j] * moments.second[i] + 2.0 * from.first[j] * moments.first[i]
+                              + from.second[j] * moments.mass[i];
+        }
+    }
+    return next;
+}
+
 }  // namespace
 
-WalkMoments WalkedMoments(const WalkChain& chain, const PadAverages* nextToLoad)
+WalkMoments WalkedMoments(const WalkChain& chain, std::span<const PadAverages> pads)
 {
-    Nodes nodes(chain.loadMagnitude, chain.loadMagnitude);
+    std::optional<Nodes> own(std::in_place, chain.loadMagnitude, chain.loadMagnitude);
+    const Nodes* nodes = &*own;  // the table's own nodes where a table passed it on
     NodeMoments moments(1);
     moments.mass[0] = 1.0;
-    std::size_t first = 0;
-    if (nextToLoad && nextToLoad->Serves(chain)) {
-        // The load's r spread over the table's nodes, and what the pad passes on from each.
-        const PadAverages::Table& table = nextToLoad->Averages();
-        std::vector<double> spread(table.in.size());
-        table.in.Spread(chain.loadMagnitude * chain.loadMagnitude, spread);
-        NodeMoments passed(table.out.size());
-        for (std::size_t i = 0; i < spread.size(); ++i)
-            for (std::size_t j = 0; j < table.out.size(); ++j) {
-                passed.mass[j] += spread[i] * table.passed[i].mass[j];
-                passed.first[j] += spread[i] * table.passed[i].first[j];
-                passed.second[j] += spread[i] * table.passed[i].second[j];
-            }
-        if (chain.fromLoad.size() == 1)
-            return AtSource(chain, table.out, passed);
-        nodes = table.out, moments = std::move(passed), first = 1;
+    for (const WalkElement& element : chain.fromLoad) {
+        const auto table = std::find_if(pads.begin(), pads.end(), [&](const PadAverages& p) { return p.Holds(element); });
+        if (table != pads.end() && nodes->HighMagnitude() <= 1.0) {
+            const PadAverages::Table& averages = table->Averages();
+            if (nodes != &averages.unit)
+                moments = Respread(*nodes, moments, averages.unit);
+            moments = ThroughTable(averages, moments);
+            nodes = &averages.unit;
+            continue;
+        }
+        Nodes next = NodesAfter(*nodes, element);
+        moments = Passed(*nodes, moments, element, next);
+        own = std::move(next);
+        nodes = &*own;
     }
-    for (std::size_t e = first; e < chain.fromLoad.size(); ++e) {
-        const Nodes next = NodesAfter(nodes, chain.fromLoad[e]);
-        moments = Passed(nodes, moments, chain.fromLoad[e], next);
-        nodes = next;
-    }
-    return AtSource(chain, nodes, moments);
+    return AtSource(chain, *nodes, moments);
 }
 
 std::optional<WalkQuantiles> WalkedQuantiles(const WalkChain& chain, double lowTail, double highTail)

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace corvalen::measured {
@@ -36,25 +37,31 @@ struct WalkChain {
 };
 
 // What a pad does to a reflection of uniform phase, averaged over its phases
-// once for every row of a sweep (they do not change with frequency): for |Gamma|
-// met on Chebyshev nodes of r^2 from 0 to 1 (all a passive side can have), the
-// law of r^2 it passes on and the moments of its loop's share of the error.
+// once for every row of a sweep (they do not change with frequency): from each
+// Chebyshev node of r^2 on [0, 1] (all a passive side can have), the law of r^2
+// it passes on, on the same nodes, and the moments of its loop's share of the error.
 class PadAverages {
 public:
     explicit PadAverages(const WalkElement& pad);
     ~PadAverages();
     PadAverages(PadAverages&&) noexcept;
     PadAverages& operator=(PadAverages&&) noexcept;
-    // Whether it holds the first element `chain` meets from the load, at the load's |Gamma|.
-    bool Serves(const WalkChain& chain) const;
+    // Whether it is this pad's, and can stand for its averages: a pad that
+    // passes on |Gamma| <= 1 from |Gamma| <= 1 and whose loop's singularity in
+    // r^2, at 1 / |S22|^2, lies far enough from [0, 1] for 16 nodes.
+    bool Holds(const WalkElement& element) const;
 
     struct Table;
     const Table& Averages() const { return *table_; }
 
 private:
     WalkElement pad_;
+    bool usable_;
     std::unique_ptr<Table> table_;
 };
+
+// Whether some element of the chain is a pad one of `pads` holds.
+bool Reuses(const WalkChain& chain, std::span<const PadAverages> pads);
 
 // Whether every loop 1 - near Gamma the walk meets stays clear of vanishing
 // (below 0.99 in magnitude whatever the phases): not so where a chain's pads
@@ -68,9 +75,9 @@ struct WalkMoments {
     double meanNepers;
     double varianceNepers2;
 };
-// Only for a walkable chain; with `nextToLoad` where it serves the chain, its
-// element is not averaged again.
-WalkMoments WalkedMoments(const WalkChain& chain, const PadAverages* nextToLoad = nullptr);
+// Only for a walkable chain; a pad that one of `pads` holds is not averaged
+// again where the |Gamma| it meets stays within [0, 1].
+WalkMoments WalkedMoments(const WalkChain& chain, std::span<const PadAverages> pads = {});
 
 // The lowTail and highTail quantiles of ln |D| in nepers, from the law carried
 // on an even grid of the error (the distribution as a whole, so both tails at

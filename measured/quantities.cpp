@@ -72,14 +72,15 @@ RowValues ComputePair(const RowInputs& inputs)
     return row;
 }
 
-ChainMismatch MismatchOf(const RowInputs& inputs, std::span<const ChainTwoPort> chain, const PadAverages* padAverages)
+ChainMismatch MismatchOf(const RowInputs& inputs, std::span<const ChainTwoPort> chain,
+                         std::span<const PadAverages> padAverages)
 {
     return ChainMismatch({inputs.source.gammaMagnitude, inputs.sourceGamma}, chain,
                          {inputs.load.gammaMagnitude, inputs.loadGamma}, padAverages);
 }
 
 MismatchValues ComputeMismatch(const RowInputs& inputs, std::span<const ChainTwoPort> chain,
-                               bool withStandardUncertainty, const PadAverages* padAverages)
+                               bool withStandardUncertainty, std::span<const PadAverages> padAverages)
 {
     const ChainMismatch mismatch = MismatchOf(inputs, chain, padAverages);
     const ErrorLimitsDb limits = mismatch.LimitsDb();

@@ -143,10 +143,13 @@ Sweep::Sweep(const Bench& bench)
     , chain_(bench.chain)
 {
     const auto file = std::find_if(chain_.begin(), chain_.end(), [](const Through& t) { return t.Measured(); });
-    const auto pad = std::find_if(chain_.rbegin(), chain_.rend(), [](const Through& t) { return !t.Measured(); });
-    if (pad != chain_.rend()) {
-        const ChainTwoPort twoPort = PadTwoPort(std::get<Pad>(pad->value));
-        padNextToLoad_.emplace(WalkElement{twoPort.s22, twoPort.s11, twoPort.s21 * twoPort.s12, false});
+    for (const Through& through : chain_) {
+        if (const auto* pad = std::get_if<Pad>(&through.value)) {
+            const ChainTwoPort twoPort = PadTwoPort(*pad);
+            const WalkElement element{twoPort.s22, twoPort.s11, twoPort.s21 * twoPort.s12, false};
+            if (std::none_of(padAverages_.begin(), padAverages_.end(), [&](const PadAverages& p) { return p.Holds(element); }))
+                padAverages_.emplace_back(element);
+        }
     }
     if (load_.Measured()) {
         grid_ = &load_.Measured()->frequencyHz;
@@ -241,8 +244,7 @@ void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandard
             direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
         row.direct = *direct;
         if (!inputs.chain.empty())
-            row.through = ComputeMismatch(inputs, inputs.chain, withStandardUncertainty,
-                                          padNextToLoad_ ? &*padNextToLoad_ : nullptr);
+            row.through = ComputeMismatch(inputs, inputs.chain, withStandardUncertainty, padAverages_);
     }
 }
 

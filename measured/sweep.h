@@ -74,8 +74,8 @@ private:
     const Side& source_;
     const Side& load_;
     const std::vector<Through>& chain_;
-    // The averages of the pad nearest the load, which no row changes.
-    std::optional<PadAverages> padNextToLoad_;
+    // The averages of the chain's pads, which no row changes.
+    std::vector<PadAverages> padAverages_;
     const Series<double>* grid_ = nullptr;
     const std::string* gridName_ = nullptr;
     std::string outsideOf_;

@@ -91,7 +91,7 @@ ChainTwoPort PadTwoPort(const Pad& pad)
 
 
 ChainMismatch::ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load,
-                             const PadAverages* padAverages)
+                             std::span<const PadAverages> padAverages)
     : source_(source), load_(load), padAverages_(padAverages)
 {
     elements_.reserve(chain.size());
@@ -159,13 +159,12 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
         const PhaseSample only = grid.OnlySample();
         return kDbPerNeper * std::sqrt(SampleVarianceNepers2(std::span(&only, 1)));
     }
-    if (outerPhases_ > kMostGridPhases || padAverages_) {
+    if (outerPhases_ > kMostGridPhases || !padAverages_.empty()) {
         const WalkChain walk = WalkChainOf(source_, elements_, load_);
-        const bool reuse = padAverages_ && padAverages_->Serves(walk);
-        if (outerPhases_ > kMostGridPhases || reuse) {
+        if (outerPhases_ > kMostGridPhases || Reuses(walk, padAverages_)) {
             if (!Walkable(walk))
                 return std::nullopt;
-            return kDbPerNeper * std::sqrt(WalkedMoments(walk, reuse ? padAverages_ : nullptr).varianceNepers2);
+            return kDbPerNeper * std::sqrt(WalkedMoments(walk, padAverages_).varianceNepers2);
         }
     }
     // Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two

@@ -67,10 +67,10 @@ struct CoverageIntervalDb {
 // its own, and values with no phase to average over are closed forms.
 class ChainMismatch {
 public:
-    // With `padAverages`, a pad's averages made once for a sweep's rows, reused
-    // where that pad is the first element met from the load; it must outlive this.
+    // With `padAverages`, pads' averages made once for a sweep's rows, reused
+    // for the pads they hold; they must outlive this.
     ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load,
-                  const PadAverages* padAverages = nullptr);
+                  std::span<const PadAverages> padAverages = {});
     ChainMismatch(const ChainMismatch&) = delete;
     ChainMismatch& operator=(const ChainMismatch&) = delete;
 
@@ -91,7 +91,7 @@ public:
 private:
     Termination source_;
     Termination load_;
-    const PadAverages* padAverages_;
+    std::span<const PadAverages> padAverages_;
     std::array<std::byte, 8 * sizeof(ChainElement)> elementRoom_;
     std::pmr::monotonic_buffer_resource elementMemory_{elementRoom_.data(), elementRoom_.size()};
     std::pmr::vector<ChainElement> elements_{&elementMemory_};
