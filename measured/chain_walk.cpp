@@ -336,30 +336,33 @@ bool Walkable(const WalkChain& chain)
 }
 
 // For each node of r^2 on [0, 1], what the pad passes on from a certain r there,
-// on the same nodes: passed[i].mass[j], .first[j] and .second[j] are the
-// probability of reaching node j and the means of the loop's logarithm and its
-// square over it.
+// on nodes over the same range (or over all it can pass on, where that is wider):
+// passed[i].mass[j], .first[j] and .second[j] are the probability of reaching
+// node j and the means of the loop's logarithm and its square over it.
 struct PadAverages::Table {
-    Nodes unit;
+    Nodes in;
+    Nodes out;
     std::vector<NodeMoments> passed;
 };
 
 PadAverages::PadAverages(const WalkElement& pad)
     : pad_(pad)
-    , table_(std::make_unique<Table>(Table{Nodes(0.0, 1.0), {}}))
+    , table_(std::make_unique<Table>(Table{Nodes(0.0, 1.0), Nodes(0.0, 1.0), {}}))
 {
     // Interpolated in r^2 below the loop's singularity at 1 / |S22|^2: from 4 on,
     // 16 nodes reach rounding.
     constexpr double kLargestReflection = 0.5;
-    usable_ = !pad.phaseKnown && std::abs(pad.near) <= kLargestReflection
-              && NodesAfter(table_->unit, pad).HighMagnitude() <= 1.0;
+    usable_ = !pad.phaseKnown && std::abs(pad.near) <= kLargestReflection;
     if (!usable_)
         return;
-    for (std::size_t i = 0; i < table_->unit.size(); ++i) {
+    const double most = NodesAfter(table_->in, pad).HighMagnitude();
+    if (most > 1.0)
+        table_->out = Nodes(0.0, most);
+    for (std::size_t i = 0; i < table_->in.size(); ++i) {
         NodeMoments certain(1);
         certain.mass[0] = 1.0;
-        const double r = table_->unit.Magnitude(i);
-        table_->passed.push_back(Passed(Nodes(r, r), certain, pad, table_->unit));
+        const double r = table_->in.Magnitude(i);
+        table_->passed.push_back(Passed(Nodes(r, r), certain, pad, table_->out));
     }
 }
 
@@ -416,7 +419,7 @@ NodeMoments Respread(const Nodes& nodes, const NodeMoments& moments, const Nodes
 // moments shifted by the loop's (e'^2 = e^2 + 2 e dn + dn^2), node by node.
 NodeMoments ThroughTable(const PadAverages::Table& table, const NodeMoments& moments)
 {
-    NodeMoments next(table.unit.size());
+    NodeMoments next(table.out.size());
     for (std::size_t i = 0; i < table.passed.size(); ++i) {
         const NodeMoments& from = table.passed[i];
         for (std::size_t j = 0; j < next.mass.size(); ++j) {
@@ -441,10 +444,10 @@ WalkMoments WalkedMoments(const WalkChain& chain, std::span<const PadAverages> p
         const auto table = std::find_if(pads.begin(), pads.end(), [&](const PadAverages& p) { return p.Holds(element); });
         if (table != pads.end() && nodes->HighMagnitude() <= 1.0) {
             const PadAverages::Table& averages = table->Averages();
-            if (nodes != &averages.unit)
-                moments = Respread(*nodes, moments, averages.unit);
+            if (nodes != &averages.in)
+                moments = Respread(*nodes, moments, averages.in);
             moments = ThroughTable(averages, moments);
-            nodes = &averages.unit;
+            nodes = &averages.out;
             continue;
         }
         Nodes next = NodesAfter(*nodes, element);

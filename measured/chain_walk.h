@@ -39,16 +39,16 @@ struct WalkChain {
 // What a pad does to a reflection of uniform phase, averaged over its phases
 // once for every row of a sweep (they do not change with frequency): from each
 // Chebyshev node of r^2 on [0, 1] (all a passive side can have), the law of r^2
-// it passes on, on the same nodes, and the moments of its loop's share of the error.
+// it passes on and the moments of its loop's share of the error.
 class PadAverages {
 public:
     explicit PadAverages(const WalkElement& pad);
     ~PadAverages();
     PadAverages(PadAverages&&) noexcept;
     PadAverages& operator=(PadAverages&&) noexcept;
-    // Whether it is this pad's, and can stand for its averages: a pad that
-    // passes on |Gamma| <= 1 from |Gamma| <= 1 and whose loop's singularity in
-    // r^2, at 1 / |S22|^2, lies far enough from [0, 1] for 16 nodes.
+    // Whether it is this pad's, and can stand for its averages: a pad whose
+    // loop's singularity in r^2, at 1 / |S22|^2, lies far enough from [0, 1]
+    // for 16 nodes.
     bool Holds(const WalkElement& element) const;
 
     struct Table;
