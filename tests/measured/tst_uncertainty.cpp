@@ -138,6 +138,30 @@ private slots:
         QVERIFY2(std::abs(dbPerNeper * walked->highNepers - gridded.highDb) < 5e-5,
                  qPrintable(QString::number(dbPerNeper * walked->highNepers, 'f', 6)));
     }
+
+    // A sweep's pads averaged once for all rows against each row's own averages: the
+    // grid for one pad, the walk afresh for three, both sides measured (the sweep's
+    // case) and the load from matched to nearly total; u to 1e-8 dB.
+    void padAveragesReused_data()
+    {
+        QTest::addColumn<int>("pads");
+        QTest::addColumn<double>("loadGamma");
+        for (const int pads : {1, 3})
+            for (const double load : {0.0, 0.3, 0.95})
+                QTest::addRow("%d pads, |GL| %g", pads, load) << pads << load;
+    }
+    void padAveragesReused()
+    {
+        QFETCH(int, pads);
+        QFETCH(double, loadGamma);
+        const std::vector<ChainTwoPort> chain(static_cast<std::size_t>(pads), PadTwoPort({3.0, 1.3}));
+        const ChainTwoPort& pad = chain.front();
+        const PadAverages averages[] = {PadAverages({pad.s22, pad.s11, pad.s21 * pad.s12, false})};
+        const Termination source = MeasuredTermination({0.1, -0.3}), load = MeasuredTermination(std::polar(loadGamma, 1.0));
+        const ChainMismatch afresh(source, chain, load), reused(source, chain, load, averages);
+        QVERIFY2(std::abs(*reused.StandardUncertaintyDb() - *afresh.StandardUncertaintyDb()) < 1e-8,
+                 qPrintable(QString::number(*reused.StandardUncertaintyDb() - *afresh.StandardUncertaintyDb(), 'g', 3)));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestUncertainty)
