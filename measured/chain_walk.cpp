@@ -152,6 +152,16 @@ NodeMoments ThroughTable(const PadAverages::Table& table, const NodeMoments& mom
     NodeMoments next(table.out.size());
     for (std::size_t i = 0; i < table.passed.size(); ++i) {
         const NodeMoments& from = table.passed[i];
+        const double mass = moments.mass[i];
+        if (moments.first[i] == 0.0 && moments.second[i] == 0.0) {
+            // Where nothing has accrued yet (the load's own node): only the pad's share.
+            for (std::size_t j = 0; j < next.mass.size(); ++j) {
+                next.mass[j] += from.mass[j] * mass;
+                next.first[j] += from.first[j] * mass;
+                next.second[j] += from.second[j] * mass;
+            }
+            continue;
+        }
         for (std::size_t j = 0; j < next.mass.size(); ++j) {
             next.mass[j] += from.mass[j] * moments.mass[i];
             next.first[j] += from.mass[j] * moments.first[i] + from.first[j] * moments.mass[i];
