@@ -210,6 +210,12 @@ void TestCli::run_data()
     // The whole table: all 160,801 pairs, written in chunks.
     QTest::newRow("table") << QByteArrayList{"table"} << ""_ba << 0
         << QByteArray("5480111f96d371c31d3c2cb38c111416e99dbc69978e8c1db8ceaba8d85237af") << QByteArray();
+    // Chains of one and two pads: the output of the build before chains were walked, byte for byte.
+    QTest::newRow("through a pad") << QByteArrayList{"mismatch", "1.5", "2", "--through", "loss=3,vswr=1.3"} << ""_ba << 0
+        << QByteArray("5fa80319deda7db074cb775fbe433bfde2b6220f358906aeaf4413b1c4a4cc85") << QByteArray();
+    QTest::newRow("through two pads, JSON")
+        << QByteArrayList{"mismatch", "1.5", "2", "--through", "loss=3,vswr=1.3", "--through", "loss=10,vswr=1.1", "--format", "json"}
+        << ""_ba << 0 << QByteArray("bb01a22e732aecb683c199f22496a774c7b21ddc8c718b03c9e778cf50097f2a") << QByteArray();
     QTest::newRow("version") << QByteArrayList{"--version"} << ""_ba << 0
         << QCryptographicHash::hash("corvalen-cli " CORVALEN_EXPECTED_VERSION "\n", QCryptographicHash::Sha256).toHex() << QByteArray();
     QTest::newRow("bad argument") << QByteArrayList{"report", "9", "1"} << ""_ba << 2
