@@ -75,19 +75,19 @@ struct PadAverages::Table {
     std::vector<NodeMoments> passed;
 };
 
-PadAverages::PadAverages(const WalkElement& pad)
+PadAverages::PadAverages(const WalkElement& pad, double reach)
     : pad_(pad)
-    , table_(std::make_unique<Table>(Table{Nodes(0.0, 1.0), Nodes(0.0, 1.0), {}}))
+    , table_(std::make_unique<Table>(Table{Nodes(0.0, reach), Nodes(0.0, reach), {}}))
 {
-    // Interpolated in r^2 below the loop's singularity at 1 / |S22|^2: from 4 on,
-    // 16 nodes reach rounding.
-    constexpr double kLargestReflection = 0.5;
-    usable_ = !pad.phaseKnown && std::abs(pad.near) <= kLargestReflection;
+    // Interpolated in r^2 on [0, reach^2] below the loop's singularity at 1 / |S22|^2:
+    // from 4 reach^2 on, 16 nodes reach rounding.
+    constexpr double kLargestLoop = 0.5;
+    usable_ = !pad.phaseKnown && std::abs(pad.near) * reach <= kLargestLoop;
+    const double most = NodesAfter(table_->in, pad).HighMagnitude();
+    if (most > reach)
+        table_->out = Nodes(0.0, most);
     if (!usable_)
         return;
-    const double most = NodesAfter(table_->in, pad).HighMagnitude();
-    if (most > 1.0)
-        table_->out = Nodes(0.0, most);
     for (std::size_t i = 0; i < table_->in.size(); ++i) {
         NodeMoments certain(1);
         certain.mass[0] = 1.0;
@@ -99,6 +99,16 @@ PadAverages::PadAverages(const WalkElement& pad)
 PadAverages::~PadAverages() = default;
 PadAverages::PadAverages(PadAverages&&) noexcept = default;
 PadAverages& PadAverages::operator=(PadAverages&&) noexcept = default;
+
+double PadAverages::Reach() const
+{
+    return table_->in.HighMagnitude();
+}
+
+double PadAverages::PassesOn() const
+{
+    return table_->out.HighMagnitude();
+}
 
 bool PadAverages::Holds(const WalkElement& element) const
 {
@@ -181,8 +191,10 @@ WalkMoments WalkedMoments(const WalkChain& chain, std::span<const PadAverages> p
     NodeMoments moments(1);
     moments.mass[0] = 1.0;
     for (const WalkElement& element : chain.fromLoad) {
-        const auto table = std::find_if(pads.begin(), pads.end(), [&](const PadAverages& p) { return p.Holds(element); });
-        if (table != pads.end() && nodes->HighMagnitude() <= 1.0) {
+        const auto table = std::find_if(pads.begin(), pads.end(), [&](const PadAverages& p) {
+            return p.Holds(element) && nodes->HighMagnitude() <= p.Reach();
+        });
+        if (table != pads.end()) {
             const PadAverages::Table& averages = table->Averages();
             if (nodes != &averages.in)
                 moments = Respread(*nodes, moments, averages.in);

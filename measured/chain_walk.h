@@ -38,18 +38,22 @@ struct WalkChain {
 
 // What a pad does to a reflection of uniform phase, averaged over its phases
 // once for every row of a sweep (they do not change with frequency): from each
-// Chebyshev node of r^2 on [0, 1] (all a passive side can have), the law of r^2
-// it passes on and the moments of its loop's share of the error.
+// Chebyshev node of r^2 on [0, reach^2] (reach 1: all a passive side can have;
+// more, behind another pad), the law of r^2 it passes on and the moments of its
+// loop's share of the error.
 class PadAverages {
 public:
-    explicit PadAverages(const WalkElement& pad);
+    PadAverages(const WalkElement& pad, double reach);
     ~PadAverages();
     PadAverages(PadAverages&&) noexcept;
     PadAverages& operator=(PadAverages&&) noexcept;
     // Whether it is this pad's, and can stand for its averages: a pad whose
-    // loop's singularity in r^2, at 1 / |S22|^2, lies far enough from [0, 1]
-    // for 16 nodes.
+    // loop's singularity in r^2, at 1 / |S22|^2, lies far enough from
+    // [0, reach^2] for 16 nodes.
     bool Holds(const WalkElement& element) const;
+    // The largest |Gamma| it takes, and the largest it passes on.
+    double Reach() const;
+    double PassesOn() const;
 
     struct Table;
     const Table& Averages() const { return *table_; }
@@ -76,7 +80,7 @@ struct WalkMoments {
     double varianceNepers2;
 };
 // Only for a walkable chain; a pad that one of `pads` holds is not averaged
-// again where the |Gamma| it meets stays within [0, 1].
+// again where the |Gamma| it meets stays within that one's reach.
 WalkMoments WalkedMoments(const WalkChain& chain, std::span<const PadAverages> pads = {});
 
 // The lowTail and highTail quantiles of ln |D| in nepers, from the law carried

@@ -143,13 +143,21 @@ Sweep::Sweep(const Bench& bench)
     , chain_(bench.chain)
 {
     const auto file = std::find_if(chain_.begin(), chain_.end(), [](const Through& t) { return t.Measured(); });
-    for (const Through& through : chain_) {
-        if (const auto* pad = std::get_if<Pad>(&through.value)) {
-            const ChainTwoPort twoPort = PadTwoPort(*pad);
-            const WalkElement element{twoPort.s22, twoPort.s11, twoPort.s21 * twoPort.s12, false};
-            if (std::none_of(padAverages_.begin(), padAverages_.end(), [&](const PadAverages& p) { return p.Holds(element); }))
-                padAverages_.emplace_back(element);
+    // From the load: a pad behind a measured element or the load meets |Gamma| up to 1
+    // (passive); behind another pad, up to what that one can pass on.
+    double reach = 1.0;
+    for (auto through = chain_.rbegin(); through != chain_.rend(); ++through) {
+        const auto* pad = std::get_if<Pad>(&through->value);
+        if (!pad) {
+            reach = 1.0;
+            continue;
         }
+        const ChainTwoPort twoPort = PadTwoPort(*pad);
+        const WalkElement element{twoPort.s22, twoPort.s11, twoPort.s21 * twoPort.s12, false};
+        const auto known = std::find_if(padAverages_.begin(), padAverages_.end(), [&](const PadAverages& p) {
+            return p.Holds(element) && p.Reach() >= reach;
+        });
+        reach = known != padAverages_.end() ? known->PassesOn() : padAverages_.emplace_back(element, reach).PassesOn();
     }
     if (load_.Measured()) {
         grid_ = &load_.Measured()->frequencyHz;

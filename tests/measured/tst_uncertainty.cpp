@@ -141,22 +141,28 @@ private slots:
 
     // A sweep's pads averaged once for all rows against each row's own averages: the
     // grid for one pad, the walk afresh for three, both sides measured (the sweep's
-    // case) and the load from matched to nearly total; u to 1e-8 dB.
+    // case) and the load from matched to nearly total; pads of VSWR 2, which can pass
+    // on |Gamma| above 1, averaged each for the reach of the one behind; u to 1e-8 dB.
     void padAveragesReused_data()
     {
         QTest::addColumn<int>("pads");
+        QTest::addColumn<double>("padVswr");
         QTest::addColumn<double>("loadGamma");
         for (const int pads : {1, 3})
             for (const double load : {0.0, 0.3, 0.95})
-                QTest::addRow("%d pads, |GL| %g", pads, load) << pads << load;
+                QTest::addRow("%d pads of VSWR 1.3, |GL| %g", pads, load) << pads << 1.3 << load;
+        QTest::newRow("3 pads of VSWR 2, |GL| 0.9") << 3 << 2.0 << 0.9;
     }
     void padAveragesReused()
     {
         QFETCH(int, pads);
+        QFETCH(double, padVswr);
         QFETCH(double, loadGamma);
-        const std::vector<ChainTwoPort> chain(static_cast<std::size_t>(pads), PadTwoPort({3.0, 1.3}));
+        const std::vector<ChainTwoPort> chain(static_cast<std::size_t>(pads), PadTwoPort({3.0, padVswr}));
         const ChainTwoPort& pad = chain.front();
-        const PadAverages averages[] = {PadAverages({pad.s22, pad.s11, pad.s21 * pad.s12, false})};
+        std::vector<PadAverages> averages;
+        for (double reach = 1.0; averages.size() < chain.size(); reach = averages.back().PassesOn())
+            averages.emplace_back(WalkElement{pad.s22, pad.s11, pad.s21 * pad.s12, false}, reach);
         const Termination source = MeasuredTermination({0.1, -0.3}), load = MeasuredTermination(std::polar(loadGamma, 1.0));
         const ChainMismatch afresh(source, chain, load), reused(source, chain, load, averages);
         QVERIFY2(std::abs(*reused.StandardUncertaintyDb() - *afresh.StandardUncertaintyDb()) < 1e-8,
