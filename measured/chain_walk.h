@@ -83,6 +83,10 @@ struct WalkMoments {
 // again where the |Gamma| it meets stays within that one's reach.
 WalkMoments WalkedMoments(const WalkChain& chain, std::span<const PadAverages> pads = {});
 
+// About how long WalkedMoments takes for the chain, in nanoseconds of the
+// 2-core machine the benchmarks run on.
+double WalkWorkNs(const WalkChain& chain, std::span<const PadAverages> pads = {});
+
 // The lowTail and highTail quantiles of ln |D| in nepers, from the law carried
 // on an even grid of the error (the distribution as a whole, so both tails at
 // once); empty where the chain is not walkable or the grid would take more than

@@ -11,6 +11,9 @@
 namespace corvalen::measured {
 namespace {
 
+// About ten seconds of the standard uncertainty through a chain over a sweep's rows.
+constexpr double kMostThroughNs = 1e10;
+
 void Count(ActivePoints& points, double gammaMagnitude, double frequencyHz)
 {
     if (gammaMagnitude > 1.0 && points.count++ == 0)
@@ -192,6 +195,13 @@ Sweep::Sweep(const Bench& bench)
     for (const Through& through : chain_)
         if (const TwoPort* twoPort = through.Measured())
             narrow(twoPort->frequencyHz, through.name);
+    // The first row's cost stands for every row's: the magnitudes that set it vary little.
+    if (!chain_.empty()) {
+        Cursor cursor(*this, first_);
+        const RowInputs& inputs = cursor.At(first_);
+        const double rowNs = MismatchOf(inputs, inputs.chain, padAverages_).StandardUncertaintyWorkNs();
+        throughUncertaintyBeyondReach_ = rowNs * static_cast<double>(RowCount()) > kMostThroughNs;
+    }
 }
 
 std::pair<std::size_t, std::size_t> Sweep::RowsIn(Band band) const
@@ -252,7 +262,8 @@ void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandard
             direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
         row.direct = *direct;
         if (!inputs.chain.empty())
-            row.through = ComputeMismatch(inputs, inputs.chain, withStandardUncertainty, padAverages_);
+            row.through = ComputeMismatch(inputs, inputs.chain,
+                                          withStandardUncertainty && !throughUncertaintyBeyondReach_, padAverages_);
     }
 }
 

@@ -55,6 +55,9 @@ public:
     // their standard uncertainties only if asked for.
     ActiveSides Run(const std::function<void(std::span<const RowValues>)>& take, Band band = {},
                     bool withStandardUncertainty = true) const;
+    // Where the standard uncertainty through the chain would take a row so long that
+    // the sweep would run for minutes: then it is left out of every row.
+    bool ThroughUncertaintyBeyondReach() const { return throughUncertaintyBeyondReach_; }
     // The rows' frequencies inside `band`: the grid's own values, without a row computed.
     std::span<const double> Frequencies(Band band = {}) const;
     // The rows inside `band`, to fill a table.
@@ -76,6 +79,7 @@ private:
     const std::vector<Through>& chain_;
     // The averages of the chain's pads, which no row changes.
     std::vector<PadAverages> padAverages_;
+    bool throughUncertaintyBeyondReach_ = false;
     const Series<double>* grid_ = nullptr;
     const std::string* gridName_ = nullptr;
     std::string outsideOf_;

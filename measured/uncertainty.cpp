@@ -70,6 +70,15 @@ WalkChain WalkChainOf(const Termination& source, std::span<const ChainElement> e
     return chain;
 }
 
+// A sweep's chain of up to four unknown phases keeps the grid, and with it the
+// values printed before the walk, but for one pad between measured ends: there the
+// pad's averages, made once, spare every row its two phases (and agree with the
+// grid's to the printed digit on every row of 100,001-point sweeps).
+bool ReusesOnlyPad(const WalkChain& walk, std::span<const PadAverages> pads)
+{
+    return walk.fromLoad.size() == 1 && Reuses(walk, pads);
+}
+
 }  // namespace
 
 Termination MeasuredTermination(Complex gamma)
@@ -161,7 +170,7 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
     }
     if (outerPhases_ > kMostGridPhases || !padAverages_.empty()) {
         const WalkChain walk = WalkChainOf(source_, elements_, load_);
-        if (outerPhases_ > kMostGridPhases || Reuses(walk, padAverages_)) {
+        if (outerPhases_ > kMostGridPhases || ReusesOnlyPad(walk, padAverages_)) {
             if (!Walkable(walk))
                 return std::nullopt;
             return kDbPerNeper * std::sqrt(WalkedMoments(walk, padAverages_).varianceNepers2);
@@ -183,6 +192,16 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
             return fine;
         coarse = fine, lastStep = step;
     }
+}
+
+double ChainMismatch::StandardUncertaintyWorkNs() const
+{
+    if (!somePhaseUnknown_ || outerPhases_ == 0)
+        return 0.0;
+    const WalkChain walk = WalkChainOf(source_, elements_, load_);
+    if (outerPhases_ > kMostGridPhases || ReusesOnlyPad(walk, padAverages_))
+        return WalkWorkNs(walk, padAverages_);
+    return 0.0;
 }
 
 namespace {

@@ -87,6 +87,10 @@ public:
     // few 1e-5 dB (0 < probability < 1); only where some phase is unknown, and not
     // where the standard uncertainty is not or the law would take over a second.
     std::optional<CoverageIntervalDb> CoverageDb(double probability) const;
+    // About how long StandardUncertaintyDb takes, in nanoseconds, for a sweep to
+    // weigh its rows before it computes them: the walk's estimate; the grid's,
+    // which stops as soon as it has settled, is not weighed.
+    double StandardUncertaintyWorkNs() const;
 
 private:
     Termination source_;
