@@ -98,6 +98,7 @@ private slots:
     void sweepThrough();
     void reversedTwoPort_data();
     void reversedTwoPort();
+    void sweepBeyondReach();
 };
 
 void TestCli::arguments_data()
@@ -437,6 +438,32 @@ void TestCli::reversedTwoPort()
     QVERIFY2(reversed.count('\n') >= 1 && !reversed.startsWith("corvalen-cli"), reversed.constData());
     QCOMPARE(reversed, run("swapped.s2p"));
     QVERIFY(reversed != run("cable.s2p"));
+}
+
+// Five pads of 3 dB at VSWR 2 from a fixed source: their standard uncertainty would take
+// a millisecond a row, 20 s over these 20,001 rows, so it is left empty and stderr says so.
+void TestCli::sweepBeyondReach()
+{
+    QTemporaryDir dir;
+    QFile load(dir.filePath(QStringLiteral("load.s1p")));
+    QVERIFY(load.open(QIODevice::WriteOnly));
+    QByteArray text = "# Hz S RI R 50\n";
+    for (int i = 1; i <= 20001; ++i)
+        text += QByteArray::number(i) + " 0.3 0.1\n";
+    QVERIFY(load.write(text) == text.size());
+    load.close();
+    QStringList arguments{QStringLiteral("sweep"), QStringLiteral("1.5"), load.fileName()};
+    for (int i = 0; i < 5; ++i)
+        arguments << QStringLiteral("--through") << QStringLiteral("loss=3,vswr=2");
+    QProcess cli;
+    cli.start(QStringLiteral(CORVALEN_CLI_PATH), arguments);
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(cli.readAllStandardError(),
+             "corvalen-cli: through this chain the standard uncertainty would take minutes over these rows: it is left empty\n"_ba);
+    const QByteArrayList first = cli.readAllStandardOutput().split('\n').value(1).split('\t');
+    QCOMPARE(first.size(), 16);
+    QVERIFY(!first[11].isEmpty() && first[15].isEmpty());  // u directly, none through the chain
 }
 
 QTEST_APPLESS_MAIN(TestCli)
