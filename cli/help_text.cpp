@@ -54,7 +54,8 @@ constexpr Subcommand kSubcommands[] = {
 constexpr std::string_view kFixedValues =
     "A fixed SOURCE or LOAD is 1.5 or vswr=1.5 (VSWR, at least 1), rl=23 (return\n"
     "loss in dB, at least 0) or gamma=0.07 (|G|, 0 to 1), its phase unknown.\n"
-    "TWO-PORT is a two-port Touchstone file (port 1 faces the source) or\n"
+    "TWO-PORT is a two-port Touchstone file (port 1 faces the source; with\n"
+    ":reversed after its name, cable.s2p:reversed, port 2 does) or\n"
     "loss=DB,vswr=V, a pad or cable of DB dB loss with both ports at VSWR V;\n"
     "--through given several times is a chain, in order from the source.\n";
 

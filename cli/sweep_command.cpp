@@ -97,6 +97,8 @@ int RunSweepCommand(const SweepCommand& command, const std::function<void(std::s
     PlotSeries series;
     const Written written = WriteRows(*sweep, !bench->chain.empty(), command.format == SweepFormat::Csv ? ',' : '\t',
                                       sink, command.plotPath ? &series : nullptr);
+    if (sweep->ThroughUncertaintyBeyondReach())
+        Note("through this chain the standard uncertainty would take minutes over these rows: it is left empty");
     if (written.errorKnown)
         Note("where every phase is measured the mismatch error is known, not spread: its standard uncertainty is "
              "left empty there");

@@ -1,7 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "bench.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace corvalen::measured {
+
+TwoPort Reversed(TwoPort twoPort)
+{
+    std::swap(twoPort.s11, twoPort.s22);
+    std::swap(twoPort.s21, twoPort.s12);
+    std::reverse(twoPort.portOhms.begin(), twoPort.portOhms.end());
+    return twoPort;
+}
 
 Side ReadSide(const SideInput& side, double systemOhms, touchstone::ReadProgress* progress)
 {
@@ -15,7 +26,8 @@ Through ReadThrough(const TwoPortInput& through, double systemOhms, touchstone::
 {
     if (const auto* pad = std::get_if<Pad>(&through.value))
         return {through.name, *pad};
-    return {through.name, touchstone::ReadTwoPort(std::get<std::string>(through.value), systemOhms, progress)};
+    TwoPort twoPort = touchstone::ReadTwoPort(std::get<std::string>(through.value), systemOhms, progress);
+    return {through.name, through.reversed ? Reversed(std::move(twoPort)) : std::move(twoPort)};
 }
 
 touchstone::Warnings Bench::Warnings() const

@@ -42,8 +42,14 @@ struct Bench {
     touchstone::Warnings Warnings() const;
 };
 
+// The two-port turned round, port 2 facing the source: S11 and S22 trade
+// places, as do S21 and S12 and the ports' references; the values of the file
+// written with its ports swapped.
+TwoPort Reversed(TwoPort twoPort);
+
 // Reads one side or one element of the chain, referred to systemOhms; a
-// fixed value or a pad is taken as it is. Throws MeasuredError naming the file.
+// fixed value or a pad is taken as it is, a two-port file turned round if its
+// input says so. Throws MeasuredError naming the file.
 // With `progress`, the bytes read are counted there and the read may be
 // stopped (touchstone::ReadCancelled).
 Side ReadSide(const SideInput& side, double systemOhms, touchstone::ReadProgress* progress = nullptr);

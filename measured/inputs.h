@@ -29,6 +29,7 @@ struct SideInput {
 struct TwoPortInput {
     std::string name;  // as the user gave it
     std::variant<Pad, std::string> value;
+    bool reversed = false;  // a file's port 2 faces the source
 };
 
 struct BenchInput {

@@ -72,16 +72,17 @@ RowValues ComputePair(const RowInputs& inputs)
     return row;
 }
 
-ChainMismatch MismatchOf(const RowInputs& inputs, std::span<const ChainTwoPort> chain)
+ChainMismatch MismatchOf(const RowInputs& inputs, std::span<const ChainTwoPort> chain,
+                         std::span<const PadAverages> padAverages)
 {
     return ChainMismatch({inputs.source.gammaMagnitude, inputs.sourceGamma}, chain,
-                         {inputs.load.gammaMagnitude, inputs.loadGamma});
+                         {inputs.load.gammaMagnitude, inputs.loadGamma}, padAverages);
 }
 
 MismatchValues ComputeMismatch(const RowInputs& inputs, std::span<const ChainTwoPort> chain,
-                               bool withStandardUncertainty)
+                               bool withStandardUncertainty, std::span<const PadAverages> padAverages)
 {
-    const ChainMismatch mismatch = MismatchOf(inputs, chain);
+    const ChainMismatch mismatch = MismatchOf(inputs, chain, padAverages);
     const ErrorLimitsDb limits = mismatch.LimitsDb();
     return {limits.plusDb, limits.minusDb, mismatch.ErrorDb(),
             withStandardUncertainty ? mismatch.StandardUncertaintyDb() : std::nullopt};

@@ -47,12 +47,13 @@ struct RowInputs {
 RowValues ComputePair(const RowInputs& inputs);
 
 // The mismatch of the row's sides through `chain` (directly where it is empty).
-ChainMismatch MismatchOf(const RowInputs& inputs, std::span<const ChainTwoPort> chain);
+ChainMismatch MismatchOf(const RowInputs& inputs, std::span<const ChainTwoPort> chain,
+                         std::span<const PadAverages> padAverages = {});
 
 // Its limits, the error where every phase is measured and, if asked for, the
 // standard uncertainty where one is not (a grid over the phases of pads can
 // cost a thousand times the rest of a row).
 MismatchValues ComputeMismatch(const RowInputs& inputs, std::span<const ChainTwoPort> chain,
-                               bool withStandardUncertainty = true);
+                               bool withStandardUncertainty = true, std::span<const PadAverages> padAverages = {});
 
 }  // namespace corvalen::measured

@@ -11,6 +11,9 @@
 namespace corvalen::measured {
 namespace {
 
+// About ten seconds of the standard uncertainty through a chain over a sweep's rows.
+constexpr double kMostThroughNs = 1e10;
+
 void Count(ActivePoints& points, double gammaMagnitude, double frequencyHz)
 {
     if (gammaMagnitude > 1.0 && points.count++ == 0)
@@ -143,6 +146,22 @@ Sweep::Sweep(const Bench& bench)
     , chain_(bench.chain)
 {
     const auto file = std::find_if(chain_.begin(), chain_.end(), [](const Through& t) { return t.Measured(); });
+    // From the load: a pad behind a measured element or the load meets |Gamma| up to 1
+    // (passive); behind another pad, up to what that one can pass on.
+    double reach = 1.0;
+    for (auto through = chain_.rbegin(); through != chain_.rend(); ++through) {
+        const auto* pad = std::get_if<Pad>(&through->value);
+        if (!pad) {
+            reach = 1.0;
+            continue;
+        }
+        const ChainTwoPort twoPort = PadTwoPort(*pad);
+        const WalkElement element{twoPort.s22, twoPort.s11, twoPort.s21 * twoPort.s12, false};
+        const auto known = std::find_if(padAverages_.begin(), padAverages_.end(), [&](const PadAverages& p) {
+            return p.Holds(element) && p.Reach() >= reach;
+        });
+        reach = known != padAverages_.end() ? known->PassesOn() : padAverages_.emplace_back(element, reach).PassesOn();
+    }
     if (load_.Measured()) {
         grid_ = &load_.Measured()->frequencyHz;
         gridName_ = &load_.name;
@@ -176,6 +195,13 @@ Sweep::Sweep(const Bench& bench)
     for (const Through& through : chain_)
         if (const TwoPort* twoPort = through.Measured())
             narrow(twoPort->frequencyHz, through.name);
+    // The first row's cost stands for every row's: the magnitudes that set it vary little.
+    if (!chain_.empty()) {
+        Cursor cursor(*this, first_);
+        const RowInputs& inputs = cursor.At(first_);
+        const double rowNs = MismatchOf(inputs, inputs.chain, padAverages_).StandardUncertaintyWorkNs();
+        throughUncertaintyBeyondReach_ = rowNs * static_cast<double>(RowCount()) > kMostThroughNs;
+    }
 }
 
 std::pair<std::size_t, std::size_t> Sweep::RowsIn(Band band) const
@@ -236,7 +262,8 @@ void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandard
             direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
         row.direct = *direct;
         if (!inputs.chain.empty())
-            row.through = ComputeMismatch(inputs, inputs.chain, withStandardUncertainty);
+            row.through = ComputeMismatch(inputs, inputs.chain,
+                                          withStandardUncertainty && !throughUncertaintyBeyondReach_, padAverages_);
     }
 }
 

@@ -5,12 +5,14 @@
 // mismatch quantities of the pair at every frequency, in double precision.
 
 #include "bench.h"
+#include "chain_walk.h"
 #include "quantities.h"
 #include "values.h"
 
 #include <cstddef>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -53,6 +55,9 @@ public:
     // their standard uncertainties only if asked for.
     ActiveSides Run(const std::function<void(std::span<const RowValues>)>& take, Band band = {},
                     bool withStandardUncertainty = true) const;
+    // Where the standard uncertainty through the chain would take a row so long that
+    // the sweep would run for minutes: then it is left out of every row.
+    bool ThroughUncertaintyBeyondReach() const { return throughUncertaintyBeyondReach_; }
     // The rows' frequencies inside `band`: the grid's own values, without a row computed.
     std::span<const double> Frequencies(Band band = {}) const;
     // The rows inside `band`, to fill a table.
@@ -72,6 +77,9 @@ private:
     const Side& source_;
     const Side& load_;
     const std::vector<Through>& chain_;
+    // The averages of the chain's pads, which no row changes.
+    std::vector<PadAverages> padAverages_;
+    bool throughUncertaintyBeyondReach_ = false;
     const Series<double>* grid_ = nullptr;
     const std::string* gridName_ = nullptr;
     std::string outsideOf_;

@@ -26,6 +26,8 @@
 
 namespace corvalen::measured {
 
+class PadAverages;  // chain_walk.h
+
 // A source's or load's reflection; gamma only where its phase is measured.
 struct Termination {
     double gammaMagnitude;
@@ -44,6 +46,13 @@ struct ChainTwoPort {
 // |S11| = |S22| = (vswr - 1) / (vswr + 1), phases unknown.
 ChainTwoPort PadTwoPort(const Pad& pad);
 
+// An element of the chain: a run of consecutive measured two-ports cascaded
+// into one, or one two-port of unknown phases.
+struct ChainElement {
+    std::complex<double> s11, s21s12, s22;
+    bool phaseKnown;
+};
+
 struct ErrorLimitsDb {
     double plusDb;
     double minusDb;  // minus infinity where the lower bound on |D| is not positive
@@ -58,7 +67,10 @@ struct CoverageIntervalDb {
 // its own, and values with no phase to average over are closed forms.
 class ChainMismatch {
 public:
-    ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load);
+    // With `padAverages`, pads' averages made once for a sweep's rows, reused
+    // for the pads they hold; they must outlive this.
+    ChainMismatch(const Termination& source, std::span<const ChainTwoPort> chain, const Termination& load,
+                  std::span<const PadAverages> padAverages = {});
     ChainMismatch(const ChainMismatch&) = delete;
     ChainMismatch& operator=(const ChainMismatch&) = delete;
 
@@ -68,38 +80,28 @@ public:
     ErrorLimitsDb LimitsDb() const;
     // Only where every phase is measured.
     std::optional<double> ErrorDb() const;
-    // The standard deviation of the error, to well under 1e-6 dB; only where some phase is unknown.
+    // The standard deviation of the error, to well under 1e-6 dB; only where some phase is
+    // unknown, and not through a chain of more than four unknown phases whose loops can vanish.
     std::optional<double> StandardUncertaintyDb() const;
     // The (1 - probability) / 2 and (1 + probability) / 2 quantiles of the error, to a
-    // few 1e-5 dB (0 < probability < 1); only where some phase is unknown.
+    // few 1e-5 dB (0 < probability < 1); only where some phase is unknown, and not
+    // where the standard uncertainty is not or the law would take over a second.
     std::optional<CoverageIntervalDb> CoverageDb(double probability) const;
-
-    // A run of consecutive measured two-ports cascaded into one, or one two-port of unknown phases.
-    struct Group {
-        std::complex<double> s11, s21s12, s22;
-        bool phaseKnown;
-    };
+    // About how long StandardUncertaintyDb takes, in nanoseconds, for a sweep to
+    // weigh its rows before it computes them: the walk's estimate; the grid's,
+    // which stops as soon as it has settled, is not weighed.
+    double StandardUncertaintyWorkNs() const;
 
 private:
-    struct Sample {
-        double restNepers;          // ln |D| but for the factor at the innermost junction
-        double reflectionProduct;   // r: that factor is 1 - r e^(j theta), theta uniform
-    };
-    Sample OnlySample() const;  // where no phase is left to average over
-    std::vector<Sample> Samples(int pointsPerPhase) const;
-    template <typename Walk>
-    static std::vector<Sample> PairSamples(const Walk& left, const Walk& right);
-    double GridVarianceNepers2(int pointsPerPhase) const;
-    bool RandomAt(std::size_t junction) const;
-
     Termination source_;
     Termination load_;
-    std::array<std::byte, 8 * sizeof(Group)> groupRoom_;
-    std::pmr::monotonic_buffer_resource groupMemory_{groupRoom_.data(), groupRoom_.size()};
-    std::pmr::vector<Group> groups_{&groupMemory_};
-    std::size_t innerJunction_ = 0;  // 0 at the source, groups_.size() at the load
-    int outerPhases_ = 0;            // unknown phases averaged numerically
-    bool random_ = false;
+    std::span<const PadAverages> padAverages_;
+    std::array<std::byte, 8 * sizeof(ChainElement)> elementRoom_;
+    std::pmr::monotonic_buffer_resource elementMemory_{elementRoom_.data(), elementRoom_.size()};
+    std::pmr::vector<ChainElement> elements_{&elementMemory_};
+    bool somePhaseUnknown_ = false;
+    std::size_t innerJunction_ = 0;  // where the innermost unknown phase is taken
+    int outerPhases_ = 0;            // the unknown phases averaged on a grid, all but that one
 };
 
 }  // namespace corvalen::measured

@@ -79,6 +79,8 @@ OneOffValues ComputeOneOff(const Bench& bench, double coverageProbability)
     if (!inputs.chain.empty()) {
         oneOff.pair.through = ComputeMismatch(inputs, inputs.chain);
         oneOff.throughCoverage = MismatchOf(inputs, inputs.chain).CoverageDb(coverageProbability);
+        if (!oneOff.pair.through->mismatchErrorDb && !oneOff.throughCoverage)
+            oneOff.warnings.emplace_back(kBeyondReach);
     }
     return oneOff;
 }

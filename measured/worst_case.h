@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace corvalen::measured {
 
@@ -41,8 +42,13 @@ struct OneOffValues {
     std::optional<std::size_t> rows;
     std::string gridName;
     std::string outsideOf;
-    touchstone::Warnings warnings;  // what the two-ports' files lacked
+    touchstone::Warnings warnings;  // what the two-ports' files lacked, and a chain beyond reach
 };
+
+// Said where some phase is unknown but the chain's coverage interval is not given.
+inline constexpr std::string_view kBeyondReach =
+    "the chain's standard uncertainty and coverage interval are beyond reach (a loop that can vanish, "
+    "or more than a second's work): its limits only";
 
 // Reads the two-ports' files if there are any; throws MeasuredError when one
 // cannot be read. Both sides must be fixed values; 0 < coverageProbability < 1.

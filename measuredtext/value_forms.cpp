@@ -175,8 +175,15 @@ std::variant<measured::TwoPortInput, InputError> ParseTwoPort(std::string_view t
 {
     std::string solid = AsciiLower(text);
     std::erase_if(solid, IsBlank);
-    if (!solid.starts_with("loss=") && !solid.starts_with("vswr="))
-        return measured::TwoPortInput{std::string(text), std::string(text)};
+    constexpr std::string_view kReversed = ":reversed";
+    const bool reversed = text.size() > kReversed.size() && text.ends_with(kReversed);
+    const bool pad = solid.starts_with("loss=") || solid.starts_with("vswr=");
+    if (!pad) {
+        const std::string path(reversed ? text.substr(0, text.size() - kReversed.size()) : text);
+        return measured::TwoPortInput{std::string(text), path, reversed};
+    }
+    if (reversed)
+        return Error(Quoted("--through", text), "a pad is the same either way round: :reversed is for a two-port file");
     if (solid.size() != text.size())
         return Error(Quoted("--through", text), "a stray blank: write loss=DB,vswr=V without spaces");
     const std::size_t comma = text.find(',');

@@ -64,18 +64,9 @@ Extent ExtentOfSeries(const Frequencies& frequencyHz, const std::vector<double>&
 
 }  // namespace
 
-MeasuredSweep::MeasuredSweep(measured::Bench bench, const std::vector<bool>& reversed)
+MeasuredSweep::MeasuredSweep(measured::Bench bench)
     : bench_(std::make_unique<measured::Bench>(std::move(bench)))
 {
-    for (std::size_t i = 0; i < bench_->chain.size() && i < reversed.size(); ++i) {
-        Through& through = bench_->chain[i];
-        auto* twoPort = std::get_if<TwoPort>(&through.value);
-        if (reversed[i] && twoPort) {
-            std::swap(twoPort->s11, twoPort->s22);
-            std::swap(twoPort->s21, twoPort->s12);
-            through.name += " reversed";
-        }
-    }
     sweep_.emplace(*bench_);
     SetBand({});
 }
@@ -226,7 +217,7 @@ bool ReadOutcome::Failed() const
     return failed(source) || failed(load) || std::any_of(chain.begin(), chain.end(), failed);
 }
 
-ReadOutcome ReadSweep(const BenchInput& input, const std::vector<bool>& reversed, touchstone::ReadProgress* progress)
+ReadOutcome ReadSweep(const BenchInput& input, touchstone::ReadProgress* progress)
 {
     ReadOutcome outcome;
     Bench bench;
@@ -257,7 +248,7 @@ ReadOutcome ReadSweep(const BenchInput& input, const std::vector<bool>& reversed
         names.push_back(bench.chain[i].name);
     }
     InputRead failed;
-    ReadInput(failed, [&] { outcome.sweep = std::make_unique<MeasuredSweep>(std::move(bench), reversed); });
+    ReadInput(failed, [&] { outcome.sweep = std::make_unique<MeasuredSweep>(std::move(bench)); });
     if (!failed.failure.empty()) {
         std::size_t at = 0;
         while (at < names.size() && !failed.failure.starts_with(names[at] + ":"))

@@ -24,10 +24,10 @@ namespace corvalen::sweepwindow {
 
 class MeasuredSweep {
 public:
-    // Takes the files read; throws touchstone::MeasuredError as the CLI reports
-    // it where they have no frequency in common. Each two-port file of the chain
-    // whose flag in `reversed` is set is turned round: its port 2 faces the source.
-    MeasuredSweep(measured::Bench bench, const std::vector<bool>& reversed);
+    // Takes the files read (a two-port turned round already, as its input said);
+    // throws touchstone::MeasuredError as the CLI reports it where they have no
+    // frequency in common.
+    explicit MeasuredSweep(measured::Bench bench);
 
     // The rows, worst case and traces of the band alone, the files as they were
     // read. False, and nothing changed, when the band holds no row.
@@ -100,8 +100,7 @@ struct ReadOutcome {
 // Never throws: whatever keeps the files from a sweep is a failure of the input at fault.
 // With `progress`, the reads count their bytes there and may be stopped: a
 // read stopped gives neither a sweep nor a failure.
-ReadOutcome ReadSweep(const measured::BenchInput& input, const std::vector<bool>& reversed,
-                      touchstone::ReadProgress* progress = nullptr);
+ReadOutcome ReadSweep(const measured::BenchInput& input, touchstone::ReadProgress* progress = nullptr);
 
 // The probability of the coverage interval, as `corvalen-cli mismatch` gives it by default.
 inline constexpr double kCoverageProbability = 0.95;

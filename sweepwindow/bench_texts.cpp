@@ -88,10 +88,12 @@ std::variant<ReadTexts, std::vector<InputProblem>> ReadInputTexts(const InputTex
             continue;
         }
         auto& through = bench.chain.emplace_back(std::get<measured::TwoPortInput>(std::move(twoPort)));
-        if (const auto* path = std::get_if<std::string>(&through.value))
-            through.name = FileName(*path);
+        if (const auto* path = std::get_if<std::string>(&through.value)) {
+            // The Reversed box, like :reversed after the name, turns the file round in the engine.
+            through.reversed = through.reversed || texts.chain[i].reversed;
+            through.name = FileName(*path) + (through.reversed ? " reversed" : "");
+        }
         read.chainTexts.push_back(i);
-        read.reversed.push_back(texts.chain[i].reversed);
     }
     if (!problems.empty())
         return problems;

@@ -39,12 +39,11 @@ struct InputProblem {
     std::size_t element = 0;  // which of the chain's texts, for a two-port
 };
 
-// The bench the texts give; for each element of its chain, the text it came
-// from and whether it is turned round.
+// The bench the texts give, its two-port files turned round where the box
+// says so; for each element of its chain, the text it came from.
 struct ReadTexts {
     measured::BenchInput bench;
     std::vector<std::size_t> chainTexts;
-    std::vector<bool> reversed;
 };
 // Every input's problem, each marked at once; else the bench.
 std::variant<ReadTexts, std::vector<InputProblem>> ReadInputTexts(const InputTexts& texts);

@@ -53,7 +53,7 @@ void Compute(Loaded& loaded, touchstone::ReadProgress* progress)
 {
     try {
         if (measuredtext::HasFile(loaded.read.bench))
-            loaded.outcome = ReadSweep(loaded.read.bench, loaded.read.reversed, progress);
+            loaded.outcome = ReadSweep(loaded.read.bench, progress);
         else
             loaded.oneOff = ComputeOneOffResult(loaded.read.bench);
     } catch (const std::bad_alloc&) {

@@ -97,6 +97,9 @@ private slots:
     void oneOff();
     void sweepThrough_data();
     void sweepThrough();
+    void reversedTwoPort_data();
+    void reversedTwoPort();
+    void sweepBeyondReach();
 
 private:
     QTemporaryDir dir_;
@@ -221,6 +224,12 @@ void TestCli::run_data()
     // The whole table: all 160,801 pairs, written in chunks.
     QTest::newRow("table") << QByteArrayList{"table"} << ""_ba << 0
         << QByteArray("5480111f96d371c31d3c2cb38c111416e99dbc69978e8c1db8ceaba8d85237af") << QByteArray();
+    // Chains of one and two pads: the output of the build before chains were walked, byte for byte.
+    QTest::newRow("through a pad") << QByteArrayList{"mismatch", "1.5", "2", "--through", "loss=3,vswr=1.3"} << ""_ba << 0
+        << QByteArray("5fa80319deda7db074cb775fbe433bfde2b6220f358906aeaf4413b1c4a4cc85") << QByteArray();
+    QTest::newRow("through two pads, JSON")
+        << QByteArrayList{"mismatch", "1.5", "2", "--through", "loss=3,vswr=1.3", "--through", "loss=10,vswr=1.1", "--format", "json"}
+        << ""_ba << 0 << QByteArray("bb01a22e732aecb683c199f22496a774c7b21ddc8c718b03c9e778cf50097f2a") << QByteArray();
     QTest::newRow("version") << QByteArrayList{"--version"} << ""_ba << 0
         << QCryptographicHash::hash("corvalen-cli " CORVALEN_EXPECTED_VERSION "\n", QCryptographicHash::Sha256).toHex() << QByteArray();
     QTest::newRow("bad argument") << QByteArrayList{"report", "9", "1"} << ""_ba << 2
@@ -380,6 +389,8 @@ void TestCli::sweepThrough_data()
            "2000000000,1.5000,13.9794,1.5000,13.9794,0.1773,2.2500,8.2995,0.3407,-0.3546,,0.2457\n"_ba;
     QTest::newRow("nothing measured") << QByteArrayList{"sweep", "1.5", "2", "--through", "loss=3,vswr=1.2"}
         << "corvalen-cli: sweep: nothing measured: SOURCE, LOAD or a --through file must be a Touchstone file; for one-off values use corvalen-cli mismatch"_ba;
+    QTest::newRow("a pad turned round") << QByteArrayList{"mismatch", "1.5", "2", "--through", "loss=3,vswr=1.2:reversed"}
+        << "corvalen-cli: --through 'loss=3,vswr=1.2:reversed': a pad is the same either way round: :reversed is for a two-port file"_ba;
     QTest::newRow("pad without its VSWR") << QByteArrayList{"mismatch", "1.5", "2", "--through", "loss=3"}
         << "corvalen-cli: --through 'loss=3': expected a two-port Touchstone file or loss=DB,vswr=V with DB at least 0 and V at least 1, such as loss=10,vswr=1.1"_ba;
     QTest::newRow("gamma above 1") << QByteArrayList{"mismatch", "gamma=1.5", "2"} << "corvalen-cli: SOURCE 'gamma=1.5': expected a |G| from 0 to 1, such as gamma=0.07"_ba;
@@ -401,6 +412,71 @@ void TestCli::sweepThrough()
     }
     const QByteArray out = Output(arguments);
     QCOMPARE(out.mid(out.indexOf('\n') + 1), expected);
+}
+
+// A two-port whose ports differ in every parameter and reference, turned round with
+// :reversed, against the same two-port written with its ports swapped.
+void TestCli::reversedTwoPort_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");  // TWO-PORT stands for the file
+    QTest::newRow("mismatch") << QByteArrayList{"mismatch", "1.5", "2", "--through", "TWO-PORT", "--format=json"};
+    QTest::newRow("sweep, in a chain") << QByteArrayList{"sweep", "source.s1p", "load.s1p", "--through", "loss=3,vswr=1.2",
+                                                         "--through", "TWO-PORT"};
+}
+
+void TestCli::reversedTwoPort()
+{
+    QFETCH(QByteArrayList, arguments);
+    QTemporaryDir dir;
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const QByteArray head = "[Version] 2.1\n# GHz S RI R 50\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n"
+                            "[Number of Frequencies] 2\n";
+    // Each line: frequency, S11, S12, S21, S22.
+    for (const auto& [name, text] : {
+             std::pair("source.s1p", QByteArray("# GHz S RI R 50\n1 0.2 0\n2 0 0.2\n")),
+             std::pair("load.s1p", QByteArray("# GHz S RI R 50\n1 0.1 0.3\n2 -0.3 0\n")),
+             std::pair("cable.s2p", head + "[Reference] 50 75\n[Network Data]\n1 0.1 0.05 0.2 0.01 0.7 -0.1 0.3 -0.2\n"
+                                           "2 0.15 0 0.1 0.2 0.6 0.3 0.25 0.1\n[End]\n"),
+             std::pair("swapped.s2p", head + "[Reference] 75 50\n[Network Data]\n1 0.3 -0.2 0.7 -0.1 0.2 0.01 0.1 0.05\n"
+                                             "2 0.25 0.1 0.6 0.3 0.1 0.2 0.15 0\n[End]\n")}) {
+        QFile file(QString::fromLatin1(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+    }
+    const auto run = [&arguments](const QByteArray& twoPort) {
+        QByteArrayList given = arguments;
+        given.replace(given.indexOf("TWO-PORT"), twoPort);
+        return Output(given);
+    };
+    const QByteArray reversed = run("cable.s2p:reversed");
+    QVERIFY2(reversed.count('\n') >= 1 && !reversed.startsWith("corvalen-cli"), reversed.constData());
+    QCOMPARE(reversed, run("swapped.s2p"));
+    QVERIFY(reversed != run("cable.s2p"));
+}
+
+// Five pads of 3 dB at VSWR 2 from a fixed source: their standard uncertainty would take
+// a millisecond a row, 20 s over these 20,001 rows, so it is left empty and stderr says so.
+void TestCli::sweepBeyondReach()
+{
+    QTemporaryDir dir;
+    QFile load(dir.filePath(QStringLiteral("load.s1p")));
+    QVERIFY(load.open(QIODevice::WriteOnly));
+    QByteArray text = "# Hz S RI R 50\n";
+    for (int i = 1; i <= 20001; ++i)
+        text += QByteArray::number(i) + " 0.3 0.1\n";
+    QVERIFY(load.write(text) == text.size());
+    load.close();
+    QStringList arguments{QStringLiteral("sweep"), QStringLiteral("1.5"), load.fileName()};
+    for (int i = 0; i < 5; ++i)
+        arguments << QStringLiteral("--through") << QStringLiteral("loss=3,vswr=2");
+    QProcess cli;
+    cli.start(QStringLiteral(CORVALEN_CLI_PATH), arguments);
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(cli.readAllStandardError(),
+             "corvalen-cli: through this chain the standard uncertainty would take minutes over these rows: it is left empty\n"_ba);
+    const QByteArrayList first = cli.readAllStandardOutput().split('\n').value(1).split('\t');
+    QCOMPARE(first.size(), 16);
+    QVERIFY(!first[11].isEmpty() && first[15].isEmpty());  // u directly, none through the chain
 }
 
 QTEST_APPLESS_MAIN(TestCli)

@@ -34,7 +34,7 @@ ReadTexts Read(const InputTexts& texts)
 std::unique_ptr<MeasuredSweep> SweepOf(const QString& load)
 {
     const ReadTexts read = Read({TestFile("source.s1p").toStdString(), {}, load.toStdString()});
-    return ReadSweep(read.bench, read.reversed).sweep;
+    return ReadSweep(read.bench).sweep;
 }
 
 // Each control Tab reaches from the first input, by the name a screen reader gives it, until it comes round again.
