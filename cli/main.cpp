@@ -93,8 +93,8 @@ int main(int argc, char** argv)
         std::fputs((error->message + "\n").c_str(), stderr);
         return kExitUsage;
     }
-#ifdef _WIN32
-    // The drawing is a Qt module, and Qt is built for the Linux desktop only.
+#if !CORVALEN_DRAWS
+    // The drawing is a Qt module, and this build has no Qt.
     const auto* sweep = std::get_if<SweepCommand>(&std::get<Command>(parsed));
     if (sweep && (sweep->plotPath || sweep->smithPath)) {
         std::fputs("corvalen-cli: drawing needs the desktop build\n", stderr);

@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "plot/picture_file.h"
 
+#include "fonts/program_fonts.h"
+#include "plot/plot_module.h"
 #include "plot/png_picture.h"
+#include "widgets/font_family.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
+#if CORVALEN_WRITES_SVG
 #include <QSvgGenerator>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -45,8 +51,13 @@ class OffscreenApplication {
 public:
     OffscreenApplication()
     {
-        if (!QGuiApplication::instance())
-            application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        if (QGuiApplication::instance())
+            return;
+        application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        // The built-in faces only where the system lacks them (Windows): the
+        // system's own are already read, and adding them again costs time.
+        if (!QFontDatabase::hasFamily(QString::fromLatin1(kFontFamily)))
+            RegisterProgramFonts();
     }
 
 private:
@@ -61,6 +72,7 @@ private:
 // Draws onto an open file; false if the painter could not start or finish.
 bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const std::function<void(QPainter&)>& draw)
 {
+#if CORVALEN_WRITES_SVG
     if (svg) {
         QSvgGenerator generator;
         generator.setOutputDevice(&file);
@@ -73,6 +85,10 @@ bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const s
         draw(painter);
         return painter.end();
     }
+#else
+    Q_UNUSED(title);
+    Q_UNUSED(svg);
+#endif
     PixelMemory memory(size);
     QImage image = memory.Image();
     QPainter painter(&image);
@@ -99,14 +115,18 @@ int DrawToFile(const char* path, QSize size, const QString& title, const std::fu
     try {
         // Declared first so that it is restored last, after the application's own notes on closing.
         const QuietMessages quiet;
+        const bool svg = QString::fromUtf8(path).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+        if (svg && !kCorvalenWritesSvg) {
+            Report(reason, reasonSize, QString::fromLatin1(kCorvalenPngOnly));
+            return 1;
+        }
         QString failure;
         {
             const OffscreenApplication application;
             const QString fileName = QString::fromUtf8(path);
             QSaveFile file(fileName);
             bool written = file.open(QIODevice::WriteOnly)
-                           && Render(file, size, title, fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive),
-                                     draw);
+                           && Render(file, size, title, svg, draw);
             failure = file.errorString();
             written = written && file.commit();
             if (written)

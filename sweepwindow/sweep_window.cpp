@@ -877,7 +877,7 @@ void SweepWindow::SaveChartWithDialog(bool smith)
         return;
     const QString path = QFileDialog::getSaveFileName(
         this, smith ? QStringLiteral("Save the Smith chart") : QStringLiteral("Save the plot"), QString(),
-        QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)"));
+        QString::fromLatin1(kPictureFilter));
     if (path.isEmpty())
         return;
     const std::string failure = smith ? SaveSmithPicture(*sweep_, path.toStdString())
