@@ -137,7 +137,15 @@ SweepWindow::SweepWindow(const InputTexts& texts, QWidget* parent)
     readout->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     readout->setMinimumWidth(Scaled(layout::kReadoutMinimumWidth));
     readout->setMaximumWidth(Scaled(layout::kReadoutMaximumWidth));
-    middle->addWidget(readout);
+    // The commands stay in sight below it, however far the readout scrolls.
+    auto* side = new QVBoxLayout;
+    side->addWidget(readout, 1);
+    auto* actions = new QVBoxLayout;
+    BuildActionButtons(actions, this);
+    for (QPushButton* button : sweepOnly_)
+        button->setEnabled(false);
+    side->addLayout(actions);
+    middle->addLayout(side);
     middle->addStretch(0);
     reading_ = new QProgressBar(this);
     reading_->setRange(0, 100);  // percent of all the files' bytes
@@ -511,10 +519,6 @@ QWidget* SweepWindow::BuildReadoutPanel()
     verdict_->setWordWrap(true);
     column->addWidget(verdict_);
     column->addStretch(1);
-
-    BuildActionButtons(column, panel);
-    for (QPushButton* button : sweepOnly_)
-        button->setEnabled(false);
     return panel;
 }
 
