@@ -3,7 +3,6 @@
 
 #include "help_text.h"
 
-#include "plot/plot_module.h"
 #include "touchstone/ascii.h"
 #include "touchstone/touchstone.h"
 
@@ -204,8 +203,6 @@ ParseResult ParseSweep(const std::vector<std::string_view>& arguments)
                 return std::nullopt;
             }
             const std::string lower = AsciiLower(value);
-            if (lower.ends_with(".svg") && !kCorvalenWritesSvg)
-                return Error(Quoted(option, value), kCorvalenPngOnly);
             if (!lower.ends_with(".svg") && !lower.ends_with(".png"))
                 return Error(Quoted(option, value), "expected a file name ending in .svg or .png");
             (option == "--plot" ? sweep.plotPath : sweep.smithPath) = std::string(value);
