@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/x11-session.sh"
 files=$root/tests/sweepwindow
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wine=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
 trap '"$wineserver" -k 2>/dev/null || true; x11_session_stop; rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
