@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSettings>
 
 #include <cstdio>
@@ -106,8 +107,14 @@ int main(int argc, char* argv[])
         window.BandEnd(true)->setText(settings.value(QStringLiteral("bandTo")).toString());
     }
     window.AddEarlierFiles(settings.value(QStringLiteral("recentFiles")).toStringList());
-    window.restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
-    window.show();
+    const bool restored = window.restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
+    // A window as large as the screen's free area would push its frame off it
+    // (a laptop at 150 %): maximized, the window manager fits frame and all.
+    const QSize room = window.screen()->availableSize();
+    if (!restored && (window.width() >= room.width() || window.height() >= room.height()))
+        window.showMaximized();
+    else
+        window.show();
     const int status = app.exec();
 
     Remember(settings, window.Texts());
