@@ -47,14 +47,15 @@ shoot() {  # shoot WINDOW NAME: the window's picture as SHOTS/NAME.png
     sleep 0.5
     import -window "$1" "$shots/$2.png"
 }
-start() {  # start TITLE PROGRAM ARGS...: the window's id once it shows
+start() {  # start TITLE PROGRAM ARGS...: $window, its id once it shows (empty if never), and $pid
+    local title=$1
+    shift
     (cd "$work" && exec "$wine" "$@" >/dev/null 2>&1) &
     pid=$!
-    local title=$1
-    wait_for_window "$title" 60
+    window=$(wait_for_window "$title" 60 || true)
 }
 stop() {  # stop WINDOW: closes it as its close button does, and waits for the program
-    wmctrl -i -c "$1"
+    [ -z "$1" ] || wmctrl -i -c "$1"
     wait_for_exit "$pid" 20 || kill "$pid"
     "$wineserver" -w
     pid=
@@ -105,7 +106,8 @@ check '[ "$status" = 2 ] && [ "$(wc -l <"$work/cli.err")" = 1 ] && grep -q "writ
     "corvalen-cli refuses SVG in one line (status $status: $(cat "$work/cli.err"))"
 
 # --- The calculator from its installed path -------------------------------------------------
-main=$(start Corvalen "$folder/corvalen.exe")
+start Corvalen "$folder/corvalen.exe"
+main=$window
 check '[ -n "$main" ]' "the calculator's window showed"
 xdotool windowactivate --sync "$main"
 # The source bar to 1.50 and the load bar to 2.00: 50 x Right, Tab, 10 x Page Up.
@@ -141,8 +143,9 @@ linux_window=$(wait_for_window "Corvalen Sweep" 20)
 read_out "$linux_window" "$work/readout.linux"
 wmctrl -i -c "$linux_window"
 wait_for_exit "$pid" 10 || kill "$pid"
-sweep=$(start "Corvalen Sweep" "$folder/corvalen-sweep.exe" "$(winepath -w "$files/source.s1p")" \
-    "$(winepath -w "$files/load.s1p")")
+start "Corvalen Sweep" "$folder/corvalen-sweep.exe" "$(winepath -w "$files/source.s1p")" \
+    "$(winepath -w "$files/load.s1p")"
+sweep=$window
 check '[ -n "$sweep" ]' "Corvalen Sweep's window showed"
 read_out "$sweep" "$work/readout.wine"
 check '[ -s "$work/readout.wine" ] && cmp -s "$work/readout."{linux,wine}' \
@@ -164,11 +167,15 @@ stop "$sweep"
 
 # --- 144 dpi (150 %): both windows again, for the eye ------------------------------------
 dpi 144
-main=$(start Corvalen "$folder/corvalen.exe")
+# As on its first start on such a laptop: no geometry remembered from 96 dpi.
+"$wine" reg delete 'HKCU\Software\Corvalen' /f >/dev/null 2>&1
+start Corvalen "$folder/corvalen.exe"
+main=$window
 shoot "$main" windows-main-144dpi
 stop "$main"
-sweep=$(start "Corvalen Sweep" "$folder/corvalen-sweep.exe" "$(winepath -w "$files/source.s1p")" \
-    "$(winepath -w "$files/load.s1p")" --through "$(winepath -w "$files/cable.s2p")")
+start "Corvalen Sweep" "$folder/corvalen-sweep.exe" "$(winepath -w "$files/source.s1p")" \
+    "$(winepath -w "$files/load.s1p")" --through "$(winepath -w "$files/cable.s2p")"
+sweep=$window
 check '[ -n "$sweep" ]' "Corvalen Sweep at 144 dpi"
 geometry=$(xdotool getwindowgeometry --shell "$sweep" | tr '\n' ' ')
 check '[[ $geometry =~ WIDTH=([0-9]+).*HEIGHT=([0-9]+) ]] && [ "${BASH_REMATCH[1]}" -le 1920 ] && [ "${BASH_REMATCH[2]}" -le 1080 ]' \
