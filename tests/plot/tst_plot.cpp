@@ -6,13 +6,16 @@
 
 #include "plot/axis.h"
 #include "plot/plot_module.h"
+#include "plot/sweep_chart.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -60,6 +63,7 @@ private slots:
     void sweepPicture();
     void smithPicture_data();
     void smithPicture();
+    void legendWithinNarrowCharts();
 
 private:
     QTemporaryDir dir_;
@@ -232,6 +236,26 @@ void TestPlot::smithPicture()
         QCOMPARE(image.size(), QSize(940, 1000));
         for (const auto& [at, color] : {std::pair(traced, kLoadColor), std::pair(marked, kAboveOneColor)})
             QVERIFY(Shows(image, at.x() < 0 ? kSmithArea : QRect(at - QPoint(4, 4), QSize(9, 9)), color) == (at.x() >= 0));
+    }
+}
+
+// A window's chart is as narrow as the screen leaves it: at every width the
+// legend's entries (a long one through a two-port among them) stay inside the
+// picture, shortened rather than cut off at its edge.
+void TestPlot::legendWithinNarrowCharts()
+{
+    const std::vector<double> hz{1e9, 2e9}, db{0.5, -0.5};
+    const corvalen::plot::SweepChart chart{hz, db, db, db, db, db, db, db, QStringLiteral("source.s1p"),
+                                           QStringLiteral("load.s1p"), QStringLiteral("pad.s2p"), {}, {}};
+    for (int width = 420; width <= 1100; width += 4) {
+        QImage image(width, 640, QImage::Format_RGB32);
+        QPainter painter(&image);
+        const corvalen::plot::SweepChartFrame frame = corvalen::plot::DrawSweepChart(painter, image.size(), chart);
+        painter.end();
+        const QRect legend(0, frame.area.bottom() + 60, width, 640 - frame.area.bottom() - 60);
+        for (const QRect& edge : {QRect(legend.left(), legend.top(), 6, legend.height()),
+                                  QRect(legend.right() - 5, legend.top(), 6, legend.height())})
+            QVERIFY2(!Shows(image, edge, Qt::black), qPrintable(u"legend at the edge, %1 px wide"_qs.arg(width)));
     }
 }
 
