@@ -22,6 +22,7 @@ X11_SESSION_SCREEN=1920x1080 x11_session_start openbox
 "$wineserver" -p  # persistent: kept between runs
 "$wineserver" -w
 
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }  # Wine's drive Z: is the root folder
 time_to_window() {  # time_to_window TITLE COMMAND...: milliseconds to the window, which is then closed
     local title=$1 start window
     shift
@@ -40,7 +41,7 @@ for program in corvalen corvalen-sweep; do
     corvalen-sweep)
         title="Corvalen Sweep" linux_program=$linux/sweepwindow/corvalen-sweep
         args=("$files/source.s1p" "$files/load.s1p")
-        wine_args=("$(winepath -w "$files/source.s1p")" "$(winepath -w "$files/load.s1p")") ;;
+        wine_args=("$(windows_path "$files/source.s1p")" "$(windows_path "$files/load.s1p")") ;;
     esac
     time_to_window "$title" "$wine" "$windows/$program.exe" "${wine_args[@]}" >/dev/null  # the first, filling caches
     linux_ms=() wine_ms=()

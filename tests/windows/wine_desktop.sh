@@ -32,10 +32,13 @@ cleanup() {
     x11_session_stop
 }
 trap cleanup EXIT
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }  # Wine's drive Z: is the root folder
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r'; }
-reg_value() {  # reg_value KEY NAME: the value's data, empty where there is none
-    "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"
+reg_value() {  # reg_value KEY NAME: the value's data (NAME "(Default)": the key's own), empty where there is none
+    local query=(/v "$2")
+    [ "$2" != "(Default)" ] || query=(/ve)
+    { "$wine" reg query "$1" "${query[@]}" 2>/dev/null || true; } | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"
 }
 dpi() {  # dpi N: what Windows' display settings call 100 % (96) or 150 % (144)
     "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
@@ -96,12 +99,12 @@ check '[[ "$(reg_value "HKLM\\Software\\Classes\\Corvalen.Touchstone\\shell\\ope
 cli="$folder/corvalen-cli.exe"
 check 'cmp -s <("$wine" "$cli" report 1.5 2) <("$linux_cli" report 1.5 2)' "corvalen-cli report under Wine"
 status=0
-"$wine" "$cli" sweep "$(winepath -w "$files/source.s1p")" 1.5 --plot "$(winepath -w "$work/cli-plot.png")" \
+"$wine" "$cli" sweep "$(windows_path "$files/source.s1p")" 1.5 --plot "$(windows_path "$work/cli-plot.png")" \
     >/dev/null 2>"$work/cli.err" || status=$?
 check '[ "$status" = 0 ] && [ "$(head -c 4 "$work/cli-plot.png" | tail -c 3)" = PNG ]' \
     "corvalen-cli --plot writes a PNG (status $status: $(cat "$work/cli.err"))"
 status=0
-"$wine" "$cli" sweep "$(winepath -w "$files/source.s1p")" 1.5 --smith smith.svg >/dev/null 2>"$work/cli.err" || status=$?
+"$wine" "$cli" sweep "$(windows_path "$files/source.s1p")" 1.5 --smith smith.svg >/dev/null 2>"$work/cli.err" || status=$?
 check '[ "$status" = 2 ] && [ "$(wc -l <"$work/cli.err")" = 1 ] && grep -q "writes PNG pictures only" "$work/cli.err"' \
     "corvalen-cli refuses SVG in one line (status $status: $(cat "$work/cli.err"))"
 
@@ -143,8 +146,8 @@ linux_window=$(wait_for_window "Corvalen Sweep" 20)
 read_out "$linux_window" "$work/readout.linux"
 wmctrl -i -c "$linux_window"
 wait_for_exit "$pid" 10 || kill "$pid"
-start "Corvalen Sweep" "$folder/corvalen-sweep.exe" "$(winepath -w "$files/source.s1p")" \
-    "$(winepath -w "$files/load.s1p")"
+start "Corvalen Sweep" "$folder/corvalen-sweep.exe" "$(windows_path "$files/source.s1p")" \
+    "$(windows_path "$files/load.s1p")"
 sweep=$window
 check '[ -n "$sweep" ]' "Corvalen Sweep's window showed"
 read_out "$sweep" "$work/readout.wine"
@@ -158,7 +161,7 @@ check '[ -n "$dialog" ]' "the Save plot dialog showed"
 if [ -n "$dialog" ]; then
     xdotool windowactivate --sync "$dialog"
     sleep 0.5
-    xdotool type --delay 20 "$(winepath -w "$work/sweep-plot.png")"
+    xdotool type --delay 20 "$(windows_path "$work/sweep-plot.png")"
     xdotool key Return
     poll_until 20 test -s "$work/sweep-plot.png"
     check '[ "$(head -c 4 "$work/sweep-plot.png" 2>/dev/null | tail -c 3)" = PNG ]' "the plot saved as PNG from the window"
@@ -173,8 +176,8 @@ start Corvalen "$folder/corvalen.exe"
 main=$window
 shoot "$main" windows-main-144dpi
 stop "$main"
-start "Corvalen Sweep" "$folder/corvalen-sweep.exe" "$(winepath -w "$files/source.s1p")" \
-    "$(winepath -w "$files/load.s1p")" --through "$(winepath -w "$files/cable.s2p")"
+start "Corvalen Sweep" "$folder/corvalen-sweep.exe" "$(windows_path "$files/source.s1p")" \
+    "$(windows_path "$files/load.s1p")" --through "$(windows_path "$files/cable.s2p")"
 sweep=$window
 check '[ -n "$sweep" ]' "Corvalen Sweep at 144 dpi"
 geometry=$(xdotool getwindowgeometry --shell "$sweep" | tr '\n' ' ')
