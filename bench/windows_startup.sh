@@ -19,8 +19,8 @@ trap '"$wineserver" -k 2>/dev/null || true; x11_session_stop; rm -rf "$work"' EX
 windows=$(echo "$work"/corvalen-*/)
 X11_SESSION_SCREEN=1920x1080 x11_session_start openbox
 "$wine" wineboot --init >/dev/null 2>&1
-"$wineserver" -p  # persistent: kept between runs
 "$wineserver" -w
+"$wineserver" -p  # persistent: kept between runs
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }  # Wine's drive Z: is the root folder
 time_to_window() {  # time_to_window TITLE COMMAND...: milliseconds to the window, which is then closed
