@@ -167,6 +167,9 @@ if [ -n "$dialog" ]; then
     check '[ "$(head -c 4 "$work/sweep-plot.png" 2>/dev/null | tail -c 3)" = PNG ]' "the plot saved as PNG from the window"
 fi
 stop "$sweep"
+# Its settings where Windows keeps a program's settings: the registry.
+check '[[ "$(reg_value "HKCU\\Software\\Corvalen\\Corvalen Sweep" source)" == *source.s1p ]]' \
+    "Corvalen Sweep's inputs remembered in the registry"
 
 # --- 144 dpi (150 %): both windows again, for the eye ------------------------------------
 dpi 144
@@ -198,9 +201,8 @@ for key in "$uninstall" 'HKLM\Software\Classes\Corvalen.Touchstone' \
     'HKLM\Software\Classes\Applications\corvalen-sweep.exe' 'HKLM\Software\Classes\.s2p' 'HKCU\Software\Corvalen'; do
     check '! "$wine" reg query "$key" >/dev/null 2>&1' "$key removed"
 done
-# Besides Windows' own records of programs run (Wine's file dialog remembers the
-# last folder per program), no key or value names Corvalen.
-leftovers=$(cat "$WINEPREFIX"/{system,user}.reg | grep -i corvalen | grep -v -i 'ComDlg32\|MUICache\|^"corvalen-sweep.exe"' || true)
+# No key or value anywhere names Corvalen.
+leftovers=$(cat "$WINEPREFIX"/{system,user}.reg | grep -i corvalen || true)
 check '[ -z "$leftovers" ]' "registry entries left: $leftovers"
 
 echo "$passed passed, $failed failed"
