@@ -11,6 +11,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Corvalen"));
     QApplication::setApplicationVersion(QStringLiteral(CORVALEN_VERSION_STRING));
     QApplication::setWindowIcon(corvalen::ProgramIcon());
+    corvalen::UseProgramFont();
     // Matches the installed desktop entry, so a desktop shows its name and icon for the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.corvalen.Corvalen"));
 

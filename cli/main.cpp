@@ -10,10 +10,13 @@
 #include "table.h"
 #include "corvalen_version.h"
 #include "platform/console.h"
+#include "plot/plot_module.h"
+#include "touchstone/ascii.h"
 
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -93,12 +96,22 @@ int main(int argc, char** argv)
         std::fputs((error->message + "\n").c_str(), stderr);
         return kExitUsage;
     }
-#ifdef _WIN32
-    // The drawing is a Qt module, and Qt is built for the Linux desktop only.
+#if !CORVALEN_DRAWS
+    // The drawing is a Qt module, and this build has no Qt.
     const auto* sweep = std::get_if<SweepCommand>(&std::get<Command>(parsed));
     if (sweep && (sweep->plotPath || sweep->smithPath)) {
         std::fputs("corvalen-cli: drawing needs the desktop build\n", stderr);
         return kExitUsage;
+    }
+#else
+    // Without Qt SVG (the Windows build), said before any file is read.
+    if (const auto* sweep = std::get_if<SweepCommand>(&std::get<Command>(parsed)); sweep && !kCorvalenWritesSvg) {
+        for (const std::optional<std::string>& path : {sweep->plotPath, sweep->smithPath}) {
+            if (path && AsciiLower(*path).ends_with(".svg")) {
+                std::fputs(("corvalen-cli: " + *path + ": " + kCorvalenPngOnly + "\n").c_str(), stderr);
+                return kExitUsage;
+            }
+        }
     }
 #endif
     return Run(std::get<Command>(parsed));

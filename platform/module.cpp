@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "module.h"
 
-#if __has_include(<dlfcn.h>)
+#if defined(_WIN32)
+#include "file.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#elif __has_include(<dlfcn.h>)
 #include <dlfcn.h>
 #define CORVALEN_HAVE_DLOPEN 1
 #endif
@@ -28,6 +33,31 @@ Module::~Module()
 void* Module::Symbol(const char* name) const
 {
     return handle_ ? ::dlsym(handle_, name) : nullptr;
+}
+
+#elif defined(_WIN32)
+
+// By its full path only: LOAD_WITH_ALTERED_SEARCH_PATH makes the DLLs it needs
+// come from its own folder too, never from the current one.
+Module::Module(const std::string& path)
+{
+    const std::filesystem::path name = PathFromUtf8(path);
+    if (!name.empty())
+        handle_ = ::LoadLibraryExW(name.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!handle_)
+        error_ = path + ": cannot be loaded (Windows error " + std::to_string(::GetLastError()) + ")";
+}
+
+Module::~Module()
+{
+    if (handle_)
+        ::FreeLibrary(static_cast<HMODULE>(handle_));
+}
+
+void* Module::Symbol(const char* name) const
+{
+    // A FARPROC is a function pointer of no particular type; the caller names its type.
+    return handle_ ? reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle_), name)) : nullptr;
 }
 
 #else

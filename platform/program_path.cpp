@@ -3,6 +3,11 @@
 
 #if defined(__linux__)
 #include <unistd.h>
+#elif defined(_WIN32)
+#include <filesystem>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #endif
 
 namespace corvalen::platform {
@@ -20,6 +25,16 @@ std::optional<std::string> ProgramFolder()
     if (slash == std::string::npos)
         return std::nullopt;
     return self.substr(0, slash + 1);
+#elif defined(_WIN32)
+    std::wstring self(32768, L'\0');  // the longest path Windows has
+    const DWORD length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    if (length == 0 || length >= self.size())
+        return std::nullopt;
+    self.resize(length);
+    const std::u8string folder = std::filesystem::path(self).parent_path().u8string();
+    if (folder.empty())
+        return std::nullopt;
+    return std::string(folder.begin(), folder.end()) + '\\';
 #else
     return std::nullopt;
 #endif

@@ -203,6 +203,20 @@ QFont Font(int pixels, bool bold)
     return font;
 }
 
+void DrawTitle(QPainter& painter, const QString& title, int width)
+{
+    constexpr int kLargestPixels = 19;
+    constexpr int kSmallestPixels = 14;
+    const int room = width - 40;
+    int pixels = kLargestPixels;
+    painter.setFont(Font(pixels, true));
+    while (pixels > kSmallestPixels && painter.fontMetrics().horizontalAdvance(title) > room)
+        painter.setFont(Font(--pixels, true));
+    painter.setPen(palette::kText);
+    painter.drawText(QRect(0, 14, width, 30), Qt::AlignHCenter,
+                     painter.fontMetrics().elidedText(title, Qt::ElideMiddle, room));
+}
+
 FrequencyUnit UnitFor(double hertz)
 {
     const measuredtext::FrequencyUnit& unit = measuredtext::UnitFor(hertz);

@@ -22,6 +22,11 @@ namespace corvalen::plot {
 
 QFont Font(int pixels, bool bold = false);
 
+// The chart's title, bold, centred across `width` below its top edge: in a
+// smaller face where the full size does not fit, and shortened in the middle
+// only where even the smallest does not.
+void DrawTitle(QPainter& painter, const QString& title, int width);
+
 struct FrequencyUnit {
     double hertz;
     QString name;

@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "plot/picture_file.h"
 
+#include "fonts/program_fonts.h"
+#include "plot/plot_module.h"
 #include "plot/png_picture.h"
+#include "widgets/font_family.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
+#if CORVALEN_WRITES_SVG
 #include <QSvgGenerator>
+#endif
 
 #include <cstdio>
 #include <exception>
@@ -44,8 +50,13 @@ class OffscreenApplication {
 public:
     OffscreenApplication()
     {
-        if (!QGuiApplication::instance())
-            application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        if (QGuiApplication::instance())
+            return;
+        application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        // The built-in faces only where the system lacks them (Windows): the
+        // system's own are already read, and adding them again costs time.
+        if (!QFontDatabase::hasFamily(QString::fromLatin1(kFontFamily)))
+            RegisterProgramFonts();
     }
 
 private:
@@ -60,6 +71,7 @@ private:
 // Draws onto an open file; false if the painter could not start or finish.
 bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const std::function<void(QPainter&)>& draw)
 {
+#if CORVALEN_WRITES_SVG
     if (svg) {
         QSvgGenerator generator;
         generator.setOutputDevice(&file);
@@ -72,6 +84,10 @@ bool Render(QSaveFile& file, QSize size, const QString& title, bool svg, const s
         draw(painter);
         return painter.end();
     }
+#else
+    Q_UNUSED(title);
+    Q_UNUSED(svg);
+#endif
     PixelMemory memory(size);
     QImage image = memory.Image();
     QPainter painter(&image);
@@ -88,12 +104,13 @@ QString DrawToFile(const std::string& path, QSize size, const QString& title, co
     try {
         // Declared first so that it is restored last, after the application's own notes on closing.
         const QuietMessages quiet;
-        const OffscreenApplication application;
         const QString fileName = QString::fromStdString(path);
+        const bool svg = fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+        if (svg && !kCorvalenWritesSvg)
+            return QString::fromLatin1(kCorvalenPngOnly);
+        const OffscreenApplication application;
         QSaveFile file(fileName);
-        bool written = file.open(QIODevice::WriteOnly)
-                       && Render(file, size, title, fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive),
-                                 draw);
+        bool written = file.open(QIODevice::WriteOnly) && Render(file, size, title, svg, draw);
         QString failure = file.errorString();
         written = written && file.commit();
         if (written)

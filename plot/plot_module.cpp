@@ -67,8 +67,14 @@ SmithTrace TraceOf(const CorvalenSmithTrace& trace)
 
 }  // namespace
 
-extern "C" [[gnu::visibility("default")]] int corvalen_plot_sweep(const CorvalenSweepPlot* plot, char* reason,
-                                                                  std::size_t reasonSize)
+// The module's only exported names: the rest of it, Qt included, stays inside.
+#ifdef _WIN32
+#define CORVALEN_PLOT_ENTRY extern "C" [[gnu::dllexport]]
+#else
+#define CORVALEN_PLOT_ENTRY extern "C" [[gnu::visibility("default")]]
+#endif
+
+CORVALEN_PLOT_ENTRY int corvalen_plot_sweep(const CorvalenSweepPlot* plot, char* reason, std::size_t reasonSize)
 {
     if (!plot || !plot->path || !plot->frequencyHz || !plot->plusUncertaintyDb || !plot->minusUncertaintyDb
         || !plot->loadMismatchLossDb)
@@ -76,8 +82,7 @@ extern "C" [[gnu::visibility("default")]] int corvalen_plot_sweep(const Corvalen
     return Report(reason, reasonSize, WritePicture(ChartOf(*plot), plot->path));
 }
 
-extern "C" [[gnu::visibility("default")]] int corvalen_plot_smith(const CorvalenSmithChart* chart, char* reason,
-                                                                  std::size_t reasonSize)
+CORVALEN_PLOT_ENTRY int corvalen_plot_smith(const CorvalenSmithChart* chart, char* reason, std::size_t reasonSize)
 {
     const auto pointless = [](const CorvalenSmithTrace& trace) {
         return trace.points > 0 && (!trace.frequencyHz || !trace.real || !trace.imaginary);

@@ -62,6 +62,10 @@ int corvalen_plot_smith(const CorvalenSmithChart* chart, char* reason, std::size
 
 }  // extern "C"
 
+// Without Qt SVG (the Windows build), pictures are PNG only; an SVG name is refused with this.
+inline constexpr bool kCorvalenWritesSvg = CORVALEN_WRITES_SVG;
+inline constexpr char kCorvalenPngOnly[] = "this build writes PNG pictures only: name the file .png";
+
 inline constexpr char kCorvalenPlotEntryPoint[] = "corvalen_plot_sweep";
 using CorvalenPlotSweep = int (*)(const CorvalenSweepPlot*, char*, std::size_t);
 inline constexpr char kCorvalenSmithEntryPoint[] = "corvalen_plot_smith";

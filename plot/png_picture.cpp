@@ -2,8 +2,11 @@
 #include "plot/png_picture.h"
 
 #include <QIODevice>
+#include <QImageWriter>
 
+#if CORVALEN_HAVE_LIBPNG
 #include <png.h>
+#endif
 
 #include "platform/memory.h"
 
@@ -16,6 +19,8 @@ namespace {
 
 constexpr int kBytesPerPixel = 4;
 
+#if CORVALEN_HAVE_LIBPNG
+
 void WriteBytes(png_structp png, png_bytep bytes, std::size_t length)
 {
     auto* file = static_cast<QIODevice*>(png_get_io_ptr(png));
@@ -24,6 +29,7 @@ void WriteBytes(png_structp png, png_bytep bytes, std::size_t length)
 }
 
 void FlushNothing(png_structp) {}
+#endif
 
 }  // namespace
 
@@ -45,6 +51,7 @@ QImage PixelMemory::Image() const
                   QImage::Format_RGB32);
 }
 
+#if CORVALEN_HAVE_LIBPNG
 // A chart is flat colours and smooth edges: unfiltered rows at zlib's fastest
 // level come out as small as Qt's own PNG writer makes them, in a fraction of
 // the time. Only plain values live here, as libpng's errors jump back to setjmp.
@@ -75,5 +82,15 @@ bool WritePng(const QImage& image, QIODevice& file)
     png_destroy_write_struct(&png, &info);
     return true;
 }
+#else
+// Where there is no libpng (Debian has none for Windows): Qt's own writer, at
+// its fastest level as above.
+bool WritePng(const QImage& image, QIODevice& file)
+{
+    QImageWriter writer(&file, "png");
+    writer.setCompression(11);  // Qt's 0 to 100, which it maps to zlib's level 1
+    return writer.write(image);
+}
+#endif
 
 }  // namespace corvalen::plot

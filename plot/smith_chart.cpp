@@ -396,12 +396,7 @@ SmithChartPlane DrawSmithChart(QPainter& painter, QSize size, const SmithChart& 
         std::max<qreal>(1.0, std::min(width, legendTop - kTitleBottom) / 2.0 - kLabelRoom) / outside.reach;
     const Plane plane{QPointF(width / 2.0, (kTitleBottom + legendTop) / 2.0), radius};
 
-    painter.setFont(Font(19, true));
-    painter.setPen(palette::kText);
-    painter.drawText(QRect(0, 14, width, 30), Qt::AlignHCenter,
-                     painter.fontMetrics().elidedText(
-                         QStringLiteral("Load %1 and the conjugate of source %2").arg(load, source), Qt::ElideMiddle,
-                         width - 40));
+    DrawTitle(painter, QStringLiteral("Load %1, source %2 conjugated").arg(load, source), width);
 
     LabelRoom room{QRectF(2, kTitleBottom, width - 4, size.height() - kTitleBottom - 2), {}};
     DrawGridLines(painter, plane);

@@ -132,13 +132,11 @@ void DrawTitles(QPainter& painter, const SweepChart& chart, const FrequencyUnit&
     painter.rotate(-90);
     painter.drawText(QRect(-100, -10, 200, 22), Qt::AlignHCenter, QStringLiteral("dB"));
     painter.restore();
-    painter.setFont(Font(19, true));
     const QString title =
         chart.throughName.isEmpty()
             ? QStringLiteral("Source %1, load %2").arg(chart.sourceName, chart.loadName)
             : QStringLiteral("Source %1, load %2, through %3").arg(chart.sourceName, chart.loadName, chart.throughName);
-    painter.drawText(QRect(0, 14, width, 30), Qt::AlignHCenter,
-                     painter.fontMetrics().elidedText(title, Qt::ElideMiddle, width - 40));
+    DrawTitle(painter, title, width);
 }
 
 // The stretches of the plotting area over frequencies where a side's |G| is
@@ -224,8 +222,9 @@ SweepChartFrame DrawSweepChart(QPainter& painter, QSize size, const SweepChart& 
         ColumnEnvelope(chart.frequencyHz, s.values, frame.toPixels).Draw(painter);
     }
     painter.restore();
-    // The legend under the axis name, in as many rows as its entries need.
-    DrawLegend(painter, legend, rows, area.center().x(), area.bottom() + 80, legendWidth);
+    // The legend under the axis name, in as many rows as its entries need, centred
+    // on the picture as its rows were laid out (the plot area lies right of centre).
+    DrawLegend(painter, legend, rows, size.width() / 2, area.bottom() + 80, legendWidth);
     painter.restore();
     return {area, frame.toPixels};
 }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QScreen>
 #include <QSettings>
 
 #include <cstdio>
@@ -71,6 +72,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Corvalen Sweep"));
     QApplication::setApplicationVersion(QStringLiteral(CORVALEN_VERSION_STRING));
     QApplication::setWindowIcon(corvalen::ProgramIcon());
+    corvalen::UseProgramFont();
     // Matches the installed desktop entry, so a desktop shows its name and icon for the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.corvalen.CorvalenSweep"));
 
@@ -103,8 +105,14 @@ int main(int argc, char* argv[])
     if (arguments.empty())
         window.SetBand({settings.value(QStringLiteral("bandFrom")).toString(), settings.value(QStringLiteral("bandTo")).toString()});
     window.AddEarlierFiles(RememberedFiles(settings));
-    window.restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
-    window.show();
+    const bool restored = window.restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
+    // A window as large as the screen's free area would push its frame off it
+    // (a laptop at 150 %): maximized, the window manager fits frame and all.
+    const QSize room = window.screen()->availableSize();
+    if (!restored && (window.width() >= room.width() || window.height() >= room.height()))
+        window.showMaximized();
+    else
+        window.show();
     const int status = app.exec();
 
     Remember(settings, window.Texts());

@@ -6,6 +6,8 @@
 
 #include "bench_result.h"
 
+#include "plot/plot_module.h"
+
 #include <string>
 
 namespace corvalen::sweepwindow {
@@ -14,5 +16,9 @@ namespace corvalen::sweepwindow {
 // .png or .svg), else why it is not.
 std::string SaveSweepPicture(const MeasuredSweep& sweep, const std::string& path);
 std::string SaveSmithPicture(const MeasuredSweep& sweep, const std::string& path);
+
+// The types a save dialog offers: SVG only where this build writes it.
+inline constexpr const char* kPictureFilter =
+    kCorvalenWritesSvg ? "PNG picture (*.png);;SVG drawing (*.svg)" : "PNG picture (*.png)";
 
 }  // namespace corvalen::sweepwindow

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -57,10 +58,23 @@ ReadoutPanel::ReadoutPanel(CursorModel& cursor, QWidget* parent)
     : QWidget(parent)
     , cursor_(cursor)
 {
-    auto* column = new QVBoxLayout(this);
+    // At a large DPI on a small screen the values scroll rather than push the window off the screen,
+    // and the commands stay in sight below them, however far they scroll.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    auto* values = new QWidget(scroll);
+    scroll->setWidget(values);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    // It takes the focus to scroll from the keyboard; a screen reader names it there.
+    scroll->setAccessibleName(QStringLiteral("Readout"));
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    outer->addWidget(scroll, 1);
+    auto* column = new QVBoxLayout(values);
     column->setContentsMargins(0, 0, 0, 0);
-    widestLimits_ = new QPushButton(this);
-    largestError_ = new QPushButton(this);
+    widestLimits_ = new QPushButton(values);
+    largestError_ = new QPushButton(values);
     for (QPushButton* button : {widestLimits_, largestError_}) {
         button->hide();
         column->addWidget(button);
@@ -72,12 +86,12 @@ ReadoutPanel::ReadoutPanel(CursorModel& cursor, QWidget* parent)
             }
         });
     }
-    title_ = new QLabel(QStringLiteral("Give a source and a load: a file or a value each."), this);
+    title_ = new QLabel(QStringLiteral("Give a source and a load: a file or a value each."), values);
     title_->setWordWrap(true);
     column->addWidget(title_);
     grid_ = new QGridLayout;
     column->addLayout(grid_);
-    verdict_ = new QLabel(this);
+    verdict_ = new QLabel(values);
     verdict_->setWordWrap(true);
     column->addWidget(verdict_);
     column->addStretch(1);

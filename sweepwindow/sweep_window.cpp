@@ -17,7 +17,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
-#include <QScrollArea>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -126,17 +125,9 @@ QWidget* SweepWindow::BuildReadout()
 {
     readout_ = new ReadoutPanel(*cursor_, this);
     connect(readout_, &ReadoutPanel::Said, status_, &QLabel::setText);
-    // At a large DPI on a small screen the readout scrolls rather than pushing the window off the screen.
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidget(readout_);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    // It takes the focus to scroll from the keyboard; a screen reader names it there.
-    scroll->setAccessibleName(QStringLiteral("Readout"));
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setMinimumWidth(layout::Scaled(this, layout::kReadoutMinimumWidth));
-    scroll->setMaximumWidth(layout::Scaled(this, layout::kReadoutMaximumWidth));
-    return scroll;
+    readout_->setMinimumWidth(layout::Scaled(this, layout::kReadoutMinimumWidth));
+    readout_->setMaximumWidth(layout::Scaled(this, layout::kReadoutMaximumWidth));
+    return readout_;
 }
 
 void SweepWindow::Recompute()

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "program.h"
 
+#include "fonts/program_fonts.h"
+
+#include <QApplication>
 #include <QLabel>
 
 namespace corvalen {
@@ -13,6 +16,15 @@ QFont ProgramFont(const layout::FontStyle& style)
     font.setBold(style.bold);
     font.setItalic(style.italic);
     return font;
+}
+
+void UseProgramFont()
+{
+    RegisterProgramFonts();
+    QFont font(QString::fromLatin1(kFontFamily));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(QApplication::font().pointSizeF());
+    QApplication::setFont(font);
 }
 
 QPixmap ProgramPixmap()

@@ -21,6 +21,11 @@ namespace corvalen {
 
 QFont ProgramFont(const layout::FontStyle& style);
 
+// Makes the built-in Liberation Sans the face of every widget and dialog, at
+// the system's size: on Windows, which lacks the face, too. Called once, after
+// the QApplication is made.
+void UseProgramFont();
+
 // The 32 x 32 pixel program icon.
 QPixmap ProgramPixmap();
 QIcon ProgramIcon();

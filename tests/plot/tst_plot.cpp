@@ -10,6 +10,7 @@
 #include "plot/picture_file.h"
 #include "plot/plot_module.h"
 #include "tests/colour_schemes.h"
+#include "plot/sweep_chart.h"
 
 #include <QImage>
 #include <QPainter>
@@ -19,6 +20,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -87,6 +89,7 @@ private slots:
     void sweepFrameMapsTheAxes();
     void writePicture_data();
     void writePicture();
+    void legendWithinNarrowCharts();
 
 private:
     QTemporaryDir dir_;
@@ -397,6 +400,26 @@ void TestPlot::writePicture()
         QCOMPARE(QString::fromStdString(written), failure);
     QCOMPARE(Svg(path).left(starts.size()), starts);
     QCOMPARE(QFile::exists(path), !starts.isEmpty());
+}
+
+// A window's chart is as narrow as the screen leaves it: at every width the
+// legend's entries (a long one through a two-port among them) stay inside the
+// picture, shortened rather than cut off at its edge.
+void TestPlot::legendWithinNarrowCharts()
+{
+    const std::vector<double> hz{1e9, 2e9}, db{0.5, -0.5};
+    const corvalen::plot::SweepChart chart{hz, db, db, db, db, db, db, db, QStringLiteral("source.s1p"),
+                                           QStringLiteral("load.s1p"), QStringLiteral("pad.s2p"), {}, {}};
+    for (int width = 420; width <= 1100; width += 4) {
+        QImage image(width, 640, QImage::Format_RGB32);
+        QPainter painter(&image);
+        const corvalen::plot::SweepChartFrame frame = corvalen::plot::DrawSweepChart(painter, image.size(), chart);
+        painter.end();
+        const QRect legend(0, frame.area.bottom() + 60, width, 640 - frame.area.bottom() - 60);
+        for (const QRect& edge : {QRect(legend.left(), legend.top(), 6, legend.height()),
+                                  QRect(legend.right() - 5, legend.top(), 6, legend.height())})
+            QVERIFY2(!Shows(image, edge, Qt::black), qPrintable(u"legend at the edge, %1 px wide"_qs.arg(width)));
+    }
 }
 
 QTEST_MAIN(TestPlot)

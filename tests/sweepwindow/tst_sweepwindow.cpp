@@ -125,6 +125,7 @@ private slots:
     void longChainTyped();
     void laidOutForTheDesktop_data();
     void laidOutForTheDesktop();
+    void commandsInSightOnALaptop();
 };
 
 void TestSweepWindow::readoutAtCursor_data()
@@ -631,6 +632,26 @@ void TestSweepWindow::laidOutForTheDesktop()
     }
     QVERIFY2(chartPixels * 5 >= window.width() * window.height() * 2, "the charts have less than 40% of the window");
     QApplication::setPalette(QPalette());
+}
+
+// A 1920 x 1080 laptop at 150 %, less the taskbar and the title bar, with a
+// chain whose rows make the readout scroll: Copy, Export and the two Saves are
+// all in sight, not below the fold of the readout's scroll area.
+void TestSweepWindow::commandsInSightOnALaptop()
+{
+    SweepWindow window(Files({TestFile("cable.s2p"), QStringLiteral("loss=3,vswr=1.2")}));
+    window.resize(QSize(1280, 640) * window.logicalDpiY() / 96);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    int commands = 0;
+    for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+        const QString text = button->text().remove(QLatin1Char('&'));
+        if (!text.startsWith(u"Copy"_qs) && !text.startsWith(u"Export"_qs) && !text.startsWith(u"Save"_qs))
+            continue;
+        ++commands;
+        QVERIFY2(button->visibleRegion().boundingRect() == button->rect(), qPrintable(text));
+    }
+    QCOMPARE(commands, 4);
 }
 
 QTEST_MAIN(TestSweepWindow)
