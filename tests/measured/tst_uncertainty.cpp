@@ -13,6 +13,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 using namespace corvalen::measured;
