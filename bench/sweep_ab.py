@@ -49,6 +49,7 @@ load_m = touchstone("load-1m.s1p", 1_000_001, [gamma(1_000_001)], "RI")
 CASES = [
     ("100,001 points, two files", [amp + ":S22", filt]),
     ("100,001 points, through a two-port file", [amp + ":S22", filt, "--through", cable]),
+    ("100,001 points, fixed sides through a two-port file", ["1.5", "2", "--through", cable]),
     ("1,000,001 points, a fixed source", ["1.5", load_m]),
     ("1,000,001 points, two files", [source_m, load_m]),
 ]

@@ -155,18 +155,6 @@ std::vector<Complex> UnitCircle(int points)
     return circle;
 }
 
-// Given the outer phases, ln |1 - r e^(j theta)| = -sum r^k cos(k theta) / k has mean
-// 0 and variance Li2(r^2) / 2; past r = 1, take out ln r and use 1 / r.
-double ConditionalMeanNepers(double r)
-{
-    return r > 1.0 ? std::log(r) : 0.0;
-}
-
-double ConditionalVarianceNepers2(double r)
-{
-    return 0.5 * Dilogarithm(r > 1.0 ? 1.0 / (r * r) : r * r);
-}
-
 
 // The variance of ln |D| over every pair of a state walked from the source and
 // one walked from the load, where every product of their reflections stays
@@ -185,9 +173,7 @@ std::optional<double> SeparableVarianceNepers2(const GridWalk& left, const GridW
     };
     const std::vector<double> a = squares(left), b = squares(right);
     const double largest = *std::max_element(a.begin(), a.end()) * *std::max_element(b.begin(), b.end());
-    const double terms = std::log(kSeriesRestNepers2) / std::log(largest);
-    const auto count = [](const std::vector<double>& v) { return static_cast<double>(v.size()); };
-    if (!(largest < kSeparableLargest) || (count(a) + count(b)) * terms > count(a) * count(b))
+    if (!Separates(largest, a.size(), b.size()))
         return std::nullopt;
     const auto variance = [](const GridWalk& walk) {
         double mean = 0.0, sum = 0.0;
@@ -276,6 +262,25 @@ private:
 };
 
 }  // namespace
+
+// Given the outer phases, ln |1 - r e^(j theta)| = -sum r^k cos(k theta) / k has mean
+// 0 and variance Li2(r^2) / 2; past r = 1, take out ln r and use 1 / r.
+double ConditionalMeanNepers(double r)
+{
+    return r > 1.0 ? std::log(r) : 0.0;
+}
+
+double ConditionalVarianceNepers2(double r)
+{
+    return 0.5 * Dilogarithm(r > 1.0 ? 1.0 / (r * r) : r * r);
+}
+
+bool Separates(double largest, std::size_t leftStates, std::size_t rightStates)
+{
+    const double terms = std::log(kSeriesRestNepers2) / std::log(largest);
+    const auto left = static_cast<double>(leftStates), right = static_cast<double>(rightStates);
+    return largest < kSeparableLargest && !((left + right) * terms > left * right);
+}
 
 double SampleVarianceNepers2(std::span<const PhaseSample> samples)
 {

@@ -56,6 +56,14 @@ private:
 // The variance of ln |D| over the samples, each mixing its closed form over
 // theta: mean max(0, ln r), variance Li2(min(r, 1 / r)^2) / 2.
 double SampleVarianceNepers2(std::span<const PhaseSample> samples);
+// Those two closed forms of one sample, given the product r of the reflections at the junction.
+double ConditionalMeanNepers(double r);
+double ConditionalVarianceNepers2(double r);
+
+// Whether the variance over the pairs of two walks' states, whose products of
+// squared reflections reach `largest`, is summed faster as the dilogarithm's
+// series, one walk at a time, than pair by pair.
+bool Separates(double largest, std::size_t leftStates, std::size_t rightStates);
 
 // The lowTail and highTail quantiles of ln |D| over the samples, from the mix
 // of their closed-form distributions.

@@ -2,6 +2,7 @@
 #include "uncertainty.h"
 
 #include "chain_walk.h"
+#include "one_phase_grid.h"
 #include "phase_grid.h"
 #include "quantities.h"
 
@@ -77,6 +78,41 @@ WalkChain WalkChainOf(const Termination& source, std::span<const ChainElement> e
 bool ReusesOnlyPad(const WalkChain& walk, std::span<const PadAverages> pads)
 {
     return walk.fromLoad.size() == 1 && Reuses(walk, pads);
+}
+
+// (points per phase)^phases, exact, without pow's cost on every row.
+double GridSamples(int pointsPerPhase, int phases)
+{
+    double samples = 1.0;
+    for (int k = 0; k < phases; ++k)
+        samples *= pointsPerPhase;
+    return samples;
+}
+
+// The standard uncertainty from the grid's variances at 2, 4, 8 ... points per phase,
+// once it has settled; empty where a variance is.
+// Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two
+// differences d and d' of successive grids. A grid of 2 points per phase can be too coarse
+// for that (through a two-port of |S11| 0.71 between 1.5 and 2.0, 2, 4 and 8 points gave
+// d^3 / d'^2 = 3e-7 dB where the 8 points' error was 2.5e-6 dB), so with it in d' the
+// error is taken as d^2 / d', as if convergence were only linear.
+template <typename Variance>
+std::optional<double> SettledDb(int outerPhases, Variance&& varianceNepers2)
+{
+    double coarse = kInfinity, lastStep = kInfinity;
+    for (int points = kFirstPointsPerPhase;; points *= 2) {
+        const std::optional<double> variance = varianceNepers2(points);
+        if (!variance)
+            return std::nullopt;
+        const double fine = kDbPerNeper * std::sqrt(*variance);
+        const double step = std::abs(fine - coarse);
+        const double errorDb = points >= kPointsForCubicEstimate ? step * step * step / (lastStep * lastStep)
+                                                                 : step * step / lastStep;
+        if ((points >= kFewestPointsToStop && (step < kStandardToleranceDb || errorDb < kStandardToleranceDb))
+            || GridSamples(2 * points, outerPhases) > kMostSamples)
+            return fine;
+        coarse = fine, lastStep = step;
+    }
 }
 
 }  // namespace
@@ -176,22 +212,12 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
             return kDbPerNeper * std::sqrt(WalkedMoments(walk, padAverages_).varianceNepers2);
         }
     }
-    // Converging geometrically, the error of the finer grid is about d^3 / d'^2 from the last two
-    // differences d and d' of successive grids. A grid of 2 points per phase can be too coarse
-    // for that (through a two-port of |S11| 0.71 between 1.5 and 2.0, 2, 4 and 8 points gave
-    // d^3 / d'^2 = 3e-7 dB where the 8 points' error was 2.5e-6 dB), so with it in d' the
-    // error is taken as d^2 / d', as if convergence were only linear.
-    double coarse = kInfinity, lastStep = kInfinity;
-    for (int points = kFirstPointsPerPhase;; points *= 2) {
-        const double fine = kDbPerNeper * std::sqrt(grid.VarianceNepers2(points));
-        const double step = std::abs(fine - coarse);
-        const double errorDb = points >= kPointsForCubicEstimate ? step * step * step / (lastStep * lastStep)
-                                                                 : step * step / lastStep;
-        if ((points >= kFewestPointsToStop && (step < kStandardToleranceDb || errorDb < kStandardToleranceDb))
-            || std::pow(2.0 * points, outerPhases_) > kMostSamples)
-            return fine;
-        coarse = fine, lastStep = step;
+    if (OnePhaseGrid::Fits(source_, elements_, load_, {innerJunction_, outerPhases_})) {
+        OnePhaseGrid one(source_, elements_.front(), load_);
+        if (const std::optional<double> settled = SettledDb(outerPhases_, [&](int points) { return one.VarianceNepers2(points); }))
+            return settled;
     }
+    return SettledDb(outerPhases_, [&](int points) { return std::optional<double>(grid.VarianceNepers2(points)); });
 }
 
 double ChainMismatch::StandardUncertaintyWorkNs() const

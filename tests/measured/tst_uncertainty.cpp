@@ -5,11 +5,15 @@
 
 #include "measured/chain_walk.h"
 #include "measured/dilogarithm.h"
+#include "measured/one_phase_grid.h"
+#include "measured/phase_grid.h"
 #include "measured/uncertainty.h"
 
 #include <QTest>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 using namespace corvalen::measured;
@@ -167,6 +171,49 @@ private slots:
         const ChainMismatch afresh(source, chain, load), reused(source, chain, load, averages);
         QVERIFY2(std::abs(*reused.StandardUncertaintyDb() - *afresh.StandardUncertaintyDb()) < 1e-8,
                  qPrintable(QString::number(*reused.StandardUncertaintyDb() - *afresh.StandardUncertaintyDb(), 'g', 3)));
+    }
+
+    // A sweep's row between two fixed sides through a measured two-port keeps the samples
+    // of each grid for the next: its variances must be the whole grid's to the last bit
+    // (else the printed digits move), on every grid up to the largest it keeps.
+    void onePhaseGridAgainstGrid_data()
+    {
+        using Complex = std::complex<double>;
+        QTest::addColumn<double>("sourceGamma");
+        QTest::addColumn<double>("loadGamma");
+        QTest::addColumn<ChainElement>("twoPort");
+        QTest::addColumn<bool>("seriesInstead");  // the grid sums the dilogarithm's series: nothing kept
+        const ChainElement cable{{0.1, -0.15}, std::polar(0.81, 2.0), {-0.2, 0.05}, true};
+        QTest::newRow("1.5 with 2.0 through a cable") << 0.2 << 1.0 / 3.0 << cable << false;
+        QTest::newRow("matched load: every sample alike") << 0.2 << 0.0 << cable << false;
+        QTest::newRow("matched source") << 0.0 << 1.0 / 3.0 << cable << true;
+        QTest::newRow("an amplifier's gain takes |Gamma| past 1 at the junction")
+            << 0.9 << 0.8 << ChainElement{Complex(0.6, 0.3), Complex(-4.0, 3.0), Complex(0.7, 0.0), true} << false;
+        QTest::newRow("10 with 10 through a reflective two-port")
+            << 9.0 / 11.0 << 9.0 / 11.0 << ChainElement{Complex(0.0, 0.9), Complex(0.1, 0.0), Complex(-0.95, 0.0), true} << false;
+    }
+    void onePhaseGridAgainstGrid()
+    {
+        QFETCH(double, sourceGamma);
+        QFETCH(double, loadGamma);
+        QFETCH(ChainElement, twoPort);
+        QFETCH(bool, seriesInstead);
+        const Termination source = PhaseUnknownTermination(sourceGamma), load = PhaseUnknownTermination(loadGamma);
+        const InnerJunction inner = ChooseInnerJunction(source, std::span(&twoPort, 1), load);
+        QVERIFY(OnePhaseGrid::Fits(source, std::span(&twoPort, 1), load, inner));
+        const PhaseGrid grid(source, std::span(&twoPort, 1), load, inner);
+        OnePhaseGrid kept(source, twoPort, load);
+        for (int points = 2; points <= OnePhaseGrid::kMostPoints; points *= 2) {
+            const double whole = grid.VarianceNepers2(points);
+            const std::optional<double> fast = kept.VarianceNepers2(points);
+            if (seriesInstead) {
+                QVERIFY(!fast);
+                continue;
+            }
+            QVERIFY2(fast && std::bit_cast<std::uint64_t>(*fast) == std::bit_cast<std::uint64_t>(whole),
+                     qPrintable(u"%1 points: %2 against %3"_qs.arg(points).arg(fast.value_or(-1.0), 0, 'g', 17).arg(whole, 0, 'g', 17)));
+        }
+        QVERIFY(!kept.VarianceNepers2(2 * OnePhaseGrid::kMostPoints));
     }
 };
 
