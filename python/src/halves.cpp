@@ -12,7 +12,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string_view>
-#include <system_error>
 #include <thread>
 
 #include <sys/types.h>
@@ -24,8 +23,8 @@ using touchstone::Network;
 
 using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
-// What one half's stream reads: `head` (the file's header, for the second
-// half), then `left` bytes of the file from where `file` stands.
+// What one half's stream reads: `head` (the file's header), then the file's
+// bytes from `from` up to `to`.
 struct Half {
     std::string head;
     std::size_t headRead = 0;
@@ -58,6 +57,7 @@ Network ReadHalfNetwork(Half& half, const std::string& name)
         throw std::runtime_error("no stream");
     return touchstone::ReadNetwork(stream.get(), name, half.roomBytes);
 }
+#endif
 
 // The bytes from `offset`, as many as `size` or fewer at the end.
 std::string BytesAt(std::FILE* file, std::size_t offset, std::size_t size)
@@ -98,8 +98,6 @@ bool OneFrequencyALine(const std::string& path)
     return ending == ".s1p" || ending == ".s2p";
 }
 
-#endif
-
 // The network read in two halves, or nothing where the halves do not read it
 // as a whole read would.
 std::optional<Network> InHalves(const std::string& path, std::size_t halvesFromBytes)
@@ -130,17 +128,12 @@ std::optional<Network> InHalves(const std::string& path, std::size_t halvesFromB
     if (!first.file || !second.file || std::fseek(second.file.get(), static_cast<long>(seam), SEEK_SET) != 0)
         return std::nullopt;
     std::optional<Network> later;
-    std::thread reader;
-    try {
-        reader = std::thread([&] {
-            try {
-                later = ReadHalfNetwork(second, path);
-            } catch (...) {  // read again whole
-            }
-        });
-    } catch (const std::system_error&) {  // no thread to be had: one read
-        return std::nullopt;
-    }
+    std::thread reader([&] {
+        try {
+            later = ReadHalfNetwork(second, path);
+        } catch (...) {  // read again whole
+        }
+    });
     std::optional<Network> network;
     try {
         network = ReadHalfNetwork(first, path);
