@@ -73,9 +73,9 @@ LineSource::LineSource(const std::string& path, ReadProgress* progress)
 {
 }
 
-LineSource::LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes, std::size_t fileBytes)
+LineSource::LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes)
     : name_(std::move(name)), owned_(nullptr, &KeepOpen), stream_(stream), chunk_(std::max<std::size_t>(chunkBytes, 1)),
-      fileBytes_(fileBytes != 0 ? fileBytes : RegularFileBytes(stream_))
+      fileBytes_(RegularFileBytes(stream_))
 {
 }
 

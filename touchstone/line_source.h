@@ -38,8 +38,7 @@ public:
     explicit LineSource(const std::string& path, ReadProgress* progress = nullptr);
     // Reads an open stream, which stays the caller's; `name` stands for it in
     // messages. Reads of a few bytes make every line cross their edges, for tests.
-    // `fileBytes` tells the size of a stream that is no regular file (0: unknown).
-    LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes = kChunkBytes, std::size_t fileBytes = 0);
+    LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes = kChunkBytes);
 
     const std::string& name() const { return name_; }
     // The number of the line last handed out, from 1.

@@ -368,12 +368,6 @@ Network ReadNetwork(const std::string& path, ReadProgress* progress)
     return Read<Network>(lines, {}, Wanted::Network, 50.0);
 }
 
-Network ReadNetwork(std::FILE* stream, const std::string& name, std::size_t roomBytes)
-{
-    LineSource lines(stream, name, LineSource::kChunkBytes, roomBytes);
-    return Read<Network>(lines, {}, Wanted::Network, 50.0);
-}
-
 FileChoice SplitFileChoice(std::string_view text)
 {
     const std::size_t colon = text.rfind(':');

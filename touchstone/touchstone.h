@@ -94,9 +94,6 @@ TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhm
 // Reads every value of a file of any number of ports, refused for what the
 // file itself gets wrong (not for a choice of reflection).
 Network ReadNetwork(const std::string& path, ReadProgress* progress = nullptr);
-// The same from an open stream, as ReadReflection's; `roomBytes` sizes the
-// result as for a file of that size, where the stream is none or part of one.
-Network ReadNetwork(std::FILE* stream, const std::string& name, std::size_t roomBytes = 0);
 
 // FILE:CHOICE split where the text after the last colon names a reflection
 // (S22, s3, D1,2, C1,2) or is shaped like one (S10,10, and mistyped ones such

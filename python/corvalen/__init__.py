@@ -138,8 +138,7 @@ def read(path):
     s (n, ports, ports), z0, ports, parameter, format, version, mixed_mode and
     warnings (what corvalen-cli would print, such as a missing [End]).
     Raises corvalen.Error naming the file, the line and what is wrong.
-    The file is read without holding Python's lock, so threads overlap; one
-    of a megabyte or more, while a second core is idle, in two halves at once.
+    The file is read without holding Python's lock, so threads overlap.
     """
     name = _os.fspath(path)
     if not isinstance(name, str):

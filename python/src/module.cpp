@@ -4,7 +4,6 @@
 // their results' types; here the arguments are taken as given there.
 
 #include "error.h"
-#include "halves.h"
 #include "inputs.h"
 #include "results.h"
 #include "text_forms.h"
@@ -27,17 +26,13 @@ namespace {
 
 namespace py = pybind11;
 
-// Read in halves from kHalvesFromBytes up where a second core is likely
-// free, or from the size given (tests give 0: every file).
-py::dict Read(const std::string& path, std::optional<std::size_t> halvesFromBytes)
+py::dict Read(const std::string& path)
 {
-    const std::size_t from = halvesFromBytes.value_or(SecondCoreLikelyFree() ? kHalvesFromBytes
-                                                                           : std::numeric_limits<std::size_t>::max());
     std::optional<touchstone::Network> network;
     {
         // Other threads go on while the file is read.
         py::gil_scoped_release unlocked;
-        network = ReadNetworkInHalves(path, from);
+        network = touchstone::ReadNetwork(path);
     }
     return NetworkDict(std::move(*network));
 }
@@ -119,9 +114,7 @@ PYBIND11_MODULE(_corvalen, module)
     module.doc() = "The Touchstone reader and the mismatch engine of Corvalen; use the corvalen package.";
     module.attr("__version__") = CORVALEN_VERSION_STRING;
     RegisterError(module);
-    // _halves_from_bytes: 0 reads every file in halves, so that tests compare them with whole reads.
-    module.def("read", &Read, py::arg("path"), py::arg("_halves_from_bytes") = py::none(),
-               "The whole file as a dict; see corvalen.read.");
+    module.def("read", &Read, py::arg("path"), "The whole file as a dict; see corvalen.read.");
     module.def("sweep", &Sweep, py::arg("source"), py::arg("load"), py::arg("through"), py::arg("z0"),
                py::arg("from_hz"), py::arg("to_hz"), "(columns, notes); see corvalen.sweep.");
     module.def("mismatch", &Mismatch, py::arg("source"), py::arg("load"), py::arg("through"), py::arg("z0"),

@@ -1,13 +1,10 @@
 # SPDX-License-Identifier: MIT
 # corvalen.read on every file of tests/measured/touchstone against the readings
 # its comments give, and on files scikit-rf reads against scikit-rf's arrays.
-import pathlib
-
 import numpy as np
 import pytest
 
 import corvalen
-from corvalen import _corvalen
 from conftest import TOUCHSTONE_DIR, noisy_network, write_touchstone
 
 
@@ -117,22 +114,3 @@ def test_arrays_match_scikit_rf(tmp_path, name, format_, ports):
     np.testing.assert_allclose(ours.frequency_hz, theirs.f, rtol=1e-15)
     np.testing.assert_allclose(ours.s, theirs.s, rtol=1e-9, atol=1e-12)
     np.testing.assert_array_equal(np.broadcast_to(ours.z0, theirs.z0.shape), theirs.z0.real)
-
-
-@pytest.mark.parametrize("path", [*sorted(TOUCHSTONE_DIR.iterdir()), "noisy 1", "noisy 2"],
-                         ids=lambda path: getattr(path, "name", path))
-def test_read_in_halves_as_whole(path, tmp_path):
-    """A file read in two halves on two threads (here at any size) gives what one whole read gives,
-    refusal and warnings included: a fault in a half is read again whole, to be named alike."""
-    if isinstance(path, str):  # many lines, either half holding thousands
-        ports = int(path[-1])
-        path = pathlib.Path(write_touchstone(tmp_path / f"noisy.s{ports}p", *noisy_network(4001, ports, seed=ports)))
-    def outcome(halves_from_bytes):
-        try:
-            return _corvalen.read(str(path), halves_from_bytes)
-        except corvalen.Error as error:
-            return str(error)
-    halves, whole = outcome(0), outcome(2**62)
-    assert type(halves) is type(whole) and (isinstance(whole, str) and halves == whole or all(
-        np.array_equal(halves[key], value, equal_nan=True) if isinstance(value, np.ndarray) else halves[key] == value
-        for key, value in whole.items()))
