@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // How long the Touchstone reader takes over large files. Each argument is
-// FILE (a one-port), FILE:CHOICE (one reflection) or FILE:two-port (the whole
-// two-port, as --through reads it); each is read READS times and the median
+// FILE (a one-port), FILE:CHOICE (one reflection), FILE:two-port (the whole
+// two-port, as --through reads it) or FILE:network (every value, as
+// corvalen.read reads it); each is read READS times and the median
 // of the thread's processor time (user and system, so that waiting for a
 // processor shared with others is left out) printed in milliseconds, with a digest of the values so that builds with and
 // without a fast path can be seen to read the same numbers.
@@ -54,7 +55,11 @@ std::uint64_t ReadOnce(const std::string& argument)
 {
     const FileChoice file = SplitFileChoice(argument);
     Digest digest;
-    if (argument.ends_with(":two-port")) {
+    if (argument.ends_with(":network")) {
+        const Network n = ReadNetwork(argument.substr(0, argument.size() - 8));
+        digest.AddAll(n.frequencyHz);
+        digest.AddAll(n.s);
+    } else if (argument.ends_with(":two-port")) {
         const TwoPort t = ReadTwoPort(argument.substr(0, argument.size() - 9), 50.0);
         for (const auto* values : {&t.s11, &t.s21, &t.s12, &t.s22})
             digest.AddAll(*values);
@@ -72,7 +77,7 @@ std::uint64_t ReadOnce(const std::string& argument)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_reader READS FILE[:CHOICE|:two-port]...\n");
+        std::fprintf(stderr, "usage: bench_reader READS FILE[:CHOICE|:two-port|:network]...\n");
         return 2;
     }
     const int reads = std::max(1, std::atoi(argv[1]));

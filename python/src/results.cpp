@@ -4,11 +4,13 @@
 #include "text_forms.h"
 
 #include "measuredtext/quantities.h"
+#include "platform/memory.h"
 
 #include <pybind11/complex.h>
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -25,9 +27,14 @@ namespace py = pybind11;
 using namespace corvalen::measured;
 using touchstone::Series;
 
+// The columns lie end to end in one block: one allocation, whose memory is
+// cleared once, where a block of its own for each column of a large sweep
+// took a huge page each, cleared whole however little of it the column used.
 struct SweepColumns {
     std::vector<const measuredtext::Quantity*> quantities;
-    std::vector<Series<double>> values;  // one per quantity, one value per row
+    std::shared_ptr<double[]> block;  // shared by the arrays made over it
+    std::vector<double*> values;            // where each quantity's column starts in it, one value per row
+    std::size_t rows = 0;
 };
 
 namespace {
@@ -39,6 +46,14 @@ py::array Adopted(Series<T>&& values, std::vector<py::ssize_t> shape)
     auto* owned = new Series<T>(std::move(values));
     const py::capsule owner(owned, [](void* memory) { delete static_cast<Series<T>*>(memory); });
     return py::array_t<T>(std::move(shape), owned->data(), owner);
+}
+
+// An array over a column of the block, which stays while any such array does.
+py::array OverBlock(const std::shared_ptr<double[]>& block, double* column, py::ssize_t rows)
+{
+    auto* owned = new std::shared_ptr<double[]>(block);
+    const py::capsule owner(owned, [](void* memory) { delete static_cast<std::shared_ptr<double[]>*>(memory); });
+    return py::array_t<double>({rows}, column, owner);
 }
 
 constexpr double kEmpty = std::numeric_limits<double>::quiet_NaN();
@@ -78,8 +93,13 @@ PartRun FillAllColumns(const Sweep& sweep, Band band, SweepColumns& columns)
 {
     constexpr std::size_t kRowsForTwoThreads = 4 * Sweep::kBlockRows;
     const std::span<const double> frequencyHz = sweep.Frequencies(band);
-    for (Series<double>& column : columns.values)
-        column.resize(frequencyHz.size());
+    columns.rows = frequencyHz.size();
+    // Not filled with zeros first: every cell is written below.
+    const std::size_t bytes = std::max<std::size_t>(columns.rows * columns.quantities.size(), 1) * sizeof(double);
+    columns.block = std::shared_ptr<double[]>(static_cast<double*>(platform::AllocateArray(bytes)),
+                                              [bytes](double* memory) { platform::FreeArray(memory, bytes); });
+    for (std::size_t column = 0; column < columns.quantities.size(); ++column)
+        columns.values.push_back(columns.block.get() + column * columns.rows);
     if (frequencyHz.size() < kRowsForTwoThreads)
         return FillColumns(sweep, band, columns, 0);
     const std::size_t half = frequencyHz.size() / 2;
@@ -142,7 +162,6 @@ SweepAnswer RunSweep(const Bench& bench, Band band)
     SweepAnswer answer{std::make_shared<SweepColumns>(), bench.Warnings()};
     SweepColumns& columns = *answer.columns;
     columns.quantities = SweepQuantities(!bench.chain.empty());
-    columns.values.resize(columns.quantities.size());
     if (const std::size_t outside = sweep.GridPointsOutside(); outside > 0)
         answer.notes.push_back(sweep.GridName() + ": " + std::to_string(outside) + " of "
                                + std::to_string(sweep.GridPoints()) + " frequencies lie outside the range of "
@@ -160,10 +179,10 @@ py::dict ColumnsDict(SweepAnswer answer)
 {
     py::dict result;
     for (std::size_t i = 0; i < answer.columns->quantities.size(); ++i) {
-        Series<double>& column = answer.columns->values[i];
-        const auto rows = static_cast<py::ssize_t>(column.size());
-        const std::string_view name = answer.columns->quantities[i]->column;
-        result[py::str(name.data(), name.size())] = Adopted(std::move(column), {rows});
+        const SweepColumns& columns = *answer.columns;
+        const std::string_view name = columns.quantities[i]->column;
+        result[py::str(name.data(), name.size())] =
+            OverBlock(columns.block, columns.values[i], static_cast<py::ssize_t>(columns.rows));
     }
     return result;
 }
