@@ -134,19 +134,6 @@ bool IsOneTwoPort(py::handle through)
     return Dimensions(through[py::int_(1)]) == 3;
 }
 
-Through ReadFile(PendingFile file, double systemOhms)
-{
-    Through through = ReadThrough(file.input, systemOhms);
-    if (TwoPort* twoPort = std::get_if<TwoPort>(&through.value); twoPort && file.reversed) {
-        // Port 2 faces the source: the reflections and transmissions change places.
-        std::swap(twoPort->s11, twoPort->s22);
-        std::swap(twoPort->s21, twoPort->s12);
-        std::swap(twoPort->portOhms.front(), twoPort->portOhms.back());
-    }
-    through.name = file.input.name;
-    return through;
-}
-
 }  // namespace
 
 PendingBench TakeBench(py::handle source, py::handle load, py::handle through, double systemOhms)
@@ -194,7 +181,7 @@ Bench ReadPending(PendingBench pending)
         bench.emplace(Bench{side(pending.source), {}, {}});
         for (PendingThrough& given : pending.chain) {
             if (auto* file = std::get_if<PendingFile>(&given))
-                bench->chain.push_back(ReadFile(std::move(*file), pending.systemOhms));
+                bench->chain.push_back(ReadThrough(*file, pending.systemOhms));  // turned round where named :reversed
             else
                 bench->chain.push_back(std::get<Through>(std::move(given)));
         }

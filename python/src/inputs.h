@@ -20,7 +20,7 @@ namespace corvalen::python {
 using PendingSide = std::variant<measured::SideInput, measured::Side>;
 
 // A two-port given as a form or file, or already in memory.
-using PendingFile = TwoPortForm;
+using PendingFile = measured::TwoPortInput;
 using PendingThrough = std::variant<PendingFile, measured::Through>;
 
 struct PendingBench {

@@ -58,7 +58,7 @@ void RequireMeasured(const PendingBench& bench)
 {
     for (const PendingThrough& through : bench.chain) {
         const auto* file = std::get_if<PendingFile>(&through);
-        if (!file || !std::holds_alternative<measured::Pad>(file->input.value))
+        if (!file || !std::holds_alternative<measured::Pad>(file->value))
             return;
     }
     if (Fixed(bench.source) && Fixed(bench.load))

@@ -39,19 +39,12 @@ measured::SideInput ParseSideForm(std::string_view role, std::string_view text)
     return {std::string(text), measured::ReflectionFile{std::move(path), std::move(choice)}};
 }
 
-TwoPortForm ParseTwoPortForm(std::string_view role, std::string_view text)
+measured::TwoPortInput ParseTwoPortForm(std::string_view role, std::string_view text)
 {
-    constexpr std::string_view kReversed = ":reversed";
-    const bool reversed = text.size() > kReversed.size() && text.ends_with(kReversed);
-    auto twoPort = measuredtext::ParseTwoPort(reversed ? text.substr(0, text.size() - kReversed.size()) : text);
+    auto twoPort = measuredtext::ParseTwoPort(text);
     if (const auto* error = std::get_if<measuredtext::InputError>(&twoPort))
         throw ModuleError(Message(*error, "--through", role));
-    TwoPortForm form{std::get<measured::TwoPortInput>(std::move(twoPort)), reversed};
-    if (reversed && std::holds_alternative<measured::Pad>(form.input.value))
-        throw ModuleError(measuredtext::Quoted(role, text)
-                          + ": a pad is the same either way round: :reversed is for a two-port file");
-    form.input.name = text;
-    return form;
+    return std::get<measured::TwoPortInput>(std::move(twoPort));
 }
 
 double CoverageProbability(double percent)

@@ -19,11 +19,7 @@ measured::SideInput ParseSideForm(std::string_view role, std::string_view text);
 
 // A two-port of the chain: loss=DB,vswr=V, else the path of a two-port file,
 // turned round (port 2 facing the source) where it ends in ":reversed".
-struct TwoPortForm {
-    measured::TwoPortInput input;  // named as given, ":reversed" and all
-    bool reversed = false;
-};
-TwoPortForm ParseTwoPortForm(std::string_view role, std::string_view text);
+measured::TwoPortInput ParseTwoPortForm(std::string_view role, std::string_view text);
 
 // A probability given in percent, read as hundredths the way corvalen-cli
 // reads it, so that 99.73 gives the double nearest 0.9973.
