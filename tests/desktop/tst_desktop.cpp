@@ -34,11 +34,8 @@ private slots:
         const QImage shot = about.grab().toImage();
         for (const char* name : {"lblTitle", "lblDescription"}) {
             const QRect area = about.findChild<QLabel*>(QLatin1String(name))->geometry();
-            double best = 1.0;
-            for (int y = area.top(); y <= area.bottom(); ++y)
-                for (int x = area.left(); x <= area.right(); ++x)
-                    best = std::max(best, corvalen::tests::Contrast(shot.pixelColor(x, y), palette.color(QPalette::Window)));
-            QVERIFY2(best >= 4.5, qPrintable(QStringLiteral("%1's text stands out only %2:1").arg(QLatin1String(name)).arg(best)));
+            QVERIFY2(!corvalen::tests::Ink(shot, area, palette.color(QPalette::Window)).empty(),
+                     qPrintable(QStringLiteral("no pixel of %1's text stands out 4.5:1").arg(QLatin1String(name))));
         }
 
         // The source bar's focus outline: at least 20 pixels that stand out 3:1
