@@ -15,6 +15,11 @@ class TestSweepBadInput : public QObject {
     QTemporaryDir dir_;
 
 private slots:
+    void initTestCase()  // the good side of every sweep here, at 3 and 5 MHz
+    {
+        QFile good(dir_.filePath(QStringLiteral("good.s1p")));
+        QVERIFY(good.open(QIODevice::WriteOnly) && good.write("# MHz S RI R 50\n3 0.1 0\n5 0.2 0\n") > 0);
+    }
 
     void refusedWithFileAndLine_data()
     {
@@ -56,9 +61,6 @@ private slots:
 
         // The other side is a good file, so that only the side under test can fail.
         const QString good = dir_.filePath(QStringLiteral("good.s1p"));
-        QFile goodFile(good);
-        QVERIFY(goodFile.open(QIODevice::WriteOnly) && goodFile.write("# MHz S RI R 50\n3 0.1 0\n5 0.2 0\n") > 0);
-        goodFile.close();
 
         const QString plot = dir_.filePath(QStringLiteral("never.svg"));
         QProcess process;
@@ -103,10 +105,7 @@ private slots:
         QFETCH(QByteArray, said);
         if (program.first() == u"unshare" && QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-rm"), QStringLiteral("true")}) != 0)
             QSKIP("no user namespaces here to run the program without /proc");
-        const QString good = dir_.filePath(QStringLiteral("one.s1p"));
-        QFile file(good);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("# MHz S RI R 50\n3 0.1 0\n5 0.2 0\n") > 0);
-        file.close();
+        const QString good = dir_.filePath(QStringLiteral("good.s1p"));
         QProcess process;
         process.setWorkingDirectory(folder);
         process.start(program.first(), program.mid(1) + QStringList{QStringLiteral("sweep"), QStringLiteral("1.5"), good,
