@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStyle>
 #include <QTimer>
 #include <QtTest>
 
