@@ -2,15 +2,18 @@
 #pragma once
 
 // What the desktop suites need to judge a window in a colour scheme: the
-// schemes a user picks, as data rows, and the contrast between two colours.
+// schemes a user picks, as data rows, the contrast between two colours and
+// the pixels that stand out.
 
 #include <QApplication>
+#include <QImage>
 #include <QPalette>
 #include <QStyle>
 #include <QtTest>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace corvalen::tests {
 
@@ -23,6 +26,18 @@ inline double Contrast(QColor a, QColor b)
     };
     const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The pixels of an area that stand out 4.5:1 from a colour, counted by sixth
+// of the hue circle where they are coloured, else as -1 (black, white, greys).
+inline std::map<int, int> Ink(const QImage& shot, QRect area, QColor against)
+{
+    std::map<int, int> ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (const QColor pixel = shot.pixelColor(x, y); Contrast(pixel, against) >= 4.5)
+                ++ink[pixel.hsvSaturation() > 128 ? pixel.hsvHue() / 60 : -1];
+    return ink;
 }
 
 // A "palette" column with the classic light face and qt6ct's "darker" scheme.

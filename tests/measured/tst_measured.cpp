@@ -77,272 +77,262 @@ class TestMeasured : public QObject {
     Q_OBJECT
 
 private slots:
-    void filesReadAsTheySay_data();
-    void filesReadAsTheySay();
-    void largeFiles_data();
-    void largeFiles();
-    void numbersReadAsFromChars();
-    void frequenciesScaledOnce_data();
-    void frequenciesScaledOnce();
-    void anglesInDegrees();
-    void reflectionsNamed_data();
-    void reflectionsNamed();
-};
 
-// Each file's comments hold its readings: "!> CHOICE [z0=OHMS]" opens one (a
-// reflection such as S22 or D1,2, "none", or "two-port"), then "!= HZ RE IM ..."
-// for each frequency it holds and "!w WARNING" for each warning, or
-// "!x LINE: MESSAGE" for its refusal; %f stands for the file's path.
-void TestMeasured::filesReadAsTheySay_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("choice");
-    QTest::addColumn<double>("z0");
-    QTest::addColumn<QByteArray>("expected");
+    // Each file's comments hold its readings: "!> CHOICE [z0=OHMS]" opens one (a
+    // reflection such as S22 or D1,2, "none", or "two-port"), then "!= HZ RE IM ..."
+    // for each frequency it holds and "!w WARNING" for each warning, or
+    // "!x LINE: MESSAGE" for its refusal; %f stands for the file's path.
+    void filesReadAsTheySay_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<double>("z0");
+        QTest::addColumn<QByteArray>("expected");
 
-    const QDir dir(QStringLiteral(CORVALEN_TOUCHSTONE_DIR));
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString path = file.fileName();
-        QString choice;
-        double z0 = 50.0;
-        QByteArray expected;
-        const auto add = [&] {
-            if (!choice.isEmpty())
-                QTest::addRow("%s %s", qPrintable(name), qPrintable(choice)) << path << choice << z0 << expected;
+        const QDir dir(QStringLiteral(CORVALEN_TOUCHSTONE_DIR));
+        for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString path = file.fileName();
+            QString choice;
+            double z0 = 50.0;
+            QByteArray expected;
+            const auto add = [&] {
+                if (!choice.isEmpty())
+                    QTest::addRow("%s %s", qPrintable(name), qPrintable(choice)) << path << choice << z0 << expected;
+            };
+            for (const QString& line : QString::fromUtf8(file.readAll()).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+                if (line.startsWith(u"!> ")) {
+                    add();
+                    const QStringList words = line.mid(3).split(u' ');
+                    choice = words[0];
+                    z0 = words.size() > 1 ? words[1].mid(3).toDouble() : 50.0;
+                    expected.clear();
+                } else if (line.startsWith(u"!= ")) {
+                    expected += line.mid(3).toUtf8() + '\n';
+                } else if (line.startsWith(u"!x ") || line.startsWith(u"!w ")) {
+                    expected += (line[1] == u'x' ? "refused " : "warning ") + line.mid(3).replace(u"%f"_qs, path).toUtf8() + '\n';
+                }
+            }
+            add();
+        }
+    }
+
+    void filesReadAsTheySay()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, choice);
+        QFETCH(double, z0);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(Describe(path.toStdString(), choice, z0), expected);
+    }
+
+    // Files too large to keep: lines across the read buffer's edge, a CR LF split
+    // between two reads, the longest line; a refusal after them must name its true line.
+    void largeFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("expected");  // the last frequency read, or the refusal
+
+        const auto lines = [](const char* end) {
+            // "1 0.5 0" lines up to the buffer's edge, then a line across it
+            QByteArray text = QByteArray("# Hz S RI R 50") + end;
+            for (int i = 1; text.size() < static_cast<qsizetype>(LineSource::kChunkBytes) - 40; ++i)
+                text += QByteArray::number(i) + " 0.5 0" + end;
+            return text;
         };
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
-            if (line.startsWith(u"!> ")) {
-                add();
-                const QStringList words = line.mid(3).split(u' ');
-                choice = words[0];
-                z0 = words.size() > 1 ? words[1].mid(3).toDouble() : 50.0;
-                expected.clear();
-            } else if (line.startsWith(u"!= ")) {
-                expected += line.mid(3).toUtf8() + '\n';
-            } else if (line.startsWith(u"!x ") || line.startsWith(u"!w ")) {
-                expected += (line[1] == u'x' ? "refused " : "warning ") + line.mid(3).replace(u"%f"_qs, path).toUtf8() + '\n';
+        QByteArray crlf = lines("\r\n");
+        crlf += QByteArray(static_cast<qsizetype>(LineSource::kChunkBytes) - crlf.size() - 18, ' ') + "99999990 0.25 0.5\r\n";  // the CR ends the first read
+        QTest::newRow("CR LF split between reads") << crlf + "99999991 x 0\r\n" << QByteArray("refused ") + QByteArray::number(crlf.count('\n') + 1) + ": 'x' is not a number\n";
+        QByteArray across = lines("\n");
+        across += QByteArray(static_cast<qsizetype>(LineSource::kChunkBytes) - across.size() - 5, ' ') + "99999990 0.25 0.5\n";
+        QTest::newRow("line across the buffer's edge") << across << QByteArray("99999990 0.25 0.5\n");
+        QByteArray cr = lines("\r");
+        QTest::newRow("CR alone, after a full buffer") << cr + "99999990 0.25 0.5" << QByteArray("99999990 0.25 0.5\n");
+        const QByteArray longLine = "# Hz S RI R 50\n1 0.5 0" + QByteArray(70000, ' ') + "\n";
+        QTest::newRow("longest line") << longLine << QByteArray("refused 2: line longer than 65536 characters\n");
+        QTest::newRow("longest line across reads") << across + longLine.mid(15) << QByteArray("refused ") + QByteArray::number(across.count('\n') + 1) + ": line longer than 65536 characters\n";
+    }
+
+    void largeFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QByteArray path = Written(dir, QStringLiteral("large.s1p"), content);
+        const QByteArray read = Describe(path.toStdString(), QStringLiteral("none"), 50.0);
+        QCOMPARE(read.mid(read.lastIndexOf('\n', read.size() - 2) + 1), expected);
+        // A read counts every byte it takes, to the whole file; cancelled, it stops before its first chunk.
+        ReadProgress progress;
+        QVERIFY(Describe(path.toStdString(), QStringLiteral("none"), 50.0, &progress) == read);
+        QCOMPARE(progress.bytesRead.load(), static_cast<std::uint64_t>(content.size()));
+        progress.cancelled = true;
+        QVERIFY_THROWS_EXCEPTION(ReadCancelled, ReadReflection(path.toStdString(), "", 50.0, &progress));
+    }
+
+    // The short-decimal reader takes most numbers instead of from_chars: every
+    // value must be the same double, and every text it refuses refused alike.
+    // Texts of every length around its limits (19 digits, 2^53, 10^+-22), with
+    // signs, points, exponents near the ends of a double's range, and malformed
+    // ones; the check of values that are not kept must agree on every one.
+    void numbersReadAsFromChars()
+    {
+        std::mt19937_64 random(11);
+        const auto pick = [&](const char* choices) { return choices[random() % std::strlen(choices)]; };
+        const auto same = [](std::optional<double> a, std::optional<double> b) {
+            return a.has_value() == b.has_value() && (!a || std::bit_cast<std::uint64_t>(*a) == std::bit_cast<std::uint64_t>(*b));
+        };
+        for (const char* twoSigns : {"+-5", "++5", "-+5", "+", "-"})
+            QVERIFY2(!ParseNumber(twoSigns) && !LooksNumeric(twoSigns), twoSigns);
+        QVERIFY(!ParseNumber(std::string_view{}) && !LooksNumeric(std::string_view{}));
+        for (int round = 0; round < 400000; ++round) {
+            // from_chars takes no leading '+', which Touchstone allows: that sign is tried on its own below.
+            std::string text;
+            if (random() % 4 == 0)
+                text += '-';
+            for (std::size_t n = random() % 22; n > 0; --n)
+                text += random() % 5 == 0 ? '0' : pick("0123456789");
+            if (random() % 3 != 0) {
+                text += '.';
+                for (std::size_t n = random() % 22; n > 0; --n)
+                    text += pick(random() % 2 ? "0" : "0123456789");
+            }
+            if (random() % 3 == 0)
+                text += pick("eE") + std::string(random() % 3 == 0 ? 0 : 1, pick("+-"))
+                        + std::to_string(random() % 2 ? random() % 40 : 280 + random() % 60);
+            if (random() % 50 == 0) {
+                const char junk = pick("x.e+- 9:/");
+                text.insert(junk == '+' ? text.size() : random() % (text.size() + 1), 1, junk);
+            }
+            const std::optional<double> expected = FromChars(text);
+            QVERIFY2(same(ParseNumber(text), expected) && LooksNumeric(text) == expected.has_value(), text.c_str());
+            if (text.empty() || text[0] != '-')
+                QVERIFY2(same(ParseNumber("+" + text), expected) && LooksNumeric("+" + text) == expected.has_value(),
+                         ("+" + text).c_str());
+            // Read in its line, as the reader reads data, where more text follows.
+            if (!text.empty() && text.find_first_of(" \t") == std::string::npos) {
+                const std::string line = " \t" + text + " 42 0.5";
+                std::string_view rest = line;
+                double inLine = 0.0;
+                if (ReadShortNumber(rest, inLine))
+                    QVERIFY2(expected && std::bit_cast<std::uint64_t>(inLine) == std::bit_cast<std::uint64_t>(*expected)
+                                 && rest == " 42 0.5",
+                             text.c_str());
             }
         }
-        add();
     }
-}
 
-void TestMeasured::filesReadAsTheySay()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, choice);
-    QFETCH(double, z0);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(Describe(path.toStdString(), choice, z0), expected);
-}
+    // A frequency in the file's unit is its digits with the exponent moved, rounded
+    // once: 1.1 GHz is 1100000000 Hz, not 1.1 * 1e9, whether the short reader or
+    // from_chars (more than 19 digits) takes it.
+    void frequenciesScaledOnce_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("unitExponent");
+        QTest::addColumn<QString>("hertz");  // read by from_chars; empty where refused
 
-// Files too large to keep: lines across the read buffer's edge, a CR LF split
-// between two reads, the longest line; a refusal after them must name its true line.
-void TestMeasured::largeFiles_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QByteArray>("expected");  // the last frequency read, or the refusal
+        QTest::newRow("GHz") << u"1.1"_qs << 9 << u"1100000000"_qs;
+        QTest::newRow("GHz, 21 digits") << u"1.10000000000000000000"_qs << 9 << u"1100000000"_qs;
+        QTest::newRow("MHz with exponent") << u"+7.5E+2"_qs << 6 << u"750000000"_qs;
+        QTest::newRow("kHz, 25 digits and exponent") << u"1234567890.123456789012345e-3"_qs << 3 << u"1234567890.123456789012345"_qs;
+        QTest::newRow("Hz, 21 digits") << u"123456789012345678901"_qs << 0 << u"123456789012345678901"_qs;
+        QTest::newRow("below 10^-300 as written") << u"2.5e-310"_qs << 9 << u"2.5e-301"_qs;
+        QTest::newRow("beyond a double as written") << u"1e400"_qs << 0 << u""_qs;
+        QTest::newRow("beyond a double in hertz") << u"1e300"_qs << 9 << u""_qs;
+        QTest::newRow("exponent without digits") << u"1e"_qs << 9 << u""_qs;
+        QTest::newRow("not a number") << u"1.1x"_qs << 9 << u""_qs;
+    }
 
-    const auto lines = [](const char* end) {
-        // "1 0.5 0" lines up to the buffer's edge, then a line across it
-        QByteArray text = QByteArray("# Hz S RI R 50") + end;
-        for (int i = 1; text.size() < static_cast<qsizetype>(LineSource::kChunkBytes) - 40; ++i)
-            text += QByteArray::number(i) + " 0.5 0" + end;
-        return text;
-    };
-    QByteArray crlf = lines("\r\n");
-    crlf += QByteArray(static_cast<qsizetype>(LineSource::kChunkBytes) - crlf.size() - 18, ' ') + "99999990 0.25 0.5\r\n";  // the CR ends the first read
-    QTest::newRow("CR LF split between reads") << crlf + "99999991 x 0\r\n" << QByteArray("refused ") + QByteArray::number(crlf.count('\n') + 1) + ": 'x' is not a number\n";
-    QByteArray across = lines("\n");
-    across += QByteArray(static_cast<qsizetype>(LineSource::kChunkBytes) - across.size() - 5, ' ') + "99999990 0.25 0.5\n";
-    QTest::newRow("line across the buffer's edge") << across << QByteArray("99999990 0.25 0.5\n");
-    QByteArray cr = lines("\r");
-    QTest::newRow("CR alone, after a full buffer") << cr + "99999990 0.25 0.5" << QByteArray("99999990 0.25 0.5\n");
-    const QByteArray longLine = "# Hz S RI R 50\n1 0.5 0" + QByteArray(70000, ' ') + "\n";
-    QTest::newRow("longest line") << longLine << QByteArray("refused 2: line longer than 65536 characters\n");
-    QTest::newRow("longest line across reads") << across + longLine.mid(15) << QByteArray("refused ") + QByteArray::number(across.count('\n') + 1) + ": line longer than 65536 characters\n";
-}
+    void frequenciesScaledOnce()
+    {
+        QFETCH(QString, written);
+        QFETCH(int, unitExponent);
+        QFETCH(QString, hertz);
+        const std::optional<double> scaled = ParseScaled(written.toStdString(), unitExponent);
+        QCOMPARE(scaled.has_value(), !hertz.isEmpty());
+        if (scaled)
+            QCOMPARE(*scaled, *FromChars(hertz.toStdString()));
+    }
 
-void TestMeasured::largeFiles()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QByteArray, expected);
-    QTemporaryDir dir;
-    const QByteArray path = Written(dir, QStringLiteral("large.s1p"), content);
-    const QByteArray read = Describe(path.toStdString(), QStringLiteral("none"), 50.0);
-    QCOMPARE(read.mid(read.lastIndexOf('\n', read.size() - 2) + 1), expected);
-    // A read counts every byte it takes, to the whole file; cancelled, it stops before its first chunk.
-    ReadProgress progress;
-    QVERIFY(Describe(path.toStdString(), QStringLiteral("none"), 50.0, &progress) == read);
-    QCOMPARE(progress.bytesRead.load(), static_cast<std::uint64_t>(content.size()));
-    progress.cancelled = true;
-    QVERIFY_THROWS_EXCEPTION(ReadCancelled, ReadReflection(path.toStdString(), "", 50.0, &progress));
-}
-
-// The short-decimal reader takes most numbers instead of from_chars: every
-// value must be the same double, and every text it refuses refused alike.
-// Texts of every length around its limits (19 digits, 2^53, 10^+-22), with
-// signs, points, exponents near the ends of a double's range, and malformed
-// ones; the check of values that are not kept must agree on every one.
-void TestMeasured::numbersReadAsFromChars()
-{
-    std::mt19937_64 random(11);
-    const auto pick = [&](const char* choices) { return choices[random() % std::strlen(choices)]; };
-    const auto same = [](std::optional<double> a, std::optional<double> b) {
-        return a.has_value() == b.has_value() && (!a || std::bit_cast<std::uint64_t>(*a) == std::bit_cast<std::uint64_t>(*b));
-    };
-    for (const char* twoSigns : {"+-5", "++5", "-+5", "+", "-"})
-        QVERIFY2(!ParseNumber(twoSigns) && !LooksNumeric(twoSigns), twoSigns);
-    QVERIFY(!ParseNumber(std::string_view{}) && !LooksNumeric(std::string_view{}));
-    for (int round = 0; round < 400000; ++round) {
-        // from_chars takes no leading '+', which Touchstone allows: that sign is tried on its own below.
-        std::string text;
-        if (random() % 4 == 0)
-            text += '-';
-        for (std::size_t n = random() % 22; n > 0; --n)
-            text += random() % 5 == 0 ? '0' : pick("0123456789");
-        if (random() % 3 != 0) {
-            text += '.';
-            for (std::size_t n = random() % 22; n > 0; --n)
-                text += pick(random() % 2 ? "0" : "0123456789");
+    // MA and DB values: whole quarter turns exact, every other angle within two
+    // units in the last place of long double's sine and cosine (whose own error,
+    // 64-bit arguments below four turns, is far smaller than that).
+    void anglesInDegrees()
+    {
+        const struct {
+            double degrees, real, imaginary;
+        } exact[] = {{0, 1, 0}, {90, 0, 1}, {180, -1, 0}, {-90, 0, -1}, {270, 0, -1}, {-360, 1, 0}, {450, 0, 1}};
+        for (const auto& angle : exact) {
+            const Complex value = FromPolarDegrees(2.0, angle.degrees);
+            QCOMPARE(value.real(), 2.0 * angle.real);
+            QCOMPARE(value.imag(), 2.0 * angle.imaginary);
         }
-        if (random() % 3 == 0)
-            text += pick("eE") + std::string(random() % 3 == 0 ? 0 : 1, pick("+-"))
-                    + std::to_string(random() % 2 ? random() % 40 : 280 + random() % 60);
-        if (random() % 50 == 0) {
-            const char junk = pick("x.e+- 9:/");
-            text.insert(junk == '+' ? text.size() : random() % (text.size() + 1), 1, junk);
+        std::mt19937_64 random(5);
+        std::uniform_real_distribution<double> turns(-1440.0, 1440.0);
+        const auto near = [](double value, long double reference) {
+            return std::abs(static_cast<long double>(value) - reference)
+                   <= 2 * std::numeric_limits<double>::epsilon() * std::abs(reference) + 1e-18L;
+        };
+        for (int i = 0; i < 200000; ++i) {
+            const double degrees = i % 2 ? turns(random) : std::round(turns(random) * 8) / 8;  // eighths of a degree too
+            const long double radians = static_cast<long double>(degrees) * (3.141592653589793238462643383279502884L / 180);
+            const Complex value = FromPolarDegrees(1.0, degrees);
+            QVERIFY2(near(value.real(), std::cos(radians)) && near(value.imag(), std::sin(radians)),
+                     std::to_string(degrees).c_str());
         }
-        const std::optional<double> expected = FromChars(text);
-        QVERIFY2(same(ParseNumber(text), expected) && LooksNumeric(text) == expected.has_value(), text.c_str());
-        if (text.empty() || text[0] != '-')
-            QVERIFY2(same(ParseNumber("+" + text), expected) && LooksNumeric("+" + text) == expected.has_value(),
-                     ("+" + text).c_str());
-        // Read in its line, as the reader reads data, where more text follows.
-        if (!text.empty() && text.find_first_of(" \t") == std::string::npos) {
-            const std::string line = " \t" + text + " 42 0.5";
-            std::string_view rest = line;
-            double inLine = 0.0;
-            if (ReadShortNumber(rest, inLine))
-                QVERIFY2(expected && std::bit_cast<std::uint64_t>(inLine) == std::bit_cast<std::uint64_t>(*expected)
-                             && rest == " 42 0.5",
-                         text.c_str());
+        // Far beyond whole quarter turns, as std::cos and std::sin of the radians.
+        QCOMPARE(FromPolarDegrees(1.0, 1e17).real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
+    }
+
+    // What a name after FILE: chooses in a single-ended file of so many ports: the
+    // port, or the refusal, which names what was given and the file's choices.
+    void reflectionsNamed_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<int>("ports");
+        QTest::addColumn<QByteArray>("expected");
+        using namespace Qt::Literals::StringLiterals;
+
+        const QByteArray twelve = "; choose f.s12p:S11 to f.s12p:S12,12";
+        QTest::newRow("S22") << u"S22"_qs << 2 << "port 2"_ba;
+        QTest::newRow("port 1 with a comma") << u"S1,1"_qs << 2 << "port 1"_ba;
+        QTest::newRow("port 10 with a comma") << u"S10,10"_qs << 12 << "port 10"_ba;
+        QTest::newRow("port 10 in lower case") << u"s10,10"_qs << 12 << "port 10"_ba;
+        QTest::newRow("port 10 written twice") << u"S1010"_qs << 12 << "port 10"_ba;
+        QTest::newRow("S1010 of 200 ports: S1,010 and S101,0 name no ports") << u"S1010"_qs << 200 << "port 10"_ba;
+        QTest::newRow("S1111 of 110 ports: S1,111 and S111,1 past the last") << u"S1111"_qs << 110 << "port 11"_ba;
+        QTest::newRow("S1111 of 111 ports is S1,111 too") << u"S1111"_qs << 111
+            << "S1111 is ambiguous in a file of 111 ports: port 11's reflection is S11,11; choose f.s12p:S11 to f.s12p:S111,111"_ba;
+        QTest::newRow("S11,11 of 111 ports") << u"S11,11"_qs << 111 << "port 11"_ba;
+        QTest::newRow("transmission") << u"S12"_qs << 2 << "S12 is a transmission, not a reflection; choose f.s12p:S11 or f.s12p:S22"_ba;
+        QTest::newRow("transmission to port 3 of 12") << u"S13"_qs << 12 << "S13 is a transmission, not a reflection" + twelve;
+        QTest::newRow("transmission with a comma") << u"S10,1"_qs << 12 << "S10,1 is a transmission, not a reflection" + twelve;
+        QTest::newRow("port past the last") << u"S13,13"_qs << 12 << "has no reflection S13,13" + twelve;
+        QTest::newRow("S13 of a two-port") << u"S13"_qs << 2 << "'S13' names no reflection; choose f.s12p:S11 or f.s12p:S22"_ba;
+        QTest::newRow("port 0") << u"S0"_qs << 12 << "'S0' names no reflection" + twelve;
+        QTest::newRow("leading zeros") << u"S01,01"_qs << 12 << "'S01,01' names no reflection" + twelve;
+        QTest::newRow("three numbers") << u"S1,1,1"_qs << 12 << "'S1,1,1' names no reflection" + twelve;
+        QTest::newRow("a letter among the digits") << u"S2x"_qs << 12 << "'S2x' names no reflection" + twelve;
+        QTest::newRow("mixed-mode label") << u"D1,2"_qs << 12 << "has no [Mixed-Mode Order] for D1,2" + twelve;
+    }
+
+    void reflectionsNamed()
+    {
+        QFETCH(QString, choice);
+        QFETCH(int, ports);
+        QFETCH(QByteArray, expected);
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> empty(std::tmpfile(), &std::fclose);
+        QVERIFY(empty);
+        const LineSource lines(empty.get(), "f.s12p");
+        QByteArray chosen;
+        try {
+            chosen = "port " + QByteArray::number(static_cast<qulonglong>(ChosenPort(choice.toStdString(), ports, {}, lines) + 1));
+        } catch (const MeasuredError& error) {
+            chosen = error.what();
         }
+        QCOMPARE(chosen, expected);
     }
-}
-
-// A frequency in the file's unit is its digits with the exponent moved, rounded
-// once: 1.1 GHz is 1100000000 Hz, not 1.1 * 1e9, whether the short reader or
-// from_chars (more than 19 digits) takes it.
-void TestMeasured::frequenciesScaledOnce_data()
-{
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<int>("unitExponent");
-    QTest::addColumn<QString>("hertz");  // read by from_chars; empty where refused
-
-    QTest::newRow("GHz") << u"1.1"_qs << 9 << u"1100000000"_qs;
-    QTest::newRow("GHz, 21 digits") << u"1.10000000000000000000"_qs << 9 << u"1100000000"_qs;
-    QTest::newRow("MHz with exponent") << u"+7.5E+2"_qs << 6 << u"750000000"_qs;
-    QTest::newRow("kHz, 25 digits and exponent") << u"1234567890.123456789012345e-3"_qs << 3 << u"1234567890.123456789012345"_qs;
-    QTest::newRow("Hz, 21 digits") << u"123456789012345678901"_qs << 0 << u"123456789012345678901"_qs;
-    QTest::newRow("below 10^-300 as written") << u"2.5e-310"_qs << 9 << u"2.5e-301"_qs;
-    QTest::newRow("beyond a double as written") << u"1e400"_qs << 0 << u""_qs;
-    QTest::newRow("beyond a double in hertz") << u"1e300"_qs << 9 << u""_qs;
-    QTest::newRow("exponent without digits") << u"1e"_qs << 9 << u""_qs;
-    QTest::newRow("not a number") << u"1.1x"_qs << 9 << u""_qs;
-}
-
-void TestMeasured::frequenciesScaledOnce()
-{
-    QFETCH(QString, written);
-    QFETCH(int, unitExponent);
-    QFETCH(QString, hertz);
-    const std::optional<double> scaled = ParseScaled(written.toStdString(), unitExponent);
-    QCOMPARE(scaled.has_value(), !hertz.isEmpty());
-    if (scaled)
-        QCOMPARE(*scaled, *FromChars(hertz.toStdString()));
-}
-
-// MA and DB values: whole quarter turns exact, every other angle within two
-// units in the last place of long double's sine and cosine (whose own error,
-// 64-bit arguments below four turns, is far smaller than that).
-void TestMeasured::anglesInDegrees()
-{
-    const struct {
-        double degrees, real, imaginary;
-    } exact[] = {{0, 1, 0}, {90, 0, 1}, {180, -1, 0}, {-90, 0, -1}, {270, 0, -1}, {-360, 1, 0}, {450, 0, 1}};
-    for (const auto& angle : exact) {
-        const Complex value = FromPolarDegrees(2.0, angle.degrees);
-        QCOMPARE(value.real(), 2.0 * angle.real);
-        QCOMPARE(value.imag(), 2.0 * angle.imaginary);
-    }
-    std::mt19937_64 random(5);
-    std::uniform_real_distribution<double> turns(-1440.0, 1440.0);
-    const auto near = [](double value, long double reference) {
-        return std::abs(static_cast<long double>(value) - reference)
-               <= 2 * std::numeric_limits<double>::epsilon() * std::abs(reference) + 1e-18L;
-    };
-    for (int i = 0; i < 200000; ++i) {
-        const double degrees = i % 2 ? turns(random) : std::round(turns(random) * 8) / 8;  // eighths of a degree too
-        const long double radians = static_cast<long double>(degrees) * (3.141592653589793238462643383279502884L / 180);
-        const Complex value = FromPolarDegrees(1.0, degrees);
-        QVERIFY2(near(value.real(), std::cos(radians)) && near(value.imag(), std::sin(radians)),
-                 std::to_string(degrees).c_str());
-    }
-    // Far beyond whole quarter turns, as std::cos and std::sin of the radians.
-    QCOMPARE(FromPolarDegrees(1.0, 1e17).real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
-}
-
-// What a name after FILE: chooses in a single-ended file of so many ports: the
-// port, or the refusal, which names what was given and the file's choices.
-void TestMeasured::reflectionsNamed_data()
-{
-    QTest::addColumn<QString>("choice");
-    QTest::addColumn<int>("ports");
-    QTest::addColumn<QByteArray>("expected");
-    using namespace Qt::Literals::StringLiterals;
-
-    const QByteArray twelve = "; choose f.s12p:S11 to f.s12p:S12,12";
-    QTest::newRow("S22") << u"S22"_qs << 2 << "port 2"_ba;
-    QTest::newRow("port 1 with a comma") << u"S1,1"_qs << 2 << "port 1"_ba;
-    QTest::newRow("port 10 with a comma") << u"S10,10"_qs << 12 << "port 10"_ba;
-    QTest::newRow("port 10 in lower case") << u"s10,10"_qs << 12 << "port 10"_ba;
-    QTest::newRow("port 10 written twice") << u"S1010"_qs << 12 << "port 10"_ba;
-    QTest::newRow("S1010 of 200 ports: S1,010 and S101,0 name no ports") << u"S1010"_qs << 200 << "port 10"_ba;
-    QTest::newRow("S1111 of 110 ports: S1,111 and S111,1 past the last") << u"S1111"_qs << 110 << "port 11"_ba;
-    QTest::newRow("S1111 of 111 ports is S1,111 too") << u"S1111"_qs << 111
-        << "S1111 is ambiguous in a file of 111 ports: port 11's reflection is S11,11; choose f.s12p:S11 to f.s12p:S111,111"_ba;
-    QTest::newRow("S11,11 of 111 ports") << u"S11,11"_qs << 111 << "port 11"_ba;
-    QTest::newRow("transmission") << u"S12"_qs << 2 << "S12 is a transmission, not a reflection; choose f.s12p:S11 or f.s12p:S22"_ba;
-    QTest::newRow("transmission to port 3 of 12") << u"S13"_qs << 12 << "S13 is a transmission, not a reflection" + twelve;
-    QTest::newRow("transmission with a comma") << u"S10,1"_qs << 12 << "S10,1 is a transmission, not a reflection" + twelve;
-    QTest::newRow("port past the last") << u"S13,13"_qs << 12 << "has no reflection S13,13" + twelve;
-    QTest::newRow("S13 of a two-port") << u"S13"_qs << 2 << "'S13' names no reflection; choose f.s12p:S11 or f.s12p:S22"_ba;
-    QTest::newRow("port 0") << u"S0"_qs << 12 << "'S0' names no reflection" + twelve;
-    QTest::newRow("leading zeros") << u"S01,01"_qs << 12 << "'S01,01' names no reflection" + twelve;
-    QTest::newRow("three numbers") << u"S1,1,1"_qs << 12 << "'S1,1,1' names no reflection" + twelve;
-    QTest::newRow("a letter among the digits") << u"S2x"_qs << 12 << "'S2x' names no reflection" + twelve;
-    QTest::newRow("mixed-mode label") << u"D1,2"_qs << 12 << "has no [Mixed-Mode Order] for D1,2" + twelve;
-}
-
-void TestMeasured::reflectionsNamed()
-{
-    QFETCH(QString, choice);
-    QFETCH(int, ports);
-    QFETCH(QByteArray, expected);
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> empty(std::tmpfile(), &std::fclose);
-    QVERIFY(empty);
-    const LineSource lines(empty.get(), "f.s12p");
-    QByteArray chosen;
-    try {
-        chosen = "port " + QByteArray::number(static_cast<qulonglong>(ChosenPort(choice.toStdString(), ports, {}, lines) + 1));
-    } catch (const MeasuredError& error) {
-        chosen = error.what();
-    }
-    QCOMPARE(chosen, expected);
-}
+};
 
 QTEST_APPLESS_MAIN(TestMeasured)
 #include "tst_measured.moc"

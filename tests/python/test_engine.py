@@ -11,7 +11,6 @@ import pytest
 import corvalen
 from conftest import TOUCHSTONE_DIR, noisy_network, write_touchstone
 
-THROUGH = str(TOUCHSTONE_DIR / "through.s2p")
 THROUGH_75 = str(TOUCHSTONE_DIR / "through-75.s2p")
 
 
@@ -53,16 +52,13 @@ def assert_same_as_table(values, table):
 def noisy_files(tmp_path_factory):
     """A load and a source with reflections beyond |G| = 1 at a few points, and a two-port."""
     folder = tmp_path_factory.mktemp("noisy")
-    frequency_hz, s = noisy_network(301, 1, stream=7, scale=0.75)
-    load = write_touchstone(folder / "load.s1p", frequency_hz, s)
-    frequency_hz, s = noisy_network(201, 2, stream=8, start_hz=1.2e9, stop_hz=1.8e9)
-    amp = write_touchstone(folder / "amp.s2p", frequency_hz, s, "# Hz S RI R 75")
-    frequency_hz, s = noisy_network(101, 2, stream=9, start_hz=0.5e9, stop_hz=3e9, scale=0.2)
-    cable = write_touchstone(folder / "cable.s2p", frequency_hz, s)
-    # enough rows for the sweep to share them between two threads
-    frequency_hz, s = noisy_network(20_001, 1, stream=10, scale=0.75)
-    long = write_touchstone(folder / "long.s1p", frequency_hz, s)
-    return {"load": load, "amp": amp, "cable": cable, "long": long}
+    return {name: write_touchstone(folder / f"{name}.s{ports}p", *noisy_network(points, ports, **shape), header)
+            for name, points, ports, shape, header in [
+                ("load", 301, 1, dict(stream=7, scale=0.75), "# Hz S RI R 50"),
+                ("amp", 201, 2, dict(stream=8, start_hz=1.2e9, stop_hz=1.8e9), "# Hz S RI R 75"),
+                ("cable", 101, 2, dict(stream=9, start_hz=0.5e9, stop_hz=3e9, scale=0.2), "# Hz S RI R 50"),
+                # enough rows for the sweep to share them between two threads
+                ("long", 20_001, 1, dict(stream=10, scale=0.75), "# Hz S RI R 50")]}
 
 
 @pytest.mark.parametrize("source, load, through, z0", [

@@ -17,14 +17,12 @@ def readings(path):
         if kind == "!> ":
             choice, *z0 = text.split()
             found.append({"choice": choice, "z0": float(z0[0][3:]) if z0 else 50.0, "values": [], "warnings": []})
-        elif kind in ("!= ", "!w ", "!x "):
-            reading = found[-1]
-            if kind == "!= ":
-                reading["values"].append([float(word) for word in text.split()])
-            elif kind == "!w ":
-                reading["warnings"].append(text)
-            else:
-                reading["refusal"] = (int(text.split(": ", 1)[0]), text.split(": ", 1)[1])
+        elif kind == "!= ":
+            found[-1]["values"].append([float(word) for word in text.split()])
+        elif kind == "!w ":
+            found[-1]["warnings"].append(text)
+        elif kind == "!x ":
+            found[-1]["refusal"] = (int(text.split(": ", 1)[0]), text.split(": ", 1)[1])
     return found
 
 

@@ -72,148 +72,141 @@ QByteArray LoadText(int points)
 class TestSweepParts : public QObject {
     Q_OBJECT
 private slots:
-    void chainAfterAddAndRemove();
-    void cursorSteps_data();
-    void cursorSteps();
-    void cursorFollowsBandAndReload();
-    void loaderKeepsTheLatest();
-    void loaderWaitsForAFileToStandStill();
-};
 
-// Three two-ports, the middle one removed: the third becomes "Two-port 2" with
-// its text and flag, Tab goes top to bottom, and Add puts a fourth below it.
-void TestSweepParts::chainAfterAddAndRemove()
-{
-    InputPanel panel({"1.5", {{"loss=1,vswr=1.1"}, {"loss=2,vswr=1.2"}, {"cable.s2p", true}}, "2"});
-    QSignalSpy edited(&panel, &InputPanel::Edited);
-    const auto button = [&panel](const QString& name) {
-        const auto buttons = panel.findChildren<QPushButton*>();
-        return *std::find_if(buttons.begin(), buttons.end(), [&name](auto* b) { return b->accessibleName() == name; });
-    };
-    button(QStringLiteral("Remove Two-port 2"))->click();
-    QCOMPARE(edited.count(), 1);
-    const InputTexts texts = panel.Texts();
-    QCOMPARE(texts.chain.size(), std::size_t{2});
-    QCOMPARE(texts.chain[1].text, std::string("cable.s2p"));
-    QVERIFY(texts.chain[1].reversed);
-    QCOMPARE(panel.FieldText(InputField::TwoPort, 1), QStringLiteral("cable.s2p"));
-    const QStringList sides{QStringLiteral("Load"), QStringLiteral("Open a file for Load"), QStringLiteral("Z0 (ohms)"),
-                            QStringLiteral("Band From"), QStringLiteral("Band To"), QStringLiteral("Reset band")};
-    QStringList expected{QStringLiteral("Source"), QStringLiteral("Open a file for Source"),
-                         QStringLiteral("Two-port"), QStringLiteral("Two-port reversed"), QStringLiteral("Open a file for Two-port"),
-                         QStringLiteral("Two-port 2"), QStringLiteral("Two-port 2 reversed"), QStringLiteral("Remove Two-port 2"),
-                         QStringLiteral("Open a file for Two-port 2"), QStringLiteral("Add a two-port to the chain, nearest the load")};
-    QCOMPARE(TabOrder(panel), expected + sides);
-    // An empty two-port added and removed leaves the chain as it was.
-    button(QStringLiteral("Add a two-port to the chain, nearest the load"))->click();
-    expected = expected.mid(0, 9) + QStringList{QStringLiteral("Two-port 3"), QStringLiteral("Two-port 3 reversed"),
-                                                QStringLiteral("Remove Two-port 3"), QStringLiteral("Open a file for Two-port 3")}
-               + expected.mid(9);
-    QCOMPARE(TabOrder(panel), expected + sides);
-    button(QStringLiteral("Remove Two-port 3"))->click();
-    QCOMPARE(panel.Texts().chain.size(), std::size_t{2});
-    QCOMPARE(TabOrder(panel), expected.mid(0, 9) + expected.mid(13) + sides);
-}
+    // Three two-ports, the middle one removed: the third becomes "Two-port 2" with
+    // its text and flag, Tab goes top to bottom, and Add puts a fourth below it.
+    void chainAfterAddAndRemove()
+    {
+        InputPanel panel({"1.5", {{"loss=1,vswr=1.1"}, {"loss=2,vswr=1.2"}, {"cable.s2p", true}}, "2"});
+        QSignalSpy edited(&panel, &InputPanel::Edited);
+        const auto button = [&panel](const QString& name) {
+            const auto buttons = panel.findChildren<QPushButton*>();
+            return *std::find_if(buttons.begin(), buttons.end(), [&name](auto* b) { return b->accessibleName() == name; });
+        };
+        button(QStringLiteral("Remove Two-port 2"))->click();
+        QCOMPARE(edited.count(), 1);
+        const InputTexts texts = panel.Texts();
+        QCOMPARE(texts.chain.size(), std::size_t{2});
+        QCOMPARE(texts.chain[1].text, std::string("cable.s2p"));
+        QVERIFY(texts.chain[1].reversed);
+        QCOMPARE(panel.FieldText(InputField::TwoPort, 1), QStringLiteral("cable.s2p"));
+        const QStringList sides{QStringLiteral("Load"), QStringLiteral("Open a file for Load"), QStringLiteral("Z0 (ohms)"),
+                                QStringLiteral("Band From"), QStringLiteral("Band To"), QStringLiteral("Reset band")};
+        QStringList expected{QStringLiteral("Source"), QStringLiteral("Open a file for Source"),
+                             QStringLiteral("Two-port"), QStringLiteral("Two-port reversed"), QStringLiteral("Open a file for Two-port"),
+                             QStringLiteral("Two-port 2"), QStringLiteral("Two-port 2 reversed"), QStringLiteral("Remove Two-port 2"),
+                             QStringLiteral("Open a file for Two-port 2"), QStringLiteral("Add a two-port to the chain, nearest the load")};
+        QCOMPARE(TabOrder(panel), expected + sides);
+        // An empty two-port added and removed leaves the chain as it was.
+        button(QStringLiteral("Add a two-port to the chain, nearest the load"))->click();
+        expected = expected.mid(0, 9) + QStringList{QStringLiteral("Two-port 3"), QStringLiteral("Two-port 3 reversed"),
+                                                    QStringLiteral("Remove Two-port 3"), QStringLiteral("Open a file for Two-port 3")}
+                   + expected.mid(9);
+        QCOMPARE(TabOrder(panel), expected + sides);
+        button(QStringLiteral("Remove Two-port 3"))->click();
+        QCOMPARE(panel.Texts().chain.size(), std::size_t{2});
+        QCOMPARE(TabOrder(panel), expected.mid(0, 9) + expected.mid(13) + sides);
+    }
 
-void TestSweepParts::cursorSteps_data()
-{
-    QTest::addColumn<QList<int>>("steps");
-    QTest::addColumn<double>("frequencyHz");
-    QTest::newRow("starts at the widest limits") << QList<int>{} << 1.75e9;
-    QTest::newRow("a point up, then the last stays") << QList<int>{int(CursorStep::PointUp), int(CursorStep::PointUp)} << 2e9;
-    QTest::newRow("first, then a point down stays") << QList<int>{int(CursorStep::First), int(CursorStep::PointDown)} << 1e9;
-    QTest::newRow("a tenth is less than a point: one point") << QList<int>{int(CursorStep::TenthDown)} << 1.5e9;
-    QTest::newRow("last") << QList<int>{int(CursorStep::First), int(CursorStep::Last)} << 2e9;
-}
+    void cursorSteps_data()
+    {
+        QTest::addColumn<QList<int>>("steps");
+        QTest::addColumn<double>("frequencyHz");
+        // Where each step takes the cursor is held through the keys by tst_sweepwindow's cursorKeys;
+        // here, that a step at either end still says where the cursor is.
+        QTest::newRow("a point up, then the last stays") << QList<int>{int(CursorStep::PointUp), int(CursorStep::PointUp)} << 2e9;
+        QTest::newRow("first, then a point down stays") << QList<int>{int(CursorStep::First), int(CursorStep::PointDown)} << 1e9;
+    }
 
-void TestSweepParts::cursorSteps()
-{
-    QFETCH(QList<int>, steps);
-    QFETCH(double, frequencyHz);
-    CursorModel cursor;
-    QSignalSpy moved(&cursor, &CursorModel::Moved);
-    QVERIFY(cursor.Show(SweepOf(TestFile("load.s1p")), std::nullopt, CursorStart::AtWidestLimits));
-    for (const int step : steps)
-        cursor.Step(CursorStep(step));
-    QCOMPARE(cursor.Sweep()->FrequencyAt(cursor.Row()), frequencyHz);
-    QCOMPARE(moved.count(), steps.size() + 1);
-    QCOMPARE(moved.last().at(0).value<std::size_t>(), cursor.Row());
-}
+    void cursorSteps()
+    {
+        QFETCH(QList<int>, steps);
+        QFETCH(double, frequencyHz);
+        CursorModel cursor;
+        QSignalSpy moved(&cursor, &CursorModel::Moved);
+        QVERIFY(cursor.Show(SweepOf(TestFile("load.s1p")), std::nullopt, CursorStart::AtWidestLimits));
+        for (const int step : steps)
+            cursor.Step(CursorStep(step));
+        QCOMPARE(cursor.Sweep()->FrequencyAt(cursor.Row()), frequencyHz);
+        QCOMPARE(moved.count(), steps.size() + 1);
+        QCOMPARE(moved.last().at(0).value<std::size_t>(), cursor.Row());
+    }
 
-// 1 to 1.5 GHz keeps a cursor at 1.25 GHz and takes one at 1.75 GHz to the
-// band's widest limits, 1.5 GHz; a band above the sweep changes nothing. A
-// file read again keeps the cursor's frequency, at its nearest row.
-void TestSweepParts::cursorFollowsBandAndReload()
-{
-    CursorModel cursor;
-    const auto hz = [&cursor] { return cursor.Sweep()->FrequencyAt(cursor.Row()); };
-    cursor.Show(SweepOf(TestFile("load.s1p")), std::nullopt, CursorStart::AtWidestLimits);
-    QVERIFY(cursor.SetBand({1e9, 1.5e9}));
-    QCOMPARE(hz(), 1.5e9);
-    cursor.MoveToFrequency(1.25e9);
-    QVERIFY(cursor.SetBand({1e9, 1.6e9}));
-    QCOMPARE(hz(), 1.25e9);
-    QVERIFY(!cursor.SetBand({3e9, 4e9}));
-    QCOMPARE(cursor.Sweep()->RowCount(), std::size_t{3});
-    QTemporaryDir folder;
-    const QString load = folder.filePath(QStringLiteral("load.s1p"));
-    Write(load, "# GHz S MA R 50\n1.0 0.3 0\n1.22 0.3 0\n1.3 0.3 0\n2.0 0.3 0\n");
-    cursor.Show(SweepOf(load), corvalen::measured::Band{1e9, 1.6e9}, CursorStart::AtSameFrequency);
-    QCOMPARE(hz(), 1.22e9);
-    // A band the new sweep does not hold: the whole of it, cursor kept.
-    QVERIFY(!cursor.Show(SweepOf(load), corvalen::measured::Band{1.01e9, 1.1e9}, CursorStart::AtSameFrequency));
-    QCOMPARE(cursor.Sweep()->RowCount(), std::size_t{4});
-    QCOMPARE(hz(), 1.22e9);
-}
+    // 1 to 1.5 GHz keeps a cursor at 1.25 GHz and takes one at 1.75 GHz to the
+    // band's widest limits, 1.5 GHz; a band above the sweep changes nothing. A
+    // file read again keeps the cursor's frequency, at its nearest row.
+    void cursorFollowsBandAndReload()
+    {
+        CursorModel cursor;
+        const auto hz = [&cursor] { return cursor.Sweep()->FrequencyAt(cursor.Row()); };
+        cursor.Show(SweepOf(TestFile("load.s1p")), std::nullopt, CursorStart::AtWidestLimits);
+        QVERIFY(cursor.SetBand({1e9, 1.5e9}));
+        QCOMPARE(hz(), 1.5e9);
+        cursor.MoveToFrequency(1.25e9);
+        QVERIFY(cursor.SetBand({1e9, 1.6e9}));
+        QCOMPARE(hz(), 1.25e9);
+        QVERIFY(!cursor.SetBand({3e9, 4e9}));
+        QCOMPARE(cursor.Sweep()->RowCount(), std::size_t{3});
+        QTemporaryDir folder;
+        const QString load = folder.filePath(QStringLiteral("load.s1p"));
+        Write(load, "# GHz S MA R 50\n1.0 0.3 0\n1.22 0.3 0\n1.3 0.3 0\n2.0 0.3 0\n");
+        cursor.Show(SweepOf(load), corvalen::measured::Band{1e9, 1.6e9}, CursorStart::AtSameFrequency);
+        QCOMPARE(hz(), 1.22e9);
+        // A band the new sweep does not hold: the whole of it, cursor kept.
+        QVERIFY(!cursor.Show(SweepOf(load), corvalen::measured::Band{1.01e9, 1.1e9}, CursorStart::AtSameFrequency));
+        QCOMPARE(cursor.Sweep()->RowCount(), std::size_t{4});
+        QCOMPARE(hz(), 1.22e9);
+    }
 
-// Inputs replaced while a read runs: only the last ones' result comes; a
-// loader stopped gives none.
-void TestSweepParts::loaderKeepsTheLatest()
-{
-    Loader loader;
-    QSignalSpy finished(&loader, &Loader::Finished);
-    loader.Load(Read({TestFile("source.s1p").toStdString(), {}, TestFile("load.s1p").toStdString()}));
-    loader.Load(Read({"1.5", {}, TestFile("load.s1p").toStdString()}));
-    loader.Load(Read({"1.5", {}, "2"}));
-    QVERIFY(QTest::qWaitFor([&loader] { return !loader.Busy(); }));
-    QCOMPARE(finished.count(), 1);
-    const auto loaded = finished.at(0).at(0).value<std::shared_ptr<Loaded>>();
-    QVERIFY(loaded->oneOff && !loaded->outcome.sweep);
-    QCOMPARE(loaded->oneOff->values.pair.maxVswr, 3.0);
-    loader.Load(Read({TestFile("source.s1p").toStdString(), {}, TestFile("load.s1p").toStdString()}));
-    loader.Stop();
-    QVERIFY(QTest::qWaitFor([&loader] { return !loader.Busy(); }));
-    QTest::qWait(50);
-    QCOMPARE(finished.count(), 1);
-}
-
-// A 201-point load written again a chunk at a time: its first 103 lines are a
-// good file on their own, and later chunks cut lines in two. Nothing is read
-// while it grows, then the whole file once, as a reload. The interval is long
-// against the writes, so that a busy machine does not make them look still.
-void TestSweepParts::loaderWaitsForAFileToStandStill()
-{
-    QTemporaryDir folder;
-    const QString load = folder.filePath(QStringLiteral("live.s1p"));
-    Write(load, LoadText(201));
-    Loader loader(nullptr, 1500);
-    QSignalSpy finished(&loader, &Loader::Finished);
-    loader.Load(Read({"1.5", {}, load.toStdString()}));
-    QVERIFY(finished.wait());
-    const QByteArray whole = LoadText(201);
-    const qsizetype firstLines = 15 + 103 * 29;
-    Write(load, whole.left(firstLines));
-    for (qsizetype at = firstLines; at < whole.size(); at += 200) {
-        QTest::qWait(20);
-        Write(load, whole.mid(at, 200), QIODevice::Append);
+    // Inputs replaced while a read runs: only the last ones' result comes; a
+    // loader stopped gives none.
+    void loaderKeepsTheLatest()
+    {
+        Loader loader;
+        QSignalSpy finished(&loader, &Loader::Finished);
+        loader.Load(Read({TestFile("source.s1p").toStdString(), {}, TestFile("load.s1p").toStdString()}));
+        loader.Load(Read({"1.5", {}, TestFile("load.s1p").toStdString()}));
+        loader.Load(Read({"1.5", {}, "2"}));
+        QVERIFY(QTest::qWaitFor([&loader] { return !loader.Busy(); }));
+        QCOMPARE(finished.count(), 1);
+        const auto loaded = finished.at(0).at(0).value<std::shared_ptr<Loaded>>();
+        QVERIFY(loaded->oneOff && !loaded->outcome.sweep);
+        QCOMPARE(loaded->oneOff->values.pair.maxVswr, 3.0);
+        loader.Load(Read({TestFile("source.s1p").toStdString(), {}, TestFile("load.s1p").toStdString()}));
+        loader.Stop();
+        QVERIFY(QTest::qWaitFor([&loader] { return !loader.Busy(); }));
+        QTest::qWait(50);
         QCOMPARE(finished.count(), 1);
     }
-    QVERIFY(finished.wait(10000));
-    const auto loaded = finished.at(1).at(0).value<std::shared_ptr<Loaded>>();
-    QCOMPARE(loaded->origin, LoadOrigin::Reload);
-    QCOMPARE(loaded->outcome.load.extent->points, std::size_t{201});
-    QVERIFY(!finished.wait(2000));
-}
+
+    // A 201-point load written again a chunk at a time: its first 103 lines are a
+    // good file on their own, and later chunks cut lines in two. Nothing is read
+    // while it grows, then the whole file once, as a reload. The interval is long
+    // against the writes, so that a busy machine does not make them look still.
+    void loaderWaitsForAFileToStandStill()
+    {
+        QTemporaryDir folder;
+        const QString load = folder.filePath(QStringLiteral("live.s1p"));
+        Write(load, LoadText(201));
+        Loader loader(nullptr, 1500);
+        QSignalSpy finished(&loader, &Loader::Finished);
+        loader.Load(Read({"1.5", {}, load.toStdString()}));
+        QVERIFY(finished.wait());
+        const QByteArray whole = LoadText(201);
+        const qsizetype firstLines = 15 + 103 * 29;
+        Write(load, whole.left(firstLines));
+        for (qsizetype at = firstLines; at < whole.size(); at += 200) {
+            QTest::qWait(20);
+            Write(load, whole.mid(at, 200), QIODevice::Append);
+            QCOMPARE(finished.count(), 1);
+        }
+        QVERIFY(finished.wait(10000));
+        const auto loaded = finished.at(1).at(0).value<std::shared_ptr<Loaded>>();
+        QCOMPARE(loaded->origin, LoadOrigin::Reload);
+        QCOMPARE(loaded->outcome.load.extent->points, std::size_t{201});
+        QVERIFY(!finished.wait(2000));
+    }
+};
 
 QTEST_MAIN(TestSweepParts)
 #include "tst_sweepparts.moc"
