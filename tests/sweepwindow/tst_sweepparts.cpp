@@ -9,11 +9,8 @@
 #include "sweepwindow/loader.h"
 
 #include <QAccessible>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace corvalen::sweepwindow;

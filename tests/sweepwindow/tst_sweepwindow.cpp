@@ -11,17 +11,10 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
