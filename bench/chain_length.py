@@ -8,25 +8,14 @@ within 1 s; a sweep of two measured 100,001-point files through a pad within 1.5
 a measured two-port; two fixed sides through a measured file within 1.5x the direct sweep.
 Usage: chain_length.py CLI [RUNS]   (not a test; RUNS 11 by default)"""
 import os, shutil, statistics, subprocess, sys, tempfile, time
-import numpy as np
+
+from noisy_files import NoisyFiles
 
 CLI = sys.argv[1]
 RUNS = int(sys.argv[2]) if len(sys.argv) > 2 else 11
 work = tempfile.mkdtemp()
-rng = np.random.default_rng(23)
-POINTS = 100_001
-
-
-def gamma(largest):
-    return largest * np.sqrt(rng.uniform(0, 1, POINTS)) * np.exp(1j * rng.uniform(-np.pi, np.pi, POINTS))
-
-
-def touchstone(name, columns):
-    f = np.linspace(10e6, 6e9, POINTS).round()
-    cells = [c for g in columns for c in (np.abs(g), np.degrees(np.angle(g)))]
-    path = os.path.join(work, name)
-    np.savetxt(path, np.column_stack([f] + cells), fmt="%.12g", header="# Hz S MA R 50", comments="")
-    return path
+files = NoisyFiles(work, 23)
+gamma, touchstone = files.gamma, files.touchstone
 
 
 def run(arguments):

@@ -9,25 +9,14 @@ Targets: a chain of two measured two-ports within 2x of the earlier sweep throug
 with a fixed side (its standard uncertainty now exact) within 1.5x of the earlier one.
 Usage: chain_vs_today.py EARLIER_CLI CLI [RUNS]   (not a test; RUNS 11 by default)"""
 import os, shutil, statistics, subprocess, sys, tempfile, time
-import numpy as np
+
+from noisy_files import NoisyFiles
 
 EARLIER, CLI = sys.argv[1], sys.argv[2]
 RUNS = int(sys.argv[3]) if len(sys.argv) > 3 else 11
 work = tempfile.mkdtemp()
-rng = np.random.default_rng(19)
-POINTS = 100_001
-
-
-def gamma(largest):
-    return largest * np.sqrt(rng.uniform(0, 1, POINTS)) * np.exp(1j * rng.uniform(-np.pi, np.pi, POINTS))
-
-
-def touchstone(name, columns):
-    f = np.linspace(10e6, 6e9, POINTS).round()
-    cells = [c for g in columns for c in (np.abs(g), np.degrees(np.angle(g)))]
-    path = os.path.join(work, name)
-    np.savetxt(path, np.column_stack([f] + cells), fmt="%.12g", header="# Hz S MA R 50", comments="")
-    return path
+files = NoisyFiles(work, 19)
+gamma, touchstone = files.gamma, files.touchstone
 
 
 amp = touchstone("amp.s2p", [gamma(0.6) for _ in range(4)]) + ":S22"

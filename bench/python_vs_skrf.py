@@ -21,7 +21,7 @@ BUILD = os.path.abspath(sys.argv[1])
 sys.path.insert(0, os.path.join(BUILD, "python"))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import corvalen  # noqa: E402
-from sweep_workload import np, random_gamma, skrf, skrf_sweep, write_touchstone  # noqa: E402
+from sweep_workload import skrf, skrf_sweep, write_noisy_files  # noqa: E402
 
 ROUNDS = 7
 CLI = os.path.join(BUILD, "cli", "corvalen-cli")
@@ -64,12 +64,7 @@ def import_ms():
 
 work = tempfile.mkdtemp()
 points = 100_001
-f = np.linspace(10e6, 6e9, points).round()
-s2p, s1p = os.path.join(work, "amp.s2p"), os.path.join(work, "filter.s1p")
-s = [random_gamma(points) for _ in range(4)]
-write_touchstone(s2p, "# Hz S MA R 50", f, [c for g in s for c in (np.abs(g), np.degrees(np.angle(g)))])
-g = random_gamma(points)
-write_touchstone(s1p, "# Hz S RI R 50", f, [g.real, g.imag])
+s2p, s1p, _, _ = write_noisy_files(work, points)
 
 print(f"import corvalen on two noisy {points:,}-point files, {ROUNDS} alternating rounds:")
 for path in (s2p, s1p):

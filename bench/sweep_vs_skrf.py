@@ -9,7 +9,7 @@ Usage: sweep_vs_skrf.py CORVALEN_CLI   (not a test; scripts/bench runs it)
 import os, shutil, subprocess, sys, tempfile, time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib"))
 from skrf_debian import np, skrf  # noqa: E402
-from sweep_workload import random_gamma, skrf_sweep, write_touchstone  # noqa: E402
+from sweep_workload import random_gamma, skrf_sweep, write_noisy_files, write_touchstone  # noqa: E402
 
 CLI = sys.argv[1]
 RUNS = 5
@@ -43,12 +43,7 @@ def peak_rss_mib(*arguments):
 
 
 points = 100_001
-f = np.linspace(10e6, 6e9, points).round()
-s2p, s1p = os.path.join(work, "amp.s2p"), os.path.join(work, "filter.s1p")
-s = [random_gamma(points) for _ in range(4)]
-write_touchstone(s2p, "# Hz S MA R 50", f, [c for g in s for c in (np.abs(g), np.degrees(np.angle(g)))])
-g = random_gamma(points)
-write_touchstone(s1p, "# Hz S RI R 50", f, [g.real, g.imag])
+s2p, s1p, f, s = write_noisy_files(work, points)
 
 corvalen = best_of(lambda: cli_run(s2p + ":S22", s1p, out=os.path.join(work, "corvalen.tsv")))
 python = best_of(lambda: skrf_sweep(s2p, s1p, os.path.join(work, "skrf.tsv")))

@@ -23,6 +23,18 @@ def random_gamma(count, largest=0.6):
     return largest * np.sqrt(rng.uniform(0, 1, count)) * np.exp(1j * rng.uniform(-np.pi, np.pi, count))
 
 
+def write_noisy_files(folder, points):
+    """A noisy two-port in magnitude and angle and a noisy one-port in real and imaginary parts: their
+    paths, the frequencies and the two-port's S columns in file order (11, 21, 12, 22)."""
+    f = np.linspace(10e6, 6e9, points).round()
+    s2p, s1p = os.path.join(folder, "amp.s2p"), os.path.join(folder, "filter.s1p")
+    s = [random_gamma(points) for _ in range(4)]
+    write_touchstone(s2p, "# Hz S MA R 50", f, [c for g in s for c in (np.abs(g), np.degrees(np.angle(g)))])
+    g = random_gamma(points)
+    write_touchstone(s1p, "# Hz S RI R 50", f, [g.real, g.imag])
+    return s2p, s1p, f, s
+
+
 def skrf_sweep(source_path, load_path, out_path):
     amp, load = skrf.Network(source_path), skrf.Network(load_path)
     source = skrf.Network(frequency=amp.frequency, s=amp.s[:, 1, 1], z0=amp.z0[:, 1])
