@@ -61,27 +61,7 @@ std::string JsonNumber(const std::optional<double>& value)
 
 std::string Json(const OneOffValues& oneOff, double coveragePercent)
 {
-    const RowValues& row = oneOff.pair;
-    const auto low = [](const std::optional<CoverageIntervalDb>& c) { return c ? std::optional(c->lowDb) : std::nullopt; };
-    const auto high = [](const std::optional<CoverageIntervalDb>& c) { return c ? std::optional(c->highDb) : std::nullopt; };
-    std::vector<std::pair<std::string_view, std::optional<double>>> fields;
-    const auto add = [&](Part part) {
-        for (const Quantity& quantity : QuantitiesOf(part))
-            if (!quantity.jsonKey.empty())
-                fields.emplace_back(quantity.jsonKey, quantity.value(row));
-    };
-    for (const Part part : {Part::Source, Part::Load, Part::Pair, Part::Direct})
-        add(part);
-    fields.insert(fields.end(), {{"coverage_probability", Probability(coveragePercent)},
-                                 {"coverage_low_db", low(oneOff.coverage)},
-                                 {"coverage_high_db", high(oneOff.coverage)}});
-    if (row.through) {
-        add(Part::Through);
-        fields.insert(fields.end(), {{"through_coverage_low_db", low(oneOff.throughCoverage)},
-                                     {"through_coverage_high_db", high(oneOff.throughCoverage)}});
-        if (oneOff.rows)
-            fields.emplace_back("through_frequency_hz", row.frequencyHz);
-    }
+    const KeyedValues fields = OneOffFields(oneOff, Probability(coveragePercent));
     std::string text = "{";
     for (const auto& [key, value] : fields)
         text.append(text.size() > 1 ? ", \"" : "\"").append(key).append("\": ").append(JsonNumber(value));

@@ -78,4 +78,30 @@ std::string ReadoutLabel(const Quantity& quantity)
     return (quantity.part == Part::Source ? "Source " : "Load ") + label;
 }
 
+KeyedValues OneOffFields(const measured::OneOffValues& oneOff, double coverageProbability)
+{
+    const measured::RowValues& row = oneOff.pair;
+    const auto low = [](const auto& c) { return c ? std::optional(c->lowDb) : std::nullopt; };
+    const auto high = [](const auto& c) { return c ? std::optional(c->highDb) : std::nullopt; };
+    KeyedValues fields;
+    const auto add = [&](Part part) {
+        for (const Quantity& quantity : QuantitiesOf(part))
+            if (!quantity.jsonKey.empty())
+                fields.emplace_back(quantity.jsonKey, quantity.value(row));
+    };
+    for (const Part part : {Part::Source, Part::Load, Part::Pair, Part::Direct})
+        add(part);
+    fields.insert(fields.end(), {{"coverage_probability", coverageProbability},
+                                 {"coverage_low_db", low(oneOff.coverage)},
+                                 {"coverage_high_db", high(oneOff.coverage)}});
+    if (row.through) {
+        add(Part::Through);
+        fields.insert(fields.end(), {{"through_coverage_low_db", low(oneOff.throughCoverage)},
+                                     {"through_coverage_high_db", high(oneOff.throughCoverage)}});
+        if (oneOff.rows)
+            fields.emplace_back("through_frequency_hz", row.frequencyHz);
+    }
+    return fields;
+}
+
 }  // namespace corvalen::measuredtext

@@ -6,11 +6,14 @@
 // labels, units, column names and keys from this table.
 
 #include "measured/values.h"
+#include "measured/worst_case.h"
 
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace corvalen::measuredtext {
 
@@ -42,5 +45,11 @@ std::span<const Quantity> QuantitiesOf(Part part);
 // The label as the readout shows it: a side's after the side's name, "Source
 // return loss"; any other as it is.
 std::string ReadoutLabel(const Quantity& quantity);
+
+// The one-off values under the mismatch JSON's keys, in its order: each
+// quantity's value (none where there is none), the coverage interval after the
+// standard uncertainty it goes with, and the frequency of a measured chain's row.
+using KeyedValues = std::vector<std::pair<std::string_view, std::optional<double>>>;
+KeyedValues OneOffFields(const measured::OneOffValues& oneOff, double coverageProbability);
 
 }  // namespace corvalen::measuredtext

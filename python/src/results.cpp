@@ -189,31 +189,9 @@ py::dict ColumnsDict(SweepAnswer answer)
 
 py::dict OneOffDict(const OneOffValues& oneOff, double coverageProbability)
 {
-    const RowValues& row = oneOff.pair;
-    const auto interval = [](const std::optional<CoverageIntervalDb>& c, bool high) {
-        return c ? py::cast(high ? c->highDb : c->lowDb) : py::none();
-    };
     py::dict result;
-    // Each quantity the JSON has, with the coverage interval after the direct
-    // mismatch's and after the chain's.
-    for (const measuredtext::Quantity& quantity : measuredtext::Quantities()) {
-        if (quantity.part == measuredtext::Part::Through && !row.through)
-            break;
-        if (!quantity.jsonKey.empty()) {
-            const std::optional<double> value = quantity.value(row);
-            result[py::str(quantity.jsonKey.data(), quantity.jsonKey.size())] = value ? py::cast(*value) : py::none();
-        }
-        if (quantity.jsonKey == "standard_uncertainty_db") {
-            result["coverage_probability"] = coverageProbability;
-            result["coverage_low_db"] = interval(oneOff.coverage, false);
-            result["coverage_high_db"] = interval(oneOff.coverage, true);
-        } else if (quantity.jsonKey == "through_standard_uncertainty_db") {
-            result["through_coverage_low_db"] = interval(oneOff.throughCoverage, false);
-            result["through_coverage_high_db"] = interval(oneOff.throughCoverage, true);
-            if (oneOff.rows)
-                result["through_frequency_hz"] = row.frequencyHz;
-        }
-    }
+    for (const auto& [key, value] : measuredtext::OneOffFields(oneOff, coverageProbability))
+        result[py::str(key.data(), key.size())] = value ? py::cast(*value) : py::none();
     return result;
 }
 
