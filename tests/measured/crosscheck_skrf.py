@@ -7,38 +7,26 @@ Usage: crosscheck_skrf.py CORVALEN_CLI"""
 import os, shutil, subprocess, sys, tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
 from skrf_debian import np, on_load_grid, skrf  # noqa: E402
+from crosscheck_files import compare_table, finish, pair, random_s as random_values, write_touchstone  # noqa: E402
 
 CLI = sys.argv[1]
 WORK = tempfile.mkdtemp()
 rng = np.random.default_rng(9)
 failures = []
-
-
-def pair(value, fmt):
-    if fmt == "ri":
-        return f"{value.real!r} {value.imag!r}"
-    magnitude = abs(value) if fmt == "ma" else 20 * np.log10(abs(value))
-    return f"{magnitude!r} {np.degrees(np.angle(value))!r}"
+COLUMNS = ["source_vswr", "source_return_loss_db", "load_vswr", "load_return_loss_db", "load_mismatch_loss_db",
+           "max_vswr", "combined_return_loss_db", "plus_uncertainty_db", "minus_uncertainty_db"]
 
 
 def touchstone(name, option, hz_per_unit, freqs, s, fmt, head="", tail=""):
     """One line per frequency for one and two ports (S11 S21 S12 S22), one line a row above."""
     n = s.shape[1]
-    lines = [head + option]
-    for f, m in zip(freqs, s):
-        rows = [m.T.ravel()] if n == 2 else list(m)
-        cells = [" ".join(pair(v, fmt) for v in row) for row in rows]
-        lines.append(f"{f / hz_per_unit!r} {cells[0]}  ! a comment")
-        lines += ["  " + c for c in cells[1:]]
-    path = os.path.join(WORK, name)
-    with open(path, "w") as out:
-        out.write("\n".join(lines) + "\n" + tail)
-    return path
+    cells = [s[:, 0, 0], s[:, 1, 0], s[:, 0, 1], s[:, 1, 1]] if n == 2 else [s[:, i, j] for i in range(n) for j in range(n)]
+    return write_touchstone(os.path.join(WORK, name), option, hz_per_unit, freqs, cells, fmt, head, tail,
+                            per_line=n if n > 2 else None)
 
 
 def random_s(count, ports, largest=0.7):
-    shape = (count, ports, ports)
-    return largest * np.sqrt(rng.uniform(0, 1, shape)) * np.exp(1j * rng.uniform(-np.pi, np.pi, shape))
+    return random_values(rng, (count, ports, ports), largest)
 
 
 def reflection(path, k, z0, skrf_path=None, reference=None):
@@ -74,9 +62,11 @@ def expected_rows(source, load, z0):
         combined = np.where(np.isinf(product), 0.0, -20 * np.log10((product - 1) / (product + 1)))
         minus = np.where(ms * ml < 1, 20 * np.log10(1 - ms * ml), -np.inf)
         error = None if gs is None or gl is None else 20 * np.log10(np.abs(1 - gs * gl))
-    columns = [vs, -20 * np.log10(ms), vl, -20 * np.log10(ml), mismatch_loss, product, combined,
-               20 * np.log10(1 + ms * ml), minus]
-    return grid, columns, error
+    columns = dict(zip(COLUMNS, [vs, -20 * np.log10(ms), vl, -20 * np.log10(ml), mismatch_loss, product, combined,
+                                 20 * np.log10(1 + ms * ml), minus]))
+    if error is not None:
+        columns["mismatch_error_db"] = error
+    return grid, columns
 
 
 def check(case, source_arg, load_arg, source, load, z0="50", extra=(), stderr_has=()):
@@ -84,25 +74,16 @@ def check(case, source_arg, load_arg, source, load, z0="50", extra=(), stderr_ha
     if run.returncode != 0:
         failures.append(f"{case}: status {run.returncode}: {run.stderr}")
         return
-    separator = "," if "csv" in extra else "\t"
-    lines = run.stdout.splitlines()
-    grid, columns, error = expected_rows(source, load, float(z0))
-    if len(lines) != len(grid) + 1:
-        failures.append(f"{case}: {len(lines) - 1} rows, expected {len(grid)}")
-        return
-    for row, line in enumerate(lines[1:]):
-        cells = line.split(separator)
-        if int(cells[0]) != round(grid[row]) or abs(grid[row] - round(grid[row])) > 1e-6:
-            failures.append(f"{case}: row {row} frequency {cells[0]}, expected {grid[row]!r}")
-        wanted = [c[row] for c in columns] + ([error[row]] if error is not None else [])
-        for name, text, value in zip(lines[0].split(separator)[1:], cells[1:], wanted):
-            got = float(text)
-            if not (got == value if np.isinf(value) else abs(got - value) <= 1e-4 + 1e-12 * abs(value)):
-                failures.append(f"{case}: row {row} {name} printed {text}, scikit-rf gives {value!r}")
-        if error is None and cells[10] != "":
+    header, *rows = [line.split("," if "csv" in extra else "\t") for line in run.stdout.splitlines()]
+    grid, columns = expected_rows(source, load, float(z0))
+    compare_table(case, header, rows, grid, columns, failures)
+    for row, cells in enumerate(rows):
+        error, plus, minus = (cells[header.index(name)] for name in ("mismatch_error_db", "plus_uncertainty_db",
+                                                                      "minus_uncertainty_db"))
+        if "mismatch_error_db" not in columns and error != "":
             failures.append(f"{case}: row {row} has a mismatch error with a fixed side")
-        if error is not None and not float(cells[9]) - 1e-4 <= float(cells[10]) <= float(cells[8]) + 1e-4:
-            failures.append(f"{case}: row {row} mismatch error {cells[10]} outside {cells[9]}..{cells[8]}")
+        if error and not float(minus) - 1e-4 <= float(error) <= float(plus) + 1e-4:
+            failures.append(f"{case}: row {row} mismatch error {error} outside {minus}..{plus}")
     for text in stderr_has:
         if text not in run.stderr:
             failures.append(f"{case}: stderr lacks {text!r}: {run.stderr!r}")
@@ -222,7 +203,4 @@ for name, kind, ports, version, refs, lower in (
         check(f"{name} S{k}{k}", source, f"{path}:S{k}{k}", reflection(source, 1, 50), load)
 
 shutil.rmtree(WORK)
-for failure in failures[:40]:
-    print("FAIL:", failure)
-print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-sys.exit(1 if failures else 0)
+finish(failures)
