@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <complex>
+#include <future>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace corvalen::measured {
 namespace {
@@ -175,6 +177,8 @@ Sweep::Sweep(const Bench& bench)
         throw MeasuredError(load_.name, 0, "nothing is measured");
     }
     end_ = grid_->size();
+    somePhaseUnknown_ = !source_.Measured() || !load_.Measured()
+                        || std::any_of(chain_.begin(), chain_.end(), [](const Through& t) { return !t.Measured(); });
 
     // The grid's points inside the range of each other thing measured.
     std::vector<std::string> outside;
@@ -222,10 +226,16 @@ ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& ta
     const auto [first, end] = RowsIn(band);
     // One block serves the whole run, so its memory is touched once.
     std::vector<RowValues> block(std::min(kBlockRows, end - first));
+    // The standard uncertainty is most of a row's cost where it is computed, enough
+    // to pay for a thread a block; without it a row costs about what starting one does.
+    const bool twoThreads = withStandardUncertainty && somePhaseUnknown_ && std::thread::hardware_concurrency() > 1;
     ActiveSides active;
     for (std::size_t at = first; at < end; at += kBlockRows) {
         const std::span<RowValues> rows(block.data(), std::min(kBlockRows, end - at));
-        Fill(at, rows, withStandardUncertainty);
+        if (twoThreads)
+            FillOnTwoThreads(at, rows, withStandardUncertainty);
+        else
+            Fill(at, rows, withStandardUncertainty);
         for (const RowValues& row : rows) {
             Count(active.source, row.source.gammaMagnitude, row.frequencyHz);
             Count(active.load, row.load.gammaMagnitude, row.frequencyHz);
@@ -265,6 +275,18 @@ void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandard
             row.through = ComputeMismatch(inputs, inputs.chain,
                                           withStandardUncertainty && !throughUncertaintyBeyondReach_, padAverages_);
     }
+}
+
+void Sweep::FillOnTwoThreads(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const
+{
+    // The rows do not depend on each other; each half has its own cursor.
+    const std::size_t half = rows.size() / 2;
+    std::future<void> upper = std::async(std::launch::async, [&] {
+        Fill(first + half, rows.subspan(half), withStandardUncertainty);
+    });
+    // Should the lower half throw, upper's destructor waits for its thread before the rows go.
+    Fill(first, rows.first(half), withStandardUncertainty);
+    upper.get();
 }
 
 }  // namespace corvalen::measured

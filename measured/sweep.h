@@ -73,6 +73,8 @@ private:
     std::pair<std::size_t, std::size_t> RowsIn(Band band) const;
     // The rows at grid points first to first + rows.size() - 1.
     void Fill(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const;
+    // The same, the second half of the rows on a thread of its own.
+    void FillOnTwoThreads(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const;
 
     const Side& source_;
     const Side& load_;
@@ -80,6 +82,7 @@ private:
     // The averages of the chain's pads, which no row changes.
     std::vector<PadAverages> padAverages_;
     bool throughUncertaintyBeyondReach_ = false;
+    bool somePhaseUnknown_ = false;  // a fixed side or a pad: the rows have a standard uncertainty
     const Series<double>* grid_ = nullptr;
     const std::string* gridName_ = nullptr;
     std::string outsideOf_;
