@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "dilogarithm.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -25,15 +26,29 @@ constexpr std::array<double, 10> kSeriesCoefficients = [] {
     return coefficients;
 }();
 
-// For x up to 1/2, where u stays below ln 2 and every term is computed without cancellation.
+// For x up to 1/2, where u stays below ln 2 and every term is computed without
+// cancellation: Lanes values at once, each by the same steps as one alone, so
+// that a value's bits do not depend on its neighbours.
+template <std::size_t Lanes>
+void DilogarithmSeries(const double* x, double* li2)
+{
+    std::array<double, Lanes> u{}, u2{}, tail{};
+    for (std::size_t i = 0; i < Lanes; ++i) {
+        u[i] = -std::log1p(-x[i]);
+        u2[i] = u[i] * u[i];
+    }
+    for (std::size_t k = kSeriesCoefficients.size(); k-- > 0;)
+        for (std::size_t i = 0; i < Lanes; ++i)
+            tail[i] = tail[i] * u2[i] + kSeriesCoefficients[k];
+    for (std::size_t i = 0; i < Lanes; ++i)
+        li2[i] = u[i] - u2[i] / 4.0 + u[i] * u2[i] * tail[i];
+}
+
 double DilogarithmSeries(double x)
 {
-    const double u = -std::log1p(-x);
-    const double u2 = u * u;
-    double tail = 0.0;
-    for (std::size_t k = kSeriesCoefficients.size(); k-- > 0;)
-        tail = tail * u2 + kSeriesCoefficients[k];
-    return u - u2 / 4.0 + u * u2 * tail;
+    double li2 = 0.0;
+    DilogarithmSeries<1>(&x, &li2);
+    return li2;
 }
 
 }  // namespace
@@ -46,6 +61,22 @@ double Dilogarithm(double x)
         return std::numbers::pi * std::numbers::pi / 6.0;
     // Euler's reflection brings x above 1/2 back below it.
     return std::numbers::pi * std::numbers::pi / 6.0 - std::log(x) * std::log1p(-x) - DilogarithmSeries(1.0 - x);
+}
+
+void Dilogarithms(std::span<const double> x, std::span<double> li2)
+{
+    // Eight lanes hide the latency of a step of the polynomial; a value above 1/2
+    // (the reflection's) is summed alone, as is the remainder.
+    constexpr std::size_t kLanes = 8;
+    std::size_t i = 0;
+    for (; i + kLanes <= x.size(); i += kLanes) {
+        if (std::all_of(&x[i], &x[i] + kLanes, [](double v) { return v <= 0.5; }))
+            DilogarithmSeries<kLanes>(&x[i], &li2[i]);
+        else
+            std::transform(&x[i], &x[i] + kLanes, &li2[i], Dilogarithm);
+    }
+    std::transform(x.begin() + static_cast<std::ptrdiff_t>(i), x.end(), li2.begin() + static_cast<std::ptrdiff_t>(i),
+                   Dilogarithm);
 }
 
 }  // namespace corvalen::measured

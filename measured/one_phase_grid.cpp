@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "one_phase_grid.h"
 
+#include "dilogarithm.h"
 #include "quantities.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -35,21 +37,24 @@ bool OnePhaseGrid::Fits(const Termination& source, std::span<const ChainElement>
            && inner.outerPhases == 1;
 }
 
-OnePhaseGrid::OnePhaseGrid(const Termination& source, const ChainElement& element, const Termination& load)
-    : sourceMagnitude_(source.gammaMagnitude), loadMagnitude_(load.gammaMagnitude), element_(element)
+OnePhaseGrid::OnePhaseGrid(const Termination& source, const ChainElement& element, const Termination& load,
+                           int fewestPoints)
+    : sourceMagnitude_(source.gammaMagnitude)
+    , loadMagnitude_(load.gammaMagnitude)
+    , element_(element)
+    , fewestStride_(kMostPoints / static_cast<std::size_t>(std::clamp(fewestPoints, 1, kMostPoints)))
 {
 }
 
-std::optional<double> OnePhaseGrid::VarianceNepers2(int pointsPerPhase)
+void OnePhaseGrid::Sample(std::size_t stride)
 {
-    if (pointsPerPhase < 1 || pointsPerPhase > kMostPoints || kMostPoints % pointsPerPhase != 0)
-        return std::nullopt;
-    const auto points = static_cast<std::size_t>(pointsPerPhase);
-    const std::size_t stride = kMostPoints / points;
     // The walk from the load through the element to the source's junction, as
     // WalkFrom and PairSamples take it: the load's reflection turned round the circle.
+    // The dilogarithms wait until every sample's argument is known.
     const Complex source(sourceMagnitude_);
     const std::array<Complex, kMostPoints>& circle = Circle();
+    std::array<double, kMostPoints> x;
+    std::size_t count = 0;
     for (std::size_t p = 0; p < kMostPoints; p += stride) {
         if (stride_ != 0 && p % stride_ == 0)
             continue;  // a point of the grids before
@@ -58,18 +63,37 @@ std::optional<double> OnePhaseGrid::VarianceNepers2(int pointsPerPhase)
         const Complex reflection = element_.s11 + element_.s21s12 * gamma / loop;
         const double rest = 0.5 * std::log(std::norm(loop));
         const double r = Magnitude(source) * Magnitude(reflection);
-        const double norm = std::norm(reflection);
-        if (std::isnan(norm))
-            return std::nullopt;
-        largestNorm_ = std::max(largestNorm_, norm);
+        norms_[p] = std::norm(reflection);
         means_[p] = rest + ConditionalMeanNepers(r);
-        variances_[p] = ConditionalVarianceNepers2(r);
+        x[count++] = r > 1.0 ? 1.0 / (r * r) : r * r;  // as ConditionalVarianceNepers2 takes it
     }
+    std::array<double, kMostPoints> li2;
+    Dilogarithms(std::span(x).first(count), li2);
+    count = 0;
+    for (std::size_t p = 0; p < kMostPoints; p += stride)
+        if (stride_ == 0 || p % stride_ != 0)
+            variances_[p] = 0.5 * li2[count++];
     stride_ = stride;
+}
+
+std::optional<double> OnePhaseGrid::VarianceNepers2(int pointsPerPhase)
+{
+    if (pointsPerPhase < 1 || pointsPerPhase > kMostPoints || kMostPoints % pointsPerPhase != 0)
+        return std::nullopt;
+    const auto points = static_cast<std::size_t>(pointsPerPhase);
+    const std::size_t stride = kMostPoints / points;
+    if (stride_ == 0 || stride < stride_)
+        Sample(std::min(stride, fewestStride_));
+    double largestNorm = 0.0;
+    for (std::size_t p = 0; p < kMostPoints; p += stride) {
+        if (std::isnan(norms_[p]))
+            return std::nullopt;
+        largestNorm = std::max(largestNorm, norms_[p]);
+    }
     // With one state on the source's side, the series only pays below a largest
     // product of 1e-16 (it would take over one term a state): the logarithms that
     // tell are spared above it.
-    const double largest = std::norm(source) * largestNorm_;
+    const double largest = std::norm(Complex(sourceMagnitude_)) * largestNorm;
     if (largest < kSeriesOnlyBelow && Separates(largest, 1, points))
         return std::nullopt;
     // SampleVarianceNepers2's sums, in the grid's order.

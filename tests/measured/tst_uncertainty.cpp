@@ -11,6 +11,7 @@
 
 #include <QTest>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -41,6 +42,14 @@ private slots:
         QFETCH(double, expected);
         QVERIFY2(std::abs(Dilogarithm(x) - expected) <= 4e-16 * expected,
                  qPrintable(QString::number(Dilogarithm(x), 'g', 17)));
+        // Many at once, in each lane of a group and in the remainder: the same bits.
+        std::array<double, 19> many{}, li2{};
+        for (std::size_t i = 0; i < many.size(); ++i)
+            many[i] = x * static_cast<double>(i + 1) / 19.0;
+        many[3] = 0.75;  // sends its group of eight the one-value way
+        Dilogarithms(many, li2);
+        for (std::size_t i = 0; i < many.size(); ++i)
+            QCOMPARE(std::bit_cast<std::uint64_t>(li2[i]), std::bit_cast<std::uint64_t>(Dilogarithm(many[i])));
     }
 
     // Plus and minus limits, u and the 95 % interval (or the measured error), in dB to four decimals.
@@ -202,7 +211,7 @@ private slots:
         const InnerJunction inner = ChooseInnerJunction(source, std::span(&twoPort, 1), load);
         QVERIFY(OnePhaseGrid::Fits(source, std::span(&twoPort, 1), load, inner));
         const PhaseGrid grid(source, std::span(&twoPort, 1), load, inner);
-        OnePhaseGrid kept(source, twoPort, load);
+        OnePhaseGrid kept(source, twoPort, load, 8);  // the first three grids sampled at once, as a row does
         for (int points = 2; points <= OnePhaseGrid::kMostPoints; points *= 2) {
             const double whole = grid.VarianceNepers2(points);
             const std::optional<double> fast = kept.VarianceNepers2(points);
