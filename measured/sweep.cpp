@@ -4,6 +4,7 @@
 #include "quantities.h"
 
 #include <algorithm>
+#include <array>
 #include <complex>
 #include <future>
 #include <optional>
@@ -224,23 +225,41 @@ ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& ta
                        bool withStandardUncertainty) const
 {
     const auto [first, end] = RowsIn(band);
-    // One block serves the whole run, so its memory is touched once.
-    std::vector<RowValues> block(std::min(kBlockRows, end - first));
-    // The standard uncertainty is most of a row's cost where it is computed, enough
-    // to pay for a thread a block; without it a row costs about what starting one does.
-    const bool twoThreads = withStandardUncertainty && somePhaseUnknown_ && std::thread::hardware_concurrency() > 1;
+    // The standard uncertainty is most of a row's cost where it is computed: there a
+    // helper starts on the next block while this one is handed on, and this thread
+    // joins it after. Without it a row costs about what starting a thread does.
+    const bool helped = withStandardUncertainty && somePhaseUnknown_ && std::thread::hardware_concurrency() > 1;
+    // One block (two when helped) serves the whole run, so its memory is touched once.
+    std::vector<RowValues> block(std::min(kBlockRows, end - first)), next(helped ? block.size() : 0);
+    std::array<SharedRows, 2> shared;
+    // Declared after the blocks, so that its thread is waited for before they go.
+    std::future<void> helper;
+    const auto startHelper = [&](SharedRows& rows, std::vector<RowValues>& into, std::size_t at) {
+        rows.Reset(at, std::span<RowValues>(into.data(), std::min(kBlockRows, end - at)));
+        helper = std::async(std::launch::async, [this, &rows, withStandardUncertainty] {
+            FillShared(rows, withStandardUncertainty);
+        });
+    };
+    if (helped && first < end)
+        startHelper(shared[0], block, first);
     ActiveSides active;
-    for (std::size_t at = first; at < end; at += kBlockRows) {
+    for (std::size_t at = first, turn = 0; at < end; at += kBlockRows, turn ^= 1) {
         const std::span<RowValues> rows(block.data(), std::min(kBlockRows, end - at));
-        if (twoThreads)
-            FillOnTwoThreads(at, rows, withStandardUncertainty);
-        else
+        if (helped) {
+            FillShared(shared[turn], withStandardUncertainty);
+            helper.get();
+            if (at + kBlockRows < end)
+                startHelper(shared[turn ^ 1], next, at + kBlockRows);
+        } else {
             Fill(at, rows, withStandardUncertainty);
+        }
         for (const RowValues& row : rows) {
             Count(active.source, row.source.gammaMagnitude, row.frequencyHz);
             Count(active.load, row.load.gammaMagnitude, row.frequencyHz);
         }
         take(rows);
+        if (helped)
+            block.swap(next);  // the block being filled comes next; its rows stay where they are
     }
     return active;
 }
@@ -277,16 +296,12 @@ void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandard
     }
 }
 
-void Sweep::FillOnTwoThreads(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const
+void Sweep::FillShared(SharedRows& rows, bool withStandardUncertainty) const
 {
-    // The rows do not depend on each other; each half has its own cursor.
-    const std::size_t half = rows.size() / 2;
-    std::future<void> upper = std::async(std::launch::async, [&] {
-        Fill(first + half, rows.subspan(half), withStandardUncertainty);
-    });
-    // Should the lower half throw, upper's destructor waits for its thread before the rows go.
-    Fill(first, rows.first(half), withStandardUncertainty);
-    upper.get();
+    // A few rows at a time, so that a thread slowed by other work takes fewer of them.
+    constexpr std::size_t kRowsATurn = 64;
+    for (std::size_t at; (at = rows.taken.fetch_add(kRowsATurn)) < rows.rows.size();)
+        Fill(rows.first + at, rows.rows.subspan(at, std::min(kRowsATurn, rows.rows.size() - at)), withStandardUncertainty);
 }
 
 }  // namespace corvalen::measured
