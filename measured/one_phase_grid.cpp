@@ -48,31 +48,34 @@ OnePhaseGrid::OnePhaseGrid(const Termination& source, const ChainElement& elemen
 
 void OnePhaseGrid::Sample(std::size_t stride)
 {
+    // The points this grid adds: every one at first, else those between the last
+    // grid's (strides are powers of two).
+    std::array<std::size_t, kMostPoints> added;
+    std::size_t count = 0;
+    for (std::size_t p = 0; p < kMostPoints; p += stride)
+        if (stride_ == 0 || (p & (stride_ - 1)) != 0)
+            added[count++] = p;
     // The walk from the load through the element to the source's junction, as
     // WalkFrom and PairSamples take it: the load's reflection turned round the circle.
     // The dilogarithms wait until every sample's argument is known.
-    const Complex source(sourceMagnitude_);
+    const double sourceMagnitude = Magnitude(Complex(sourceMagnitude_));
     const std::array<Complex, kMostPoints>& circle = Circle();
     std::array<double, kMostPoints> x;
-    std::size_t count = 0;
-    for (std::size_t p = 0; p < kMostPoints; p += stride) {
-        if (stride_ != 0 && p % stride_ == 0)
-            continue;  // a point of the grids before
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t p = added[i];
         const Complex gamma = loadMagnitude_ * circle[p];
         const Complex loop = 1.0 - element_.s22 * gamma;
         const Complex reflection = element_.s11 + element_.s21s12 * gamma / loop;
         const double rest = 0.5 * std::log(std::norm(loop));
-        const double r = Magnitude(source) * Magnitude(reflection);
+        const double r = sourceMagnitude * Magnitude(reflection);
         norms_[p] = std::norm(reflection);
         means_[p] = rest + ConditionalMeanNepers(r);
-        x[count++] = r > 1.0 ? 1.0 / (r * r) : r * r;  // as ConditionalVarianceNepers2 takes it
+        x[i] = r > 1.0 ? 1.0 / (r * r) : r * r;  // as ConditionalVarianceNepers2 takes it
     }
     std::array<double, kMostPoints> li2;
     Dilogarithms(std::span(x).first(count), li2);
-    count = 0;
-    for (std::size_t p = 0; p < kMostPoints; p += stride)
-        if (stride_ == 0 || p % stride_ != 0)
-            variances_[p] = 0.5 * li2[count++];
+    for (std::size_t i = 0; i < count; ++i)
+        variances_[added[i]] = 0.5 * li2[i];
     stride_ = stride;
 }
 
