@@ -281,15 +281,18 @@ RowInputs Sweep::InputsAt(double frequencyHz) const
 void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const
 {
     Cursor cursor(*this, first);
-    // Between two fixed sides the direct values are the same on every row.
+    // Between two fixed sides the pair's values and the direct ones are the same on
+    // every row but for the frequency.
     const bool directVaries = source_.Measured() || load_.Measured();
-    std::optional<MismatchValues> direct;
+    std::optional<RowValues> direct;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const RowInputs& inputs = cursor.At(first + k);
-        RowValues& row = rows[k] = ComputePair(inputs);
-        if (directVaries || !direct)
-            direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
-        row.direct = *direct;
+        if (directVaries || !direct) {
+            direct = ComputePair(inputs);
+            direct->direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
+        }
+        RowValues& row = rows[k] = *direct;
+        row.frequencyHz = inputs.frequencyHz;
         if (!inputs.chain.empty())
             row.through = ComputeMismatch(inputs, inputs.chain,
                                           withStandardUncertainty && !throughUncertaintyBeyondReach_, padAverages_);
