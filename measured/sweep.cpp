@@ -178,8 +178,6 @@ Sweep::Sweep(const Bench& bench)
         throw MeasuredError(load_.name, 0, "nothing is measured");
     }
     end_ = grid_->size();
-    somePhaseUnknown_ = !source_.Measured() || !load_.Measured()
-                        || std::any_of(chain_.begin(), chain_.end(), [](const Through& t) { return !t.Measured(); });
 
     // The grid's points inside the range of each other thing measured.
     std::vector<std::string> outside;
@@ -206,6 +204,9 @@ Sweep::Sweep(const Bench& bench)
         const RowInputs& inputs = cursor.At(first_);
         const double rowNs = MismatchOf(inputs, inputs.chain, padAverages_).StandardUncertaintyWorkNs();
         throughUncertaintyBeyondReach_ = rowNs * static_cast<double>(RowCount()) > kMostThroughNs;
+        const bool somePhaseUnknown = !source_.Measured() || !load_.Measured()
+                                      || std::any_of(chain_.begin(), chain_.end(), [](const Through& t) { return !t.Measured(); });
+        throughUncertainty_ = somePhaseUnknown && !throughUncertaintyBeyondReach_;
     }
 }
 
@@ -225,10 +226,11 @@ ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& ta
                        bool withStandardUncertainty) const
 {
     const auto [first, end] = RowsIn(band);
-    // The standard uncertainty is most of a row's cost where it is computed: there a
-    // helper starts on the next block while this one is handed on, and this thread
-    // joins it after. Without it a row costs about what starting a thread does.
-    const bool helped = withStandardUncertainty && somePhaseUnknown_ && std::thread::hardware_concurrency() > 1;
+    // The standard uncertainty through a chain is most of a row's cost where it is
+    // computed: there a helper starts on the next block while this one is handed on, and
+    // this thread joins it after. Without it (directly it is one closed form) the helper
+    // costs more processor time than it saves.
+    const bool helped = withStandardUncertainty && throughUncertainty_ && std::thread::hardware_concurrency() > 1;
     // One block (two when helped) serves the whole run, so its memory is touched once.
     std::vector<RowValues> block(std::min(kBlockRows, end - first)), next(helped ? block.size() : 0);
     std::array<SharedRows, 2> shared;
