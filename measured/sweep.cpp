@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "sweep.h"
 
+#include "blocks_ahead.h"
 #include "quantities.h"
 
 #include <algorithm>
-#include <array>
 #include <complex>
-#include <future>
 #include <optional>
 #include <string>
 #include <thread>
@@ -226,42 +225,33 @@ ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& ta
                        bool withStandardUncertainty) const
 {
     const auto [first, end] = RowsIn(band);
-    // The standard uncertainty through a chain is most of a row's cost where it is
-    // computed: there a helper starts on the next block while this one is handed on, and
-    // this thread joins it after. Without it (directly it is one closed form) the helper
-    // costs more processor time than it saves.
-    const bool helped = withStandardUncertainty && throughUncertainty_ && std::thread::hardware_concurrency() > 1;
-    // One block (two when helped) serves the whole run, so its memory is touched once.
-    std::vector<RowValues> block(std::min(kBlockRows, end - first)), next(helped ? block.size() : 0);
-    std::array<SharedRows, 2> shared;
-    // Declared after the blocks, so that its thread is waited for before they go.
-    std::future<void> helper;
-    const auto startHelper = [&](SharedRows& rows, std::vector<RowValues>& into, std::size_t at) {
-        rows.Reset(at, std::span<RowValues>(into.data(), std::min(kBlockRows, end - at)));
-        helper = std::async(std::launch::async, [this, &rows, withStandardUncertainty] {
-            FillShared(rows, withStandardUncertainty);
-        });
-    };
-    if (helped && first < end)
-        startHelper(shared[0], block, first);
     ActiveSides active;
-    for (std::size_t at = first, turn = 0; at < end; at += kBlockRows, turn ^= 1) {
-        const std::span<RowValues> rows(block.data(), std::min(kBlockRows, end - at));
-        if (helped) {
-            FillShared(shared[turn], withStandardUncertainty);
-            helper.get();
-            if (at + kBlockRows < end)
-                startHelper(shared[turn ^ 1], next, at + kBlockRows);
-        } else {
-            Fill(at, rows, withStandardUncertainty);
-        }
+    const auto handOn = [&](std::span<const RowValues> rows) {
         for (const RowValues& row : rows) {
             Count(active.source, row.source.gammaMagnitude, row.frequencyHz);
             Count(active.load, row.load.gammaMagnitude, row.frequencyHz);
         }
         take(rows);
-        if (helped)
-            block.swap(next);  // the block being filled comes next; its rows stay where they are
+    };
+    // The standard uncertainty through a chain is most of a row's cost where it is
+    // computed: there a helper thread fills blocks beside this one. Without it (directly
+    // it is one closed form) a helper costs more processor time than it saves.
+    if (withStandardUncertainty && throughUncertainty_ && std::thread::hardware_concurrency() > 1) {
+        BlocksAhead blocks(end - first, kBlockRows, [&](std::size_t row, std::span<RowValues> rows) {
+            Fill(first + row, rows, withStandardUncertainty);
+        });
+        for (std::size_t k = 0; k < blocks.Blocks(); ++k) {
+            handOn(blocks.Next(k));
+            blocks.HandedOn(k);
+        }
+        return active;
+    }
+    // One block serves the whole run, so its memory is touched once.
+    std::vector<RowValues> block(std::min(kBlockRows, end - first));
+    for (std::size_t at = first; at < end; at += kBlockRows) {
+        const std::span<RowValues> rows(block.data(), std::min(kBlockRows, end - at));
+        Fill(at, rows, withStandardUncertainty);
+        handOn(rows);
     }
     return active;
 }
@@ -299,14 +289,6 @@ void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandard
             row.through = ComputeMismatch(inputs, inputs.chain,
                                           withStandardUncertainty && !throughUncertaintyBeyondReach_, padAverages_);
     }
-}
-
-void Sweep::FillShared(SharedRows& rows, bool withStandardUncertainty) const
-{
-    // A few rows at a time, so that a thread slowed by other work takes fewer of them.
-    constexpr std::size_t kRowsATurn = 64;
-    for (std::size_t at; (at = rows.taken.fetch_add(kRowsATurn)) < rows.rows.size();)
-        Fill(rows.first + at, rows.rows.subspan(at, std::min(kRowsATurn, rows.rows.size() - at)), withStandardUncertainty);
 }
 
 }  // namespace corvalen::measured

@@ -10,7 +10,6 @@
 #include "values.h"
 
 #include <cstddef>
-#include <atomic>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -74,15 +73,6 @@ private:
     std::pair<std::size_t, std::size_t> RowsIn(Band band) const;
     // The rows at grid points first to first + rows.size() - 1.
     void Fill(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const;
-    // Rows that threads fill together, each taking the next few not yet taken.
-    struct SharedRows {
-        std::size_t first = 0;  // the grid point of rows[0]
-        std::span<RowValues> rows;
-        std::atomic<std::size_t> taken = 0;
-
-        void Reset(std::size_t at, std::span<RowValues> into) { first = at, rows = into, taken = 0; }
-    };
-    void FillShared(SharedRows& rows, bool withStandardUncertainty) const;
 
     const Side& source_;
     const Side& load_;
