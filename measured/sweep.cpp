@@ -234,9 +234,11 @@ ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& ta
         take(rows);
     };
     // The standard uncertainty through a chain is most of a row's cost where it is
-    // computed: there a helper thread fills blocks beside this one. Without it (directly
-    // it is one closed form) a helper costs more processor time than it saves.
-    if (withStandardUncertainty && throughUncertainty_ && std::thread::hardware_concurrency() > 1) {
+    // computed: there a helper thread fills blocks beside this one, where there is more
+    // than one. Without it (directly it is one closed form) a helper costs more
+    // processor time than it saves.
+    if (withStandardUncertainty && throughUncertainty_ && end - first > kBlockRows
+        && std::thread::hardware_concurrency() > 1) {
         BlocksAhead blocks(end - first, kBlockRows, [&](std::size_t row, std::span<RowValues> rows) {
             Fill(first + row, rows, withStandardUncertainty);
         });
