@@ -31,6 +31,7 @@ private slots:
         QTest::addColumn<double>("expected");
         QTest::newRow("0") << 0.0 << 0.0;
         QTest::newRow("1e-9: x + x^2 / 4") << 1e-9 << 1e-9 + 0.25e-18;
+        QTest::newRow("1/16: its power series to 40 digits") << 0.0625 << 0.063504682792938306196;
         QTest::newRow("1 / phi^2: pi^2 / 15 - ln^2 phi") << (3.0 - std::sqrt(5.0)) / 2.0 << pi * pi / 15.0 - lnPhi * lnPhi;
         QTest::newRow("1/2: pi^2 / 12 - ln^2 2 / 2") << 0.5 << pi * pi / 12.0 - std::numbers::ln2 * std::numbers::ln2 / 2.0;
         QTest::newRow("1 / phi: pi^2 / 10 - ln^2 phi") << (std::sqrt(5.0) - 1.0) / 2.0 << pi * pi / 10.0 - lnPhi * lnPhi;
