@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "one_phase_grid.h"
 
+#include "dilogarithm.h"
 #include "quantities.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -35,9 +37,46 @@ bool OnePhaseGrid::Fits(const Termination& source, std::span<const ChainElement>
            && inner.outerPhases == 1;
 }
 
-OnePhaseGrid::OnePhaseGrid(const Termination& source, const ChainElement& element, const Termination& load)
-    : sourceMagnitude_(source.gammaMagnitude), loadMagnitude_(load.gammaMagnitude), element_(element)
+OnePhaseGrid::OnePhaseGrid(const Termination& source, const ChainElement& element, const Termination& load,
+                           int fewestPoints)
+    : sourceMagnitude_(source.gammaMagnitude)
+    , loadMagnitude_(load.gammaMagnitude)
+    , element_(element)
+    , fewestStride_(kMostPoints / static_cast<std::size_t>(std::clamp(fewestPoints, 1, kMostPoints)))
 {
+}
+
+void OnePhaseGrid::Sample(std::size_t stride)
+{
+    // The points this grid adds: every one at first, else those between the last
+    // grid's (strides are powers of two).
+    std::array<std::size_t, kMostPoints> added;
+    std::size_t count = 0;
+    for (std::size_t p = 0; p < kMostPoints; p += stride)
+        if (stride_ == 0 || (p & (stride_ - 1)) != 0)
+            added[count++] = p;
+    // The walk from the load through the element to the source's junction, as
+    // WalkFrom and PairSamples take it: the load's reflection turned round the circle.
+    // The dilogarithms wait until every sample's argument is known.
+    const double sourceMagnitude = Magnitude(Complex(sourceMagnitude_));
+    const std::array<Complex, kMostPoints>& circle = Circle();
+    std::array<double, kMostPoints> x;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t p = added[i];
+        const Complex gamma = loadMagnitude_ * circle[p];
+        const Complex loop = 1.0 - element_.s22 * gamma;
+        const Complex reflection = element_.s11 + element_.s21s12 * gamma / loop;
+        const double rest = 0.5 * std::log(std::norm(loop));
+        const double r = sourceMagnitude * Magnitude(reflection);
+        norms_[p] = std::norm(reflection);
+        means_[p] = rest + ConditionalMeanNepers(r);
+        x[i] = r > 1.0 ? 1.0 / (r * r) : r * r;  // as ConditionalVarianceNepers2 takes it
+    }
+    std::array<double, kMostPoints> li2;
+    Dilogarithms(std::span(x).first(count), li2);
+    for (std::size_t i = 0; i < count; ++i)
+        variances_[added[i]] = 0.5 * li2[i];
+    stride_ = stride;
 }
 
 std::optional<double> OnePhaseGrid::VarianceNepers2(int pointsPerPhase)
@@ -46,30 +85,18 @@ std::optional<double> OnePhaseGrid::VarianceNepers2(int pointsPerPhase)
         return std::nullopt;
     const auto points = static_cast<std::size_t>(pointsPerPhase);
     const std::size_t stride = kMostPoints / points;
-    // The walk from the load through the element to the source's junction, as
-    // WalkFrom and PairSamples take it: the load's reflection turned round the circle.
-    const Complex source(sourceMagnitude_);
-    const std::array<Complex, kMostPoints>& circle = Circle();
+    if (stride_ == 0 || stride < stride_)
+        Sample(std::min(stride, fewestStride_));
+    double largestNorm = 0.0;
     for (std::size_t p = 0; p < kMostPoints; p += stride) {
-        if (stride_ != 0 && p % stride_ == 0)
-            continue;  // a point of the grids before
-        const Complex gamma = loadMagnitude_ * circle[p];
-        const Complex loop = 1.0 - element_.s22 * gamma;
-        const Complex reflection = element_.s11 + element_.s21s12 * gamma / loop;
-        const double rest = 0.5 * std::log(std::norm(loop));
-        const double r = Magnitude(source) * Magnitude(reflection);
-        const double norm = std::norm(reflection);
-        if (std::isnan(norm))
+        if (std::isnan(norms_[p]))
             return std::nullopt;
-        largestNorm_ = std::max(largestNorm_, norm);
-        means_[p] = rest + ConditionalMeanNepers(r);
-        variances_[p] = ConditionalVarianceNepers2(r);
+        largestNorm = std::max(largestNorm, norms_[p]);
     }
-    stride_ = stride;
     // With one state on the source's side, the series only pays below a largest
     // product of 1e-16 (it would take over one term a state): the logarithms that
     // tell are spared above it.
-    const double largest = std::norm(source) * largestNorm_;
+    const double largest = std::norm(Complex(sourceMagnitude_)) * largestNorm;
     if (largest < kSeriesOnlyBelow && Separates(largest, 1, points))
         return std::nullopt;
     // SampleVarianceNepers2's sums, in the grid's order.

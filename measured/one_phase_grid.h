@@ -25,7 +25,9 @@ public:
     // between a source and a load of unknown phase, the phase taken at the source.
     static bool Fits(const Termination& source, std::span<const ChainElement> elements, const Termination& load,
                      InnerJunction inner);
-    OnePhaseGrid(const Termination& source, const ChainElement& element, const Termination& load);
+    // The first grid asked for samples that of fewestPoints points at once: the
+    // caller goes at least that far, and samples made together run side by side.
+    OnePhaseGrid(const Termination& source, const ChainElement& element, const Termination& load, int fewestPoints);
 
     // The variance of ln |D| on pointsPerPhase points, asked for with 2, 4, 8 ...
     // points in turn. Empty past kMostPoints, and where PhaseGrid would sum it
@@ -33,15 +35,20 @@ public:
     std::optional<double> VarianceNepers2(int pointsPerPhase);
 
 private:
+    // Samples every point of the grid `stride` apart that the grids before lack.
+    void Sample(std::size_t stride);
+
     double sourceMagnitude_;
     double loadMagnitude_;
     ChainElement element_;
-    std::size_t stride_ = 0;  // between the positions of the last grid, 0 before the first
-    double largestNorm_ = 0.0;              // of the reflection at the junction, over the samples
+    std::size_t fewestStride_;
+    std::size_t stride_ = 0;  // between the positions sampled, 0 before the first
     // At each point's position in the finest grid: the sample's mean ln |D| over the
-    // phase at the junction, and its variance there.
+    // phase at the junction, its variance there, and the squared magnitude of the
+    // reflection at the junction.
     std::array<double, kMostPoints> means_;
     std::array<double, kMostPoints> variances_;
+    std::array<double, kMostPoints> norms_;
 };
 
 }  // namespace corvalen::measured

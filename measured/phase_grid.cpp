@@ -264,12 +264,7 @@ private:
 }  // namespace
 
 // Given the outer phases, ln |1 - r e^(j theta)| = -sum r^k cos(k theta) / k has mean
-// 0 and variance Li2(r^2) / 2; past r = 1, take out ln r and use 1 / r.
-double ConditionalMeanNepers(double r)
-{
-    return r > 1.0 ? std::log(r) : 0.0;
-}
-
+// 0 (ConditionalMeanNepers) and variance Li2(r^2) / 2; past r = 1, take out ln r and use 1 / r.
 double ConditionalVarianceNepers2(double r)
 {
     return 0.5 * Dilogarithm(r > 1.0 ? 1.0 / (r * r) : r * r);

@@ -9,6 +9,7 @@
 
 #include "uncertainty.h"
 
+#include <cmath>
 #include <cstddef>
 #include <span>
 #include <utility>
@@ -57,7 +58,10 @@ private:
 // theta: mean max(0, ln r), variance Li2(min(r, 1 / r)^2) / 2.
 double SampleVarianceNepers2(std::span<const PhaseSample> samples);
 // Those two closed forms of one sample, given the product r of the reflections at the junction.
-double ConditionalMeanNepers(double r);
+inline double ConditionalMeanNepers(double r)
+{
+    return r > 1.0 ? std::log(r) : 0.0;
+}
 double ConditionalVarianceNepers2(double r);
 
 // Whether the variance over the pairs of two walks' states, whose products of

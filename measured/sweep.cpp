@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "sweep.h"
 
+#include "blocks_ahead.h"
 #include "quantities.h"
 
 #include <algorithm>
 #include <complex>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace corvalen::measured {
 namespace {
@@ -201,6 +203,9 @@ Sweep::Sweep(const Bench& bench)
         const RowInputs& inputs = cursor.At(first_);
         const double rowNs = MismatchOf(inputs, inputs.chain, padAverages_).StandardUncertaintyWorkNs();
         throughUncertaintyBeyondReach_ = rowNs * static_cast<double>(RowCount()) > kMostThroughNs;
+        const bool somePhaseUnknown = !source_.Measured() || !load_.Measured()
+                                      || std::any_of(chain_.begin(), chain_.end(), [](const Through& t) { return !t.Measured(); });
+        throughUncertainty_ = somePhaseUnknown && !throughUncertaintyBeyondReach_;
     }
 }
 
@@ -220,17 +225,35 @@ ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& ta
                        bool withStandardUncertainty) const
 {
     const auto [first, end] = RowsIn(band);
-    // One block serves the whole run, so its memory is touched once.
-    std::vector<RowValues> block(std::min(kBlockRows, end - first));
     ActiveSides active;
-    for (std::size_t at = first; at < end; at += kBlockRows) {
-        const std::span<RowValues> rows(block.data(), std::min(kBlockRows, end - at));
-        Fill(at, rows, withStandardUncertainty);
+    const auto handOn = [&](std::span<const RowValues> rows) {
         for (const RowValues& row : rows) {
             Count(active.source, row.source.gammaMagnitude, row.frequencyHz);
             Count(active.load, row.load.gammaMagnitude, row.frequencyHz);
         }
         take(rows);
+    };
+    // The standard uncertainty through a chain is most of a row's cost where it is
+    // computed: there a helper thread fills blocks beside this one, where there is more
+    // than one. Without it (directly it is one closed form) a helper costs more
+    // processor time than it saves.
+    if (withStandardUncertainty && throughUncertainty_ && end - first > kBlockRows
+        && std::thread::hardware_concurrency() > 1) {
+        BlocksAhead blocks(end - first, kBlockRows, [&](std::size_t row, std::span<RowValues> rows) {
+            Fill(first + row, rows, withStandardUncertainty);
+        });
+        for (std::size_t k = 0; k < blocks.Blocks(); ++k) {
+            handOn(blocks.Next(k));
+            blocks.HandedOn(k);
+        }
+        return active;
+    }
+    // One block serves the whole run, so its memory is touched once.
+    std::vector<RowValues> block(std::min(kBlockRows, end - first));
+    for (std::size_t at = first; at < end; at += kBlockRows) {
+        const std::span<RowValues> rows(block.data(), std::min(kBlockRows, end - at));
+        Fill(at, rows, withStandardUncertainty);
+        handOn(rows);
     }
     return active;
 }
@@ -252,15 +275,18 @@ RowInputs Sweep::InputsAt(double frequencyHz) const
 void Sweep::Fill(std::size_t first, std::span<RowValues> rows, bool withStandardUncertainty) const
 {
     Cursor cursor(*this, first);
-    // Between two fixed sides the direct values are the same on every row.
+    // Between two fixed sides the pair's values and the direct ones are the same on
+    // every row but for the frequency.
     const bool directVaries = source_.Measured() || load_.Measured();
-    std::optional<MismatchValues> direct;
+    std::optional<RowValues> direct;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const RowInputs& inputs = cursor.At(first + k);
-        RowValues& row = rows[k] = ComputePair(inputs);
-        if (directVaries || !direct)
-            direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
-        row.direct = *direct;
+        if (directVaries || !direct) {
+            direct = ComputePair(inputs);
+            direct->direct = ComputeMismatch(inputs, {}, withStandardUncertainty);
+        }
+        RowValues& row = rows[k] = *direct;
+        row.frequencyHz = inputs.frequencyHz;
         if (!inputs.chain.empty())
             row.through = ComputeMismatch(inputs, inputs.chain,
                                           withStandardUncertainty && !throughUncertaintyBeyondReach_, padAverages_);

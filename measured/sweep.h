@@ -80,6 +80,7 @@ private:
     // The averages of the chain's pads, which no row changes.
     std::vector<PadAverages> padAverages_;
     bool throughUncertaintyBeyondReach_ = false;
+    bool throughUncertainty_ = false;  // the rows have one through the chain: a fixed side or a pad
     const Series<double>* grid_ = nullptr;
     const std::string* gridName_ = nullptr;
     std::string outsideOf_;

@@ -213,7 +213,7 @@ std::optional<double> ChainMismatch::StandardUncertaintyDb() const
         }
     }
     if (OnePhaseGrid::Fits(source_, elements_, load_, {innerJunction_, outerPhases_})) {
-        OnePhaseGrid one(source_, elements_.front(), load_);
+        OnePhaseGrid one(source_, elements_.front(), load_, kFewestPointsToStop);
         if (const std::optional<double> settled = SettledDb(outerPhases_, [&](int points) { return one.VarianceNepers2(points); }))
             return settled;
     }

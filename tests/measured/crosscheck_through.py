@@ -163,6 +163,8 @@ long_source, long_load, long_two = (network(path, 50) for path in long_paths)
 if len(expected(long_source, long_load, long_two, 50)[0]) <= 2 * 2048:
     failures.append("the long sweep has too few rows to cross the blocks' edges")
 sweep("measured through, more than 4,096 rows", *long_paths, long_source, long_load, long_two)
+# A fixed source: the blocks of rows filled on two threads.
+sweep("fixed source through, more than 4,096 rows", "rl=14", *long_paths[1:], 10 ** (-14 / 20), long_load, long_two)
 
 # A chain of two-ports on the load's own grid prints what the file of their cascade prints.
 pair = [touchstone(f"adapter-{k}.s2p", "# Hz S RI R 50", 1, fl, [random_s(58), random_s(58, 1), random_s(58, 1),

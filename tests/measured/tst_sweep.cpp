@@ -2,6 +2,7 @@
 // The mismatch engine in process: the sweep's rows over a band and what it
 // counts, and the worst case over a band.
 
+#include "measured/blocks_ahead.h"
 #include "measured/quantities.h"
 #include "measured/sweep.h"
 #include "measured/worst_case.h"
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include <limits>
+#include <stdexcept>
 
 using namespace corvalen::measured;
 
@@ -18,15 +20,24 @@ class TestSweep : public QObject {
 private slots:
 
     // Blocks of rows come back in order, a band's rows cross the blocks' edges,
-    // and |G| above 1 is counted over all blocks, keeping the first frequency.
+    // and |G| above 1 is counted over all blocks, keeping the first frequency;
+    // through a pad the blocks are filled on two threads.
+    void rowsInOrderAndCounted_data()
+    {
+        QTest::addColumn<bool>("throughPad");
+        QTest::newRow("directly") << false;
+        QTest::newRow("through a pad") << true;
+    }
     void rowsInOrderAndCounted()
     {
+        QFETCH(bool, throughPad);
         Reflection measured;
         for (int i = 0; i < 20000; ++i) {
             measured.frequencyHz.push_back(1e6 + i);
             measured.gamma.emplace_back(i == 9000 || i == 19000 ? 1.01 : 0.5, 0.0);
         }
-        const Bench bench{{"1.5", FixedSideValues(1.5)}, {"load.s1p", measured}, {}};
+        const Bench bench{{"1.5", FixedSideValues(1.5)}, {"load.s1p", measured},
+                          throughPad ? std::vector<Through>{{"loss=3,vswr=1.2", Pad{3.0, 1.2}}} : std::vector<Through>{}};
         const Sweep sweep(bench);
         Series<double> frequencies;
         const ActiveSides active = sweep.Run([&](std::span<const RowValues> rows) {
@@ -41,6 +52,39 @@ private slots:
         QCOMPARE(band.size(), std::size_t{4101});
         QCOMPARE(band.front().frequencyHz, 1000100.0);
         QCOMPARE(band.back().frequencyHz, 1004200.0);
+    }
+
+    // Blocks filled by a helper thread and by the thread handing them on come back in
+    // order, each row its own, the last block short; what filling a block throws
+    // reaches the thread handing them on.
+    void blocksAhead_data()
+    {
+        QTest::addColumn<std::size_t>("failingBlock");
+        QTest::newRow("every block filled") << std::size_t{99};
+        QTest::newRow("block 13 throws") << std::size_t{13};
+    }
+    void blocksAhead()
+    {
+        QFETCH(std::size_t, failingBlock);
+        BlocksAhead blocks(20 * 8 - 3, 8, [failingBlock](std::size_t first, std::span<RowValues> rows) {
+            if (first == failingBlock * 8)
+                throw std::runtime_error("no memory");
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                rows[i].frequencyHz = static_cast<double>(first + i);
+        });
+        QCOMPARE(blocks.Blocks(), std::size_t{20});
+        double expected = 0.0;
+        try {
+            for (std::size_t k = 0; k < blocks.Blocks(); ++k) {
+                for (const RowValues& row : blocks.Next(k))
+                    QCOMPARE(row.frequencyHz, expected++);
+                blocks.HandedOn(k);
+            }
+        } catch (const std::runtime_error&) {
+            QCOMPARE(expected, 13.0 * 8);
+            return;
+        }
+        QCOMPARE(expected, failingBlock == 13 ? -1.0 : 157.0);
     }
 
     // A source of |G| 0.2 in phase with a load of 0.5j, 0.4 and 0.1 at 1, 2 and
