@@ -82,6 +82,29 @@ private:
     double t_ = 0.0;
 };
 
+// Each pad's phase averages, made once for every row. From the load: a pad
+// behind a measured element or the load meets |Gamma| up to 1 (passive); behind
+// another pad, up to what that one can pass on.
+std::vector<PadAverages> PadAveragesOf(const std::vector<Through>& chain)
+{
+    std::vector<PadAverages> averages;
+    double reach = 1.0;
+    for (auto through = chain.rbegin(); through != chain.rend(); ++through) {
+        const auto* pad = std::get_if<Pad>(&through->value);
+        if (!pad) {
+            reach = 1.0;
+            continue;
+        }
+        const ChainTwoPort twoPort = PadTwoPort(*pad);
+        const WalkElement element{twoPort.s22, twoPort.s11, twoPort.s21 * twoPort.s12, false};
+        const auto known = std::find_if(averages.begin(), averages.end(), [&](const PadAverages& p) {
+            return p.Holds(element) && p.Reach() >= reach;
+        });
+        reach = known != averages.end() ? known->PassesOn() : averages.emplace_back(element, reach).PassesOn();
+    }
+    return averages;
+}
+
 }  // namespace
 
 // The inputs of consecutive rows: what is measured interpolated to each row's
@@ -148,22 +171,7 @@ Sweep::Sweep(const Bench& bench)
     , chain_(bench.chain)
 {
     const auto file = std::find_if(chain_.begin(), chain_.end(), [](const Through& t) { return t.Measured(); });
-    // From the load: a pad behind a measured element or the load meets |Gamma| up to 1
-    // (passive); behind another pad, up to what that one can pass on.
-    double reach = 1.0;
-    for (auto through = chain_.rbegin(); through != chain_.rend(); ++through) {
-        const auto* pad = std::get_if<Pad>(&through->value);
-        if (!pad) {
-            reach = 1.0;
-            continue;
-        }
-        const ChainTwoPort twoPort = PadTwoPort(*pad);
-        const WalkElement element{twoPort.s22, twoPort.s11, twoPort.s21 * twoPort.s12, false};
-        const auto known = std::find_if(padAverages_.begin(), padAverages_.end(), [&](const PadAverages& p) {
-            return p.Holds(element) && p.Reach() >= reach;
-        });
-        reach = known != padAverages_.end() ? known->PassesOn() : padAverages_.emplace_back(element, reach).PassesOn();
-    }
+    padAverages_ = PadAveragesOf(chain_);
     if (load_.Measured()) {
         grid_ = &load_.Measured()->frequencyHz;
         gridName_ = &load_.name;
