@@ -229,6 +229,13 @@ std::span<const double> Sweep::Frequencies(Band band) const
     return std::span<const double>(*grid_).subspan(first, end - first);
 }
 
+bool Sweep::RunsOnTwoThreads(Band band, bool withStandardUncertainty) const
+{
+    const auto [first, end] = RowsIn(band);
+    return withStandardUncertainty && throughUncertainty_ && end - first > kBlockRows
+           && std::thread::hardware_concurrency() > 1;
+}
+
 ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& take, Band band,
                        bool withStandardUncertainty) const
 {
@@ -245,8 +252,7 @@ ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& ta
     // computed: there a helper thread fills blocks beside this one, where there is more
     // than one. Without it (directly it is one closed form) a helper costs more
     // processor time than it saves.
-    if (withStandardUncertainty && throughUncertainty_ && end - first > kBlockRows
-        && std::thread::hardware_concurrency() > 1) {
+    if (RunsOnTwoThreads(band, withStandardUncertainty)) {
         BlocksAhead blocks(end - first, kBlockRows, [&](std::size_t row, std::span<RowValues> rows) {
             Fill(first + row, rows, withStandardUncertainty);
         });

@@ -55,6 +55,8 @@ public:
     // their standard uncertainties only if asked for.
     ActiveSides Run(const std::function<void(std::span<const RowValues>)>& take, Band band = {},
                     bool withStandardUncertainty = true) const;
+    // Whether Run fills the rows of `band` on a helper thread beside the caller's.
+    bool RunsOnTwoThreads(Band band = {}, bool withStandardUncertainty = true) const;
     // Where the standard uncertainty through the chain would take a row so long that
     // the sweep would run for minutes: then it is left out of every row.
     bool ThroughUncertaintyBeyondReach() const { return throughUncertaintyBeyondReach_; }

@@ -88,7 +88,8 @@ ActivePoints Joined(const ActivePoints& lower, const ActivePoints& upper)
 }
 
 // The rows of `band`, the upper half on a second thread where there are enough
-// of them to be worth one: the rows do not depend on each other.
+// of them to be worth one and the sweep keeps no helper of its own: the rows do
+// not depend on each other.
 PartRun FillAllColumns(const Sweep& sweep, Band band, SweepColumns& columns)
 {
     constexpr std::size_t kRowsForTwoThreads = 4 * Sweep::kBlockRows;
@@ -100,7 +101,7 @@ PartRun FillAllColumns(const Sweep& sweep, Band band, SweepColumns& columns)
                                               [bytes](double* memory) { platform::FreeArray(memory, bytes); });
     for (std::size_t column = 0; column < columns.quantities.size(); ++column)
         columns.values.push_back(columns.block.get() + column * columns.rows);
-    if (frequencyHz.size() < kRowsForTwoThreads)
+    if (frequencyHz.size() < kRowsForTwoThreads || sweep.RunsOnTwoThreads(band))
         return FillColumns(sweep, band, columns, 0);
     const std::size_t half = frequencyHz.size() / 2;
     PartRun upper;
