@@ -61,13 +61,13 @@ sweeps = measure([
     ("through a pad", ["sweep", amp, sensor, "--through", "loss=10,vswr=1.1"]),
     ("through a measured two-port", ["sweep", amp, sensor, "--through", cable]),
     ("fixed sides through a measured two-port", ["sweep", "1.5", "2", "--through", cable]),
-    ("of two measured files, directly", ["sweep", amp, sensor]),
+    ("two measured files, directly", ["sweep", amp, sensor]),
     ("a fixed source, directly", ["sweep", "1.5", sensor]),
 ])
 for name, (ms, mib) in sweeps.items():
     print(f"sweep {name}: {ms:.0f} ms, {mib:.1f} MiB")
 for slow, fast in (("through a pad", "through a measured two-port"),
-                   ("fixed sides through a measured two-port", "of two measured files, directly")):
+                   ("fixed sides through a measured two-port", "two measured files, directly")):
     ratio = sweeps[slow][0] / sweeps[fast][0]
     print(f"{slow} against {fast}: {ratio:.2f}x; target <= 1.5x: {'met' if ratio <= 1.5 else 'NOT MET'}")
 shutil.rmtree(work)
