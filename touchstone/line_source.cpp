@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "line_source.h"
 
+#include "tokens.h"
 #include "touchstone.h"
 #include "platform/file.h"
 
@@ -68,26 +69,36 @@ std::size_t RegularFileBytes(std::FILE* stream)
 }  // namespace
 
 LineSource::LineSource(const std::string& path, ReadProgress* progress)
-    : name_(path), owned_(Open(path), &std::fclose), stream_(owned_.get()), chunk_(kChunkBytes),
-      fileBytes_(RegularFileBytes(stream_)), progress_(progress)
+    : LineSource(Open(path), &std::fclose, path, kChunkBytes)
 {
+    progress_ = progress;
 }
 
 LineSource::LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes)
-    : name_(std::move(name)), owned_(nullptr, &KeepOpen), stream_(stream), chunk_(std::max<std::size_t>(chunkBytes, 1)),
+    : LineSource(stream, &KeepOpen, std::move(name), chunkBytes)
+{
+}
+
+// The chunk with room before and after it, for numbers read in whole words
+// (tokens.h): the first line starts after kReadBehindBytes, the last one ends
+// kReadAheadBytes before the end, and no byte outside the chunk is taken.
+LineSource::LineSource(std::FILE* stream, int (*close)(std::FILE*), std::string name, std::size_t chunkBytes)
+    : name_(std::move(name)), owned_(stream, close), stream_(stream),
+      buffer_(kReadBehindBytes + std::max<std::size_t>(chunkBytes, 1) + kReadAheadBytes),
+      chunk_(std::span(buffer_).subspan(kReadBehindBytes, std::max<std::size_t>(chunkBytes, 1))),
       fileBytes_(RegularFileBytes(stream_))
 {
 }
 
 bool LineSource::Next(std::string_view& line)
 {
-    carry_.clear();
+    carry_.assign(kReadBehindBytes, '\0');
     for (;;) {
         if (begin_ < end_) {
             if (TakeLine(line))
                 return true;
         } else if (atEnd_) {
-            if (carry_.empty())
+            if (Carried().empty())
                 return false;
             ++number_;
             return HandCarry(line);
@@ -114,18 +125,18 @@ bool LineSource::TakeLine(std::string_view& line)
     if (lineEnd == end_) {
         carry_.append(start, length);
         begin_ = end_;
-        if (carry_.size() > kLongestLine) {
+        if (Carried().size() > kLongestLine) {
             ++number_;
-            FailTooLong(carry_);
+            FailTooLong(Carried());
         }
         return false;
     }
     const std::size_t lineBegin = begin_;
     begin_ = next;
     ++number_;
-    if (carry_.size() + length > kLongestLine)
+    if (Carried().size() + length > kLongestLine)
         FailTooLong(std::string_view(start, length));
-    if (!carry_.empty()) {
+    if (!Carried().empty()) {
         carry_.append(start, length);
         return HandCarry(line);
     }
@@ -178,8 +189,10 @@ void LineSource::FailAt(long line, const std::string& what) const { throw Measur
 
 bool LineSource::HandCarry(std::string_view& line)
 {
-    RequireText(carry_);
-    line = carry_;
+    RequireText(Carried());
+    const std::size_t length = Carried().size();
+    carry_.append(kReadAheadBytes, '\0');  // room around it, as around a line in the chunk
+    line = std::string_view(carry_.data() + kReadBehindBytes, length);
     return true;
 }
 

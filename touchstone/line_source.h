@@ -4,11 +4,14 @@
 // The lines of a text file, read in large chunks so that a file of any size
 // costs one buffer. Line ends may be LF, CR LF or CR alone.
 
+#include "tokens.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -49,7 +52,9 @@ public:
     // The next line without its line end; false after the last one. The view
     // lasts until the next call. Every line handed out holds no control byte
     // other than tab to carriage return, which no text file holds: the
-    // tokenizer relies on that (every byte up to the space is a blank). A line
+    // tokenizer relies on that (every byte up to the space is a blank). At
+    // least kReadBehindBytes readable bytes come before every line and
+    // kReadAheadBytes after it (tokens.h). A line
     // longer than the longest a Touchstone file needs is refused, so a file
     // without line ends is never read whole into memory.
     bool Next(std::string_view& line);
@@ -63,6 +68,9 @@ public:
     static constexpr std::size_t kLongestLine = 1 << 16;
 
 private:
+    LineSource(std::FILE* stream, int (*close)(std::FILE*), std::string name, std::size_t chunkBytes);
+    // The line carried over from chunk to chunk so far.
+    std::string_view Carried() const { return std::string_view(carry_).substr(kReadBehindBytes); }
     bool TakeLine(std::string_view& line);
     std::pair<std::size_t, std::size_t> FindLineEnd();
     void Refill();
@@ -74,7 +82,8 @@ private:
     std::string name_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> owned_;
     std::FILE* stream_;
-    std::vector<char> chunk_;
+    std::vector<char> buffer_;
+    std::span<char> chunk_;  // in buffer_
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::size_t newline_ = 0;   // the next LF at or after begin_, or end_ if the chunk has none
@@ -83,7 +92,7 @@ private:
     bool chunkHasCr_ = false;
     bool skipLineFeed_ = false;  // a CR ended the chunk: an LF opening the next one belongs to it
     std::size_t firstBad_ = std::string_view::npos;  // in the chunk
-    std::string carry_;
+    std::string carry_;  // kReadBehindBytes, then the line carried over
     long number_ = 0;
     std::size_t fileBytes_ = 0;
     ReadProgress* progress_ = nullptr;

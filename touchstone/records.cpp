@@ -6,8 +6,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace corvalen::touchstone {
+namespace {
+
+// The benchmark builds the reader once without the reading of whole records
+// below, to weigh it against the number by number reading alone.
+#ifdef CORVALEN_PLAIN_RECORDS
+constexpr bool kWholeRecords = false;
+#else
+constexpr bool kWholeRecords = true;
+#endif
+
+// A two-port's record: its frequency and four complex values.
+constexpr std::size_t kLargestWholeRecord = 9;
+
+}  // namespace
 
 RecordReader::RecordReader(const LineSource& lines, const Header& header, MatrixReferences references, Wanted wanted,
                            std::size_t chosen, double systemOhms)
@@ -28,6 +43,10 @@ RecordReader::RecordReader(const LineSource& lines, const Header& header, Matrix
     chosenValue_ =
         1 + 2 * static_cast<std::size_t>(std::find(cells_.begin(), cells_.end(), chosen * n + chosen) - cells_.begin());
     values_.assign(chosenAsWritten_ ? 0 : 2 * cells_.size(), 0.0);
+    // S-parameters kept as they are written are turned from polar form all at
+    // once when the file has been read (Complete), where that can go two at a time.
+    polarLater_ = header.type == ParameterType::S && header.format != Format::RealImaginary
+                  && (chosenAsWritten_ || wanted == Wanted::Network);
     Reserve(header.declaredFrequencies);
 }
 
@@ -97,9 +116,14 @@ bool RecordReader::Line(std::string_view text)
     // run over several lines, but every frequency starts on a line of its own.
     if (inRecord_ > 0 && header_.ports <= 2)
         End();
+    if (WholeRecord(text))
+        return false;
     for (bool lineStart = true;; lineStart = false) {
         double value = 0.0;
-        if (inRecord_ > 0 && ReadShortNumber(text, value)) {
+        const char* const number =
+            inRecord_ > 0 ? ReadDataNumber(text.data(), text.data() + text.size(), 0, value) : nullptr;
+        if (number) {
+            text.remove_prefix(static_cast<std::size_t>(number - text.data()));
             Keep(value);
         } else {
             const std::string_view token = NextToken(text);
@@ -120,8 +144,32 @@ bool RecordReader::Line(std::string_view text)
             }
         }
         if (++inRecord_ == recordSize_)
-            EndRecord();
+            EndRecord(values_.data());
     }
+}
+
+// A line that holds one whole record of short decimals and nothing else, its
+// frequency above the one before, is read here at once and kept: true. Any
+// other line (false) is left to Line's number by number reading, which refuses
+// it, with the right message, where it must.
+bool RecordReader::WholeRecord(std::string_view text)
+{
+    if constexpr (!kWholeRecords)
+        return false;
+    std::array<double, kLargestWholeRecord> numbers{};
+    if (header_.ports > 2)
+        return false;
+    if (!ReadDataLine(text, header_.unitExponent, std::span(numbers).first(recordSize_)))
+        return false;
+    const Series<double>& frequencies = Frequencies();
+    if (!(numbers[0] >= 0.0) || (!frequencies.empty() && !(numbers[0] > frequencies.back())))
+        return false;
+    frequencyHz_ = numbers[0];
+    recordLine_ = lines_.number();
+    if (chosenAsWritten_)
+        chosenNumbers_ = {numbers[chosenValue_], numbers[chosenValue_ + 1]};
+    EndRecord(numbers.data() + 1);
+    return true;
 }
 
 // The record's number inRecord_, where it is needed.
@@ -181,20 +229,25 @@ std::vector<Complex> RecordReader::ScatteringOf(const std::vector<Complex>& matr
     return *s;
 }
 
-void RecordReader::EndRecord()
+// `values` are the record's numbers after its frequency, unless chosenAsWritten_.
+void RecordReader::EndRecord(const double* values)
 {
     inRecord_ = 0;
     const std::vector<double>& referenceOhms = references_.referenceOhms;
     if (chosenAsWritten_) {
         reflection.frequencyHz.push_back(frequencyHz_);
-        reflection.gamma.push_back(Renormalized(Value(chosenNumbers_[0], chosenNumbers_[1]), referenceOhms[chosen_],
-                                                references_.targetOhms[chosen_]));
+        if (polarLater_)
+            reflection.gamma.emplace_back(chosenNumbers_[0], chosenNumbers_[1]);
+        else
+            reflection.gamma.push_back(Renormalized(Value(chosenNumbers_[0], chosenNumbers_[1]),
+                                                    referenceOhms[chosen_], references_.targetOhms[chosen_]));
         return;
     }
     const auto n = static_cast<std::size_t>(header_.ports);
     matrix_.assign(n * n, Complex{});
     for (std::size_t i = 0; i < cells_.size(); ++i) {
-        const Complex value = Value(values_[2 * i], values_[2 * i + 1]);
+        const Complex value =
+            polarLater_ ? Complex(values[2 * i], values[2 * i + 1]) : Value(values[2 * i], values[2 * i + 1]);
         matrix_[cells_[i]] = value;
         if (header_.matrixFormat != 'f')  // the missing half mirrors the given one
             matrix_[(cells_[i] % n) * n + cells_[i] / n] = value;
@@ -209,6 +262,20 @@ void RecordReader::EndRecord()
     const Complex s = ScatteringOf(matrix_, chosen_)[chosen_];
     reflection.frequencyHz.push_back(frequencyHz_);
     reflection.gamma.push_back(Renormalized(s, referenceOhms[chosen_], references_.targetOhms[chosen_]));
+}
+
+void RecordReader::Complete()
+{
+    if (!polarLater_)
+        return;
+    std::span<Complex> values = chosenAsWritten_ ? std::span<Complex>(reflection.gamma) : std::span<Complex>(network.s);
+    if (header_.format == Format::DecibelAngle)
+        for (Complex& value : values)
+            value.real(std::pow(10.0, value.real() / 20.0));
+    FromPolarDegrees(values);
+    if (chosenAsWritten_)
+        for (Complex& value : values)
+            value = Renormalized(value, references_.referenceOhms[chosen_], references_.targetOhms[chosen_]);
 }
 
 void RecordReader::KeepTwoPort(const std::vector<Complex>& matrix)
@@ -238,7 +305,8 @@ void RecordReader::KeepNetwork(const std::vector<Complex>& matrix)
 {
     network.frequencyHz.push_back(frequencyHz_);
     if (header_.type == ParameterType::S) {
-        network.s.insert(network.s.end(), matrix.begin(), matrix.end());
+        for (const Complex& value : matrix)  // a few values: no call to copy them
+            network.s.push_back(value);
         return;
     }
     const auto n = static_cast<std::size_t>(header_.ports);

@@ -30,6 +30,8 @@ public:
     bool Line(std::string_view text);
     // Refuses a record that the data leaves short.
     void End() const;
+    // Finishes the values once every line has been read.
+    void Complete();
     // Room for a version 1 file's points, which it does not count, from the
     // size of its first line of data.
     void ReserveByFileSize(std::string_view firstLine);
@@ -44,8 +46,9 @@ public:
 private:
     void Reserve(std::size_t points);
     void Keep(double value);
+    bool WholeRecord(std::string_view text);
     bool StartRecord(std::string_view token, std::string_view restOfLine);
-    void EndRecord();
+    void EndRecord(const double* values);
     void KeepTwoPort(const std::vector<Complex>& matrix);
     void KeepNetwork(const std::vector<Complex>& matrix);
     Complex Value(double first, double second) const;
@@ -64,6 +67,7 @@ private:
     // The reflection wanted is an S-parameter: its two numbers of each record
     // are kept as written, the others only checked.
     bool chosenAsWritten_ = false;
+    bool polarLater_ = false;  // values kept as written, turned from polar form by Complete
     std::size_t chosenValue_ = 0;  // index in a record of the chosen reflection's first number
 
     std::size_t inRecord_ = 0;  // numbers of the current frequency read so far

@@ -40,6 +40,7 @@ public:
     {
         ReadLines();
         Finish();
+        records_->Complete();
         return *records_;
     }
 

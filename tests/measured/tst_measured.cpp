@@ -209,14 +209,17 @@ private slots:
             if (text.empty() || text[0] != '-')
                 QVERIFY2(same(ParseNumber("+" + text), expected) && LooksNumeric("+" + text) == expected.has_value(),
                          ("+" + text).c_str());
-            // Read in its line, as the reader reads data, where more text follows.
-            if (!text.empty() && text.find_first_of(" \t") == std::string::npos) {
-                const std::string line = " \t" + text + " 42 0.5";
-                std::string_view rest = line;
+            // Read in its line, as the reader reads data, where more text follows or the line
+            // ends; the digits read ahead past its end are no part of it.
+            for (const std::string after : {" 42 0.5", ""}) {
+                if (text.empty() || text.find_first_of(" \t") != std::string::npos)
+                    break;
+                const std::string line = std::string(kReadBehindBytes, '7') + " \t" + text + after + std::string(kReadAheadBytes, '7');
+                const char* const end = line.data() + line.size() - kReadAheadBytes;
                 double inLine = 0.0;
-                if (ReadShortNumber(rest, inLine))
+                if (const char* const read = ReadDataNumber(line.data() + kReadBehindBytes, end, 0, inLine))
                     QVERIFY2(expected && std::bit_cast<std::uint64_t>(inLine) == std::bit_cast<std::uint64_t>(*expected)
-                                 && rest == " 42 0.5",
+                                 && std::string_view(read, end) == after,
                              text.c_str());
             }
         }
