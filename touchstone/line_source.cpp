@@ -24,18 +24,22 @@ bool IsBinary(char c)
 }
 
 // The offset of the first byte that no text file holds, or npos, and whether
-// the text holds a carriage return. The loop without an early exit checks many
-// bytes at a time; the search runs only on a hit.
-std::size_t FirstBinaryByte(std::string_view text, bool* carriageReturn = nullptr)
+// the text holds a carriage return or a '!'. The loop without an early exit
+// checks many bytes at a time; the search runs only on a hit.
+std::size_t FirstBinaryByte(std::string_view text, bool* carriageReturn = nullptr, bool* bang = nullptr)
 {
     unsigned char any = 0;
     unsigned char cr = 0;
+    unsigned char exclamation = 0;
     for (const char c : text) {
         any |= static_cast<unsigned char>(IsBinary(c));
         cr |= static_cast<unsigned char>(c == '\r');
+        exclamation |= static_cast<unsigned char>(c == '!');
     }
     if (carriageReturn)
         *carriageReturn = cr != 0;
+    if (bang)
+        *bang = exclamation != 0;
     if (!any)
         return std::string_view::npos;
     return static_cast<std::size_t>(std::find_if(text.begin(), text.end(), IsBinary) - text.begin());
@@ -142,6 +146,7 @@ bool LineSource::TakeLine(std::string_view& line)
     }
     if (firstBad_ >= lineBegin && firstBad_ < lineEnd)
         FailBinary();
+    lineHasBang_ = chunkHasBang_;
     line = std::string_view(start, length);
     return true;
 }
@@ -180,7 +185,7 @@ void LineSource::Refill()
             FailAt(0, std::string("cannot read: ") + std::strerror(errno));
         atEnd_ = true;
     }
-    firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_), &chunkHasCr_);
+    firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_), &chunkHasCr_, &chunkHasBang_);
 }
 
 void LineSource::Fail(const std::string& what) const { throw MeasuredError(name_, number_, what); }
@@ -190,6 +195,7 @@ void LineSource::FailAt(long line, const std::string& what) const { throw Measur
 bool LineSource::HandCarry(std::string_view& line)
 {
     RequireText(Carried());
+    lineHasBang_ = true;
     const std::size_t length = Carried().size();
     carry_.append(kReadAheadBytes, '\0');  // room around it, as around a line in the chunk
     line = std::string_view(carry_.data() + kReadBehindBytes, length);

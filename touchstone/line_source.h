@@ -58,6 +58,12 @@ public:
     // longer than the longest a Touchstone file needs is refused, so a file
     // without line ends is never read whole into memory.
     bool Next(std::string_view& line);
+    // The line that Next handed out, up to its comment: cut at its first '!'
+    // unless its whole chunk holds none.
+    std::string_view WithoutComment(std::string_view line) const
+    {
+        return lineHasBang_ ? line.substr(0, line.find('!')) : line;
+    }
 
     // Refuses the file at the line last handed out, or at `line` (0 where no
     // one line is at fault).
@@ -90,6 +96,8 @@ private:
     bool newlineKnown_ = false;
     bool atEnd_ = false;
     bool chunkHasCr_ = false;
+    bool chunkHasBang_ = false;
+    bool lineHasBang_ = true;  // false: the line handed out holds no '!'
     bool skipLineFeed_ = false;  // a CR ended the chunk: an LF opening the next one belongs to it
     std::size_t firstBad_ = std::string_view::npos;  // in the chunk
     std::string carry_;  // kReadBehindBytes, then the line carried over

@@ -47,6 +47,10 @@ RecordReader::RecordReader(const LineSource& lines, const Header& header, Matrix
     // once when the file has been read (Complete), where that can go two at a time.
     polarLater_ = header.type == ParameterType::S && header.format != Format::RealImaginary
                   && (chosenAsWritten_ || wanted == Wanted::Network);
+    // A whole matrix of S-parameters is kept as written, cell by cell.
+    if (wanted == Wanted::Network && header.type == ParameterType::S && header.matrixFormat == 'f' && n <= 2)
+        for (std::size_t cell = 0; cell < n * n; ++cell)
+            valueOfCell_.push_back(static_cast<std::size_t>(std::find(cells_.begin(), cells_.end(), cell) - cells_.begin()));
     Reserve(header.declaredFrequencies);
 }
 
@@ -241,6 +245,12 @@ void RecordReader::EndRecord(const double* values)
         else
             reflection.gamma.push_back(Renormalized(Value(chosenNumbers_[0], chosenNumbers_[1]),
                                                     referenceOhms[chosen_], references_.targetOhms[chosen_]));
+        return;
+    }
+    if (!valueOfCell_.empty()) {
+        network.frequencyHz.push_back(frequencyHz_);
+        for (const std::size_t i : valueOfCell_)  // RI as it is; MA and DB turned by Complete
+            network.s.emplace_back(values[2 * i], values[2 * i + 1]);
         return;
     }
     const auto n = static_cast<std::size_t>(header_.ports);

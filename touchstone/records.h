@@ -74,6 +74,7 @@ private:
     long recordLine_ = 0;
     double frequencyHz_ = 0.0;
     std::array<double, 2> chosenNumbers_{};
+    std::vector<std::size_t> valueOfCell_;  // where a record's S-parameters are kept as written: each cell's value
     std::vector<double> values_;  // the record's numbers after its frequency, unless chosenAsWritten_
     std::vector<Complex> matrix_;
 };

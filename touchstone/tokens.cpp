@@ -162,7 +162,8 @@ unsigned TokenLength16(const char* p)
 // The short decimal in [p, tokenEnd), of at most sixteen bytes after its sign:
 // its digits are read in one register, the text ending at its last byte, so
 // that they need no shifting to their places: true where it is one.
-bool SixteenByteDecimal(const char* p, const char* tokenEnd, int decimalExponent, double& value)
+[[gnu::always_inline]] inline bool SixteenByteDecimal(const char* p, const char* tokenEnd, int decimalExponent,
+                                                      double& value)
 {
     const bool negative = *p == '-';
     p += static_cast<int>(negative) | static_cast<int>(*p == '+');
@@ -171,18 +172,18 @@ bool SixteenByteDecimal(const char* p, const char* tokenEnd, int decimalExponent
         return false;
     const __m128i text = Load16(tokenEnd - 16);
     const __m128i digits = _mm_sub_epi8(text, _mm_set1_epi8('0'));
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits);
     const unsigned body = (0xFFFFu >> length) ^ 0xFFFFu;  // its last `length` bytes
     const unsigned point = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8('.')))) & body;
     // Digits only, but for one point at most, and at least one digit.
-    if (((AtMost(digits, 9) | point) & body) != body || (point & (point - 1)) != 0 || point == body)
+    if (((static_cast<unsigned>(_mm_movemask_epi8(isDigit)) | point) & body) != body || (point & (point - 1)) != 0
+        || point == body)
         return false;
-    // The digits before the point move up over it; those before the number are cleared.
+    // The digits of the number alone, then those before the point moved up over it.
+    const __m128i kept = _mm_and_si128(_mm_andnot_si128(Prefix(16 - static_cast<unsigned>(length)), isDigit), digits);
     const unsigned pointAt = static_cast<unsigned>(std::countr_zero(point | 0x10000u));
-    const unsigned before = point != 0 ? pointAt + 1 : 0;
-    const __m128i moved = _mm_or_si128(_mm_and_si128(Prefix(before), _mm_slli_si128(digits, 1)),
-                                       _mm_andnot_si128(Prefix(before), digits));
-    const unsigned count = static_cast<unsigned>(length) - (point != 0 ? 1 : 0);
-    const __m128i placed = _mm_andnot_si128(Prefix(16 - count), moved);
+    const __m128i before = Prefix(point != 0 ? pointAt + 1 : 0);
+    const __m128i placed = _mm_or_si128(_mm_and_si128(before, _mm_slli_si128(kept, 1)), _mm_andnot_si128(before, kept));
     // Pairs, fours and eights of digits joined by multiply-adds of 16-bit lanes.
     const __m128i zero = _mm_setzero_si128();
     const __m128i tens = _mm_set_epi16(1, 10, 1, 10, 1, 10, 1, 10);
@@ -202,7 +203,7 @@ bool SixteenByteDecimal(const char* p, const char* tokenEnd, int decimalExponent
 // text ends, else null. The branches taken depend on the form of the text (a
 // point, an exponent), hardly ever on how long its digit runs are, which
 // noisy data varies from number to number.
-const char* WordDecimal(const char* p, const char* const end, int decimalExponent, double& value)
+[[gnu::noinline]] const char* WordDecimal(const char* p, const char* const end, int decimalExponent, double& value)
 {
     const bool negative = *p == '-';
     p += static_cast<int>(negative) | static_cast<int>(*p == '+');
@@ -295,7 +296,8 @@ struct DataToken {
     const char* end;
     bool read;
 };
-DataToken ReadDataToken(const char* p, const char* const end, int decimalExponent, double& value)
+[[gnu::always_inline]] inline DataToken ReadDataToken(const char* p, const char* const end, int decimalExponent,
+                                                      double& value)
 {
 #ifdef CORVALEN_SIXTEEN_BYTES
     if (const unsigned length = TokenLength16(p); length <= 16 || end - p <= 16) {

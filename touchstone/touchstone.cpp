@@ -66,7 +66,7 @@ private:
         while (section_ != Section::Ended && lines_.Next(line)) {
             if (lines_.number() == 1 && line.starts_with("\xEF\xBB\xBF"))
                 line.remove_prefix(3);
-            line = Trimmed(line.substr(0, line.find('!')));
+            line = Trimmed(lines_.WithoutComment(line));
             if (line.empty())
                 continue;
             if (section_ == Section::Information) {
