@@ -146,8 +146,9 @@ std::pair<Real, Real> QuarterTurns(Real magnitude, Real degrees)
 }
 
 // Two doubles at a time where the compiler offers vectors of them: the same
-// operations in each lane, so the same values as one at a time.
-#if defined(__GNUC__) && !defined(CORVALEN_PLAIN_ANGLES)
+// operations in each lane, so the same values as one at a time (the benchmark
+// builds the reader once without, to weigh them).
+#if defined(__GNUC__) && !defined(CORVALEN_PLAIN_ANGLES) && !defined(CORVALEN_SINGLE_ANGLES)
 #define CORVALEN_ANGLE_PAIRS 1
 using DoublePair = double __attribute__((vector_size(16)));
 using BitsPair = std::uint64_t __attribute__((vector_size(16)));

@@ -42,7 +42,8 @@ constexpr bool kWordDigits = false;
 #endif
 
 // Where the processor has SSE2 (every x86-64 one), a number of up to sixteen
-// bytes is read in one register instead; the build without it reads them in words.
+// bytes is read in one register instead; the benchmark's build without it
+// (CORVALEN_WORD_DIGITS) reads them in words.
 #if defined(__SSE2__) && defined(__x86_64__) && !defined(CORVALEN_PLAIN_DIGITS) && !defined(CORVALEN_WORD_DIGITS)
 #define CORVALEN_SIXTEEN_BYTES 1
 #endif

@@ -20,6 +20,8 @@
 #include <memory>
 #include <numbers>
 #include <random>
+#include <span>
+#include <vector>
 
 using namespace corvalen::touchstone;
 
@@ -276,15 +278,23 @@ private slots:
             return std::abs(static_cast<long double>(value) - reference)
                    <= 2 * std::numeric_limits<double>::epsilon() * std::abs(reference) + 1e-18L;
         };
-        for (int i = 0; i < 200000; ++i) {
-            const double degrees = i % 2 ? turns(random) : std::round(turns(random) * 8) / 8;  // eighths of a degree too
+        // A file's values are turned all at once, two at a time where the processor can: each
+        // bit for bit as alone. Eighths of a degree too, and last one far beyond whole quarter
+        // turns, as std::cos and std::sin of the radians.
+        std::vector<Complex> values(200001);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            values[i] = {1.0, i + 1 == values.size() ? 1e17 : i % 2 ? turns(random) : std::round(turns(random) * 8) / 8};
+        std::vector<Complex> turned = values;
+        FromPolarDegrees(std::span(turned));
+        for (std::size_t i = 0; i + 1 < values.size(); ++i) {
+            const double degrees = values[i].imag();
             const long double radians = static_cast<long double>(degrees) * (3.141592653589793238462643383279502884L / 180);
             const Complex value = FromPolarDegrees(1.0, degrees);
-            QVERIFY2(near(value.real(), std::cos(radians)) && near(value.imag(), std::sin(radians)),
+            QVERIFY2(near(value.real(), std::cos(radians)) && near(value.imag(), std::sin(radians))
+                         && std::memcmp(&value, &turned[i], sizeof value) == 0,
                      std::to_string(degrees).c_str());
         }
-        // Far beyond whole quarter turns, as std::cos and std::sin of the radians.
-        QCOMPARE(FromPolarDegrees(1.0, 1e17).real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
+        QCOMPARE(turned.back().real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
     }
 
     // What a name after FILE: chooses in a single-ended file of so many ports: the
