@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <span>
 
 namespace corvalen::touchstone {
@@ -163,7 +164,9 @@ bool RecordReader::WholeRecord(std::string_view text)
     std::array<double, kLargestWholeRecord> numbers{};
     if (header_.ports > 2)
         return false;
-    if (!ReadDataLine(text, header_.unitExponent, std::span(numbers).first(recordSize_)))
+    // Where one reflection is kept as written, the other values are only checked.
+    const std::uint32_t wanted = chosenAsWritten_ ? 1u | 3u << chosenValue_ : 0xFFFFFFFFu;
+    if (!ReadDataLine(text, header_.unitExponent, std::span(numbers).first(recordSize_), wanted))
         return false;
     const Series<double>& frequencies = Frequencies();
     if (!(numbers[0] >= 0.0) || (!frequencies.empty() && !(numbers[0] > frequencies.back())))

@@ -163,6 +163,7 @@ unsigned TokenLength16(const char* p)
 // The short decimal in [p, tokenEnd), of at most sixteen bytes after its sign:
 // its digits are read in one register, the text ending at its last byte, so
 // that they need no shifting to their places: true where it is one.
+template <bool kValue = true>
 [[gnu::always_inline]] inline bool SixteenByteDecimal(const char* p, const char* tokenEnd, int decimalExponent,
                                                       double& value)
 {
@@ -180,6 +181,8 @@ unsigned TokenLength16(const char* p)
     if (((static_cast<unsigned>(_mm_movemask_epi8(isDigit)) | point) & body) != body || (point & (point - 1)) != 0
         || point == body)
         return false;
+    if constexpr (!kValue)
+        return true;  // a number, whose value is not wanted
     // The digits of the number alone, then those before the point moved up over it.
     const __m128i kept = _mm_and_si128(_mm_andnot_si128(Prefix(16 - static_cast<unsigned>(length)), isDigit), digits);
     const unsigned pointAt = static_cast<unsigned>(std::countr_zero(point | 0x10000u));
@@ -297,13 +300,16 @@ struct DataToken {
     const char* end;
     bool read;
 };
+// Where its value is not wanted (kValue false), a token of digits with a point
+// and sign at most is only checked.
+template <bool kValue = true>
 [[gnu::always_inline]] inline DataToken ReadDataToken(const char* p, const char* const end, int decimalExponent,
                                                       double& value)
 {
 #ifdef CORVALEN_SIXTEEN_BYTES
     if (const unsigned length = TokenLength16(p); length <= 16 || end - p <= 16) {
         const char* const tokenEnd = std::min(p + length, end);
-        return {tokenEnd, SixteenByteDecimal(p, tokenEnd, decimalExponent, value)
+        return {tokenEnd, SixteenByteDecimal<kValue>(p, tokenEnd, decimalExponent, value)
                               || WordDecimal(p, tokenEnd, decimalExponent, value) == tokenEnd};
     }
 #endif
@@ -337,7 +343,7 @@ const char* ReadDataNumber(const char* p, const char* const end, int decimalExpo
     return after;
 }
 
-bool ReadDataLine(std::string_view line, int firstExponent, std::span<double> numbers)
+bool ReadDataLine(std::string_view line, int firstExponent, std::span<double> numbers, std::uint32_t wanted)
 {
     const char* p = line.data();
     const char* const end = p + line.size();
@@ -353,7 +359,9 @@ bool ReadDataLine(std::string_view line, int firstExponent, std::span<double> nu
         for (std::size_t i = 0; i < numbers.size(); ++i) {
             while (p != end && IsBlank(*p))
                 ++p;
-            const DataToken token = ReadDataToken(p, end, i == 0 ? firstExponent : 0, numbers[i]);
+            const DataToken token = (wanted >> i & 1) != 0
+                                        ? ReadDataToken(p, end, i == 0 ? firstExponent : 0, numbers[i])
+                                        : ReadDataToken<false>(p, end, 0, numbers[i]);
             read &= token.read;
             p = token.end;
         }

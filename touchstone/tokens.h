@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -87,9 +88,11 @@ const char* ReadDataNumber(const char* p, const char* end, int decimalExponent, 
 
 // A data line of exactly numbers.size() short decimals, blanks between, read
 // into `numbers`, the first times 10^firstExponent: false for any other line
-// (which ReadDataNumber, NextToken and ParseNumber then read or refuse). The
-// bytes around the line must be readable, as for ReadDataNumber.
-bool ReadDataLine(std::string_view line, int firstExponent, std::span<double> numbers);
+// (which ReadDataNumber, NextToken and ParseNumber then read or refuse). Number
+// i is only checked, and may be left as it was, where bit i of `wanted` is
+// clear. The bytes around the line must be readable, as for ReadDataNumber.
+bool ReadDataLine(std::string_view line, int firstExponent, std::span<double> numbers,
+                  std::uint32_t wanted = 0xFFFFFFFFu);
 
 // A finite decimal number as Touchstone writes it (sign, point and exponent
 // allowed); infinities and NaN, which from_chars reads, are refused.
