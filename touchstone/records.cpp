@@ -5,6 +5,7 @@
 #include "tokens.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -22,6 +23,16 @@ constexpr bool kWholeRecords = true;
 
 // A two-port's record: its frequency and four complex values.
 constexpr std::size_t kLargestWholeRecord = 9;
+
+// The complex number of two doubles just written one at a time, read one at a
+// time too: a load of both at once would wait until the two writes had
+// reached the cache, which the fence keeps the compiler from making.
+Complex JustWritten(const double* pair)
+{
+    const double real = pair[0];
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    return {real, pair[1]};
+}
 
 }  // namespace
 
@@ -173,8 +184,10 @@ bool RecordReader::WholeRecord(std::string_view text)
         return false;
     frequencyHz_ = numbers[0];
     recordLine_ = lines_.number();
-    if (chosenAsWritten_)
-        chosenNumbers_ = {numbers[chosenValue_], numbers[chosenValue_ + 1]};
+    if (chosenAsWritten_) {
+        const Complex chosen = JustWritten(numbers.data() + chosenValue_);
+        chosenNumbers_ = {chosen.real(), chosen.imag()};
+    }
     EndRecord(numbers.data() + 1);
     return true;
 }
@@ -244,7 +257,7 @@ void RecordReader::EndRecord(const double* values)
     if (chosenAsWritten_) {
         reflection.frequencyHz.push_back(frequencyHz_);
         if (polarLater_)
-            reflection.gamma.emplace_back(chosenNumbers_[0], chosenNumbers_[1]);
+            reflection.gamma.push_back(JustWritten(chosenNumbers_.data()));
         else
             reflection.gamma.push_back(Renormalized(Value(chosenNumbers_[0], chosenNumbers_[1]),
                                                     referenceOhms[chosen_], references_.targetOhms[chosen_]));
@@ -253,7 +266,7 @@ void RecordReader::EndRecord(const double* values)
     if (!valueOfCell_.empty()) {
         network.frequencyHz.push_back(frequencyHz_);
         for (const std::size_t i : valueOfCell_)  // RI as it is; MA and DB turned by Complete
-            network.s.emplace_back(values[2 * i], values[2 * i + 1]);
+            network.s.push_back(JustWritten(values + 2 * i));
         return;
     }
     const auto n = static_cast<std::size_t>(header_.ports);
