@@ -96,7 +96,8 @@ LineSource::LineSource(std::FILE* stream, int (*close)(std::FILE*), std::string 
 
 bool LineSource::Next(std::string_view& line)
 {
-    carry_.assign(kReadBehindBytes, '\0');
+    if (carry_.size() != kReadBehindBytes)  // the room before a carried line stays as it is
+        carry_.assign(kReadBehindBytes, '\0');
     for (;;) {
         if (begin_ < end_) {
             if (TakeLine(line))
