@@ -173,7 +173,7 @@ bool RecordReader::WholeRecord(std::string_view text)
     if constexpr (!kWholeRecords)
         return false;
     std::array<double, kLargestWholeRecord> numbers{};
-    if (header_.ports > 2)
+    if (header_.ports > 2 || inRecord_ > 0)  // a record left short is Line's to refuse
         return false;
     // Where one reflection is kept as written, the other values are only checked.
     const std::uint32_t wanted = chosenAsWritten_ ? 1u | 3u << chosenValue_ : 0xFFFFFFFFu;

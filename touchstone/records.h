@@ -28,6 +28,10 @@ public:
     // One line of the data; true where it opens a version 1 two-port's noise
     // block instead, and is left to the caller.
     bool Line(std::string_view text);
+    // A line that is one whole record of short decimals and nothing else,
+    // blanks around it allowed, its frequency above the one before: read and
+    // kept (true). Any other line is left as it was (false), for Line.
+    bool WholeRecord(std::string_view text);
     // Refuses a record that the data leaves short.
     void End() const;
     // Finishes the values once every line has been read.
@@ -46,7 +50,6 @@ public:
 private:
     void Reserve(std::size_t points);
     void Keep(double value);
-    bool WholeRecord(std::string_view text);
     bool StartRecord(std::string_view token, std::string_view restOfLine);
     void EndRecord(const double* values);
     void KeepTwoPort(const std::vector<Complex>& matrix);

@@ -64,6 +64,9 @@ private:
     {
         std::string_view line;
         while (section_ != Section::Ended && lines_.Next(line)) {
+            // Most lines of a one- or two-port's data are a record and nothing else.
+            if (section_ == Section::NetworkData && !header_.WantsReferences() && records_->WholeRecord(line))
+                continue;
             if (lines_.number() == 1 && line.starts_with("\xEF\xBB\xBF"))
                 line.remove_prefix(3);
             line = Trimmed(lines_.WithoutComment(line));
