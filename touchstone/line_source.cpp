@@ -76,6 +76,7 @@ LineSource::LineSource(const std::string& path, ReadProgress* progress)
     : LineSource(Open(path), &std::fclose, path, kChunkBytes)
 {
     progress_ = progress;
+    reopenable_ = true;
 }
 
 LineSource::LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes)
@@ -178,7 +179,9 @@ void LineSource::Refill()
         throw ReadCancelled();
     begin_ = 0;
     newlineKnown_ = false;
-    end_ = std::fread(chunk_.data(), 1, chunk_.size(), stream_);
+    end_ = std::fread(chunk_.data(), 1, static_cast<std::size_t>(std::min<std::uint64_t>(chunk_.size(), stopAt_ - taken_)),
+                      stream_);
+    taken_ += end_;
     if (progress_)
         progress_->bytesRead.fetch_add(end_, std::memory_order_relaxed);
     if (end_ < chunk_.size()) {
@@ -187,6 +190,30 @@ void LineSource::Refill()
         atEnd_ = true;
     }
     firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_), &chunkHasCr_, &chunkHasBang_);
+}
+
+// Past 2 GiB too, where long is 32 bits.
+bool LineSource::SeekTo(std::FILE* stream, std::uint64_t offset)
+{
+#ifdef _WIN32
+    return ::_fseeki64(stream, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+void LineSource::Resume(const LinePosition& position)
+{
+    if (!SeekTo(stream_, position.offset))
+        FailAt(0, std::string("cannot read: ") + std::strerror(errno));
+    taken_ = position.offset;
+    stopAt_ = UINT64_MAX;
+    begin_ = end_ = 0;
+    newlineKnown_ = false;
+    atEnd_ = false;
+    carry_.assign(kReadBehindBytes, '\0');
+    number_ = position.number;
+    skipLineFeed_ = position.skipLineFeed;
 }
 
 void LineSource::Fail(const std::string& what) const { throw MeasuredError(name_, number_, what); }

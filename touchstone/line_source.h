@@ -34,6 +34,14 @@ public:
     const char* what() const noexcept override { return "read cancelled"; }
 };
 
+// Where a line starts in a file, and the number of the line before it: a
+// reading of the same file may go on from there (LineSource::Resume).
+struct LinePosition {
+    std::uint64_t offset = 0;
+    long number = 0;
+    bool skipLineFeed = false;  // the line before ended in a CR: an LF here is still its end
+};
+
 class LineSource {
 public:
     // Opens `path`; throws MeasuredError when it cannot be read. `progress`,
@@ -48,6 +56,27 @@ public:
     long number() const { return number_; }
     // The size of a regular file, else 0: a hint, not a limit.
     std::size_t FileBytes() const { return fileBytes_; }
+    ReadProgress* Progress() const { return progress_; }
+    // Whether name() is a path that another LineSource may open to read the file at once.
+    bool Reopenable() const { return reopenable_; }
+    // The bytes taken from the file so far.
+    std::uint64_t BytesTaken() const { return taken_; }
+    // Where the line after the one last handed out starts.
+    LinePosition Here() const { return {taken_ - end_ + begin_, number_, skipLineFeed_}; }
+    std::uint64_t StopsAt() const { return stopAt_; }
+    // Lines end at `offset` (a line's start, not yet taken) as at the end of
+    // the file; where they ended before, they go on from there.
+    void StopAt(std::uint64_t offset)
+    {
+        stopAt_ = offset;
+        atEnd_ = false;
+    }
+    // Goes on from `position` in the file, which need not be where this
+    // LineSource stopped, to the file's end. Throws MeasuredError where the
+    // file cannot be read there.
+    void Resume(const LinePosition& position);
+    // Sets `stream` at `offset` from its start: false where it cannot.
+    static bool SeekTo(std::FILE* stream, std::uint64_t offset);
 
     // The next line without its line end; false after the last one. The view
     // lasts until the next call. Every line handed out holds no control byte
@@ -103,6 +132,9 @@ private:
     std::string carry_;  // kReadBehindBytes, then the line carried over
     long number_ = 0;
     std::size_t fileBytes_ = 0;
+    std::uint64_t taken_ = 0;  // bytes read from the stream, to the end of the chunk
+    std::uint64_t stopAt_ = UINT64_MAX;
+    bool reopenable_ = false;
     ReadProgress* progress_ = nullptr;
 };
 

@@ -37,7 +37,7 @@ Complex JustWritten(const double* pair)
 }  // namespace
 
 RecordReader::RecordReader(const LineSource& lines, const Header& header, MatrixReferences references, Wanted wanted,
-                           std::size_t chosen, double systemOhms)
+                           std::size_t chosen, double systemOhms, bool reserveDeclared)
     : lines_(lines), header_(header), references_(std::move(references)), wanted_(wanted), chosen_(chosen),
       systemOhms_(systemOhms)
 {
@@ -63,7 +63,8 @@ RecordReader::RecordReader(const LineSource& lines, const Header& header, Matrix
     if (wanted == Wanted::Network && header.type == ParameterType::S && header.matrixFormat == 'f' && n <= 2)
         for (std::size_t cell = 0; cell < n * n; ++cell)
             valueOfCell_.push_back(static_cast<std::size_t>(std::find(cells_.begin(), cells_.end(), cell) - cells_.begin()));
-    Reserve(header.declaredFrequencies);
+    if (reserveDeclared)
+        Reserve(header.declaredFrequencies);
 }
 
 // Room for the points up front, so that the values are neither copied as they
@@ -89,13 +90,36 @@ void RecordReader::Reserve(std::size_t points)
 
 // The file's size over the bytes a record takes on the first line, with an
 // eighth more for longer lines.
-void RecordReader::ReserveByFileSize(std::string_view firstLine)
+void RecordReader::ReserveByFileSize(std::string_view firstLine, std::size_t dataBytes)
 {
     const std::size_t numbers = CountTokens(firstLine);
-    if (numbers == 0 || lines_.FileBytes() == 0)
+    if (numbers == 0 || dataBytes == 0)
         return;
     const std::size_t recordBytes = (firstLine.size() + 1) * recordSize_ / numbers;
-    Reserve(lines_.FileBytes() / recordBytes * 9 / 8 + 1);
+    Reserve(dataBytes / recordBytes * 9 / 8 + 1);
+}
+
+bool RecordReader::Append(const RecordReader& later, std::size_t count)
+{
+    const Series<double>& mine = Frequencies();
+    const Series<double>& theirs = later.Frequencies();
+    if (inRecord_ > 0 || count == 0 || count > theirs.size() || (!mine.empty() && !(theirs.front() > mine.back())))
+        return false;
+    const auto append = [count](auto& to, const auto& from, std::size_t perRecord) {
+        to.insert(to.end(), from.begin(), from.begin() + static_cast<std::ptrdiff_t>(count * perRecord));
+    };
+    if (wanted_ == Wanted::Reflection) {
+        append(reflection.frequencyHz, later.reflection.frequencyHz, 1);
+        append(reflection.gamma, later.reflection.gamma, 1);
+    } else if (wanted_ == Wanted::TwoPort) {
+        append(twoPort.frequencyHz, later.twoPort.frequencyHz, 1);
+        for (auto values : {&TwoPort::s11, &TwoPort::s21, &TwoPort::s12, &TwoPort::s22})
+            append(twoPort.*values, later.twoPort.*values, 1);
+    } else {
+        append(network.frequencyHz, later.network.frequencyHz, 1);
+        append(network.s, later.network.s, static_cast<std::size_t>(header_.ports * header_.ports));
+    }
+    return true;
 }
 
 const Series<double>& RecordReader::Frequencies() const

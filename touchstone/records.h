@@ -22,8 +22,9 @@ enum class Wanted { Reflection, TwoPort, Network };
 class RecordReader {
 public:
     // `chosen` is the matrix port whose reflection is wanted (ignored for a two-port).
+    // `reserveDeclared`: room for the points the header declares.
     RecordReader(const LineSource& lines, const Header& header, MatrixReferences references, Wanted wanted,
-                 std::size_t chosen, double systemOhms);
+                 std::size_t chosen, double systemOhms, bool reserveDeclared = true);
 
     // One line of the data; true where it opens a version 1 two-port's noise
     // block instead, and is left to the caller.
@@ -37,8 +38,14 @@ public:
     // Finishes the values once every line has been read.
     void Complete();
     // Room for a version 1 file's points, which it does not count, from the
-    // size of its first line of data.
-    void ReserveByFileSize(std::string_view firstLine);
+    // size of its first line of data and the bytes of data.
+    void ReserveByFileSize(std::string_view firstLine, std::size_t dataBytes);
+    // No record begun and not ended.
+    bool BetweenRecords() const { return inRecord_ == 0; }
+    // Takes the first `count` records that `later` read, with the same header,
+    // from lines that come next in the file: true where their frequencies go on
+    // above this one's, else nothing taken (false).
+    bool Append(const RecordReader& later, std::size_t count);
     const Series<double>& Frequencies() const;
     // Adds a line to the warnings of what is read.
     void Warn(std::string line);

@@ -2,6 +2,7 @@
 #include "touchstone.h"
 
 #include "ascii.h"
+#include "blocks.h"
 #include "header.h"
 #include "labels.h"
 #include "line_source.h"
@@ -30,8 +31,9 @@ enum class Section { Header, NetworkData, NoiseData, Information, Ended };
 
 class Parser {
 public:
-    Parser(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms)
-        : lines_(lines), header_(lines), choice_(choice), wanted_(wanted), systemOhms_(systemOhms)
+    Parser(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms,
+           ReadThreads threads = ReadThreads::One)
+        : lines_(lines), header_(lines), choice_(choice), wanted_(wanted), systemOhms_(systemOhms), threads_(threads)
     {
     }
 
@@ -39,6 +41,16 @@ public:
     RecordReader& Run()
     {
         ReadLines();
+        // Block after block from the front while the thread beside reads from the back.
+        while (blocks_) {
+            const auto end = section_ == Section::NetworkData ? blocks_->TakeFront() : std::nullopt;
+            if (!end) {
+                JoinBlocks();
+                break;
+            }
+            lines_.StopAt(*end);
+            ReadLines();
+        }
         Finish();
         records_->Complete();
         return *records_;
@@ -150,11 +162,36 @@ private:
         }
         if (wanted_ == Wanted::Network)
             DescribeNetwork(references.referenceOhms);
+        if (threads_ == ReadThreads::Two && header.ports <= 2)
+            blocks_ = Blocks::Start(lines_, header, references, wanted_, chosen, systemOhms_);
         records_.emplace(lines_, header, std::move(references), wanted_, chosen, systemOhms_);
         // Kept for a reader of the result to say what the file was given against.
         records_->twoPort.portOhms = portOhms;
         records_->reflection.portOhms = std::move(portOhms);
         section_ = Section::NetworkData;
+    }
+
+    // Read from the front to where the thread beside started: takes the
+    // records of the later parts in turn while they go on from those before,
+    // and reads on from where they stop (the first part not read whole);
+    // outside the data, from where this thread stopped. After [End] nothing more is read.
+    void JoinBlocks()
+    {
+        const std::unique_ptr<Blocks> blocks = std::move(blocks_);
+        if (section_ == Section::Ended)
+            return;
+        LinePosition resume = lines_.Here();
+        if (section_ == Section::NetworkData) {
+            for (const Blocks::Part* part : blocks->Finish()) {
+                if (!records_->Append(*part->records, part->count))
+                    break;
+                resume = {part->stop.offset, resume.number + part->stop.number, part->stop.skipLineFeed};
+                if (part->stop.offset != part->end)
+                    break;
+            }
+        }
+        lines_.Resume(resume);
+        ReadLines();
     }
 
     // What the file is, as it wrote it, beside its values.
@@ -181,7 +218,7 @@ private:
             BeginNetworkData();
             if (namesOnly_)
                 return;
-            records_->ReserveByFileSize(line);
+            records_->ReserveByFileSize(line, lines_.FileBytes());
         }
         if (records_->Line(line)) {
             section_ = Section::NoiseData;
@@ -265,6 +302,8 @@ private:
     bool namesOnly_ = false;
     std::optional<std::vector<std::string>> names_;
     Network network_;  // what the file is, without its values
+    ReadThreads threads_;
+    std::unique_ptr<Blocks> blocks_;  // last: stopped before what it reads with goes
 };
 
 }  // namespace
@@ -315,9 +354,10 @@ bool ShapedLikeChoice(std::string_view text)
 }
 
 template <typename Result>
-Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms)
+Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms,
+            ReadThreads threads = ReadThreads::One)
 {
-    Parser parser(lines, choice, wanted, systemOhms);
+    Parser parser(lines, choice, wanted, systemOhms, threads);
     RecordReader& records = parser.Run();
     if constexpr (std::is_same_v<Result, Reflection>) {
         return std::move(records.reflection);
@@ -341,10 +381,10 @@ std::vector<std::string> ReflectionChoices(const std::string& path)
 }
 
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms,
-                          ReadProgress* progress)
+                          ReadProgress* progress, ReadThreads threads)
 {
     LineSource lines(path, progress);
-    return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
+    return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms, threads);
 }
 
 Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms,
@@ -354,10 +394,10 @@ Reflection ReadReflection(std::FILE* stream, const std::string& name, std::strin
     return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
 }
 
-TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress)
+TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress, ReadThreads threads)
 {
     LineSource lines(path, progress);
-    return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms);
+    return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms, threads);
 }
 
 TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms, std::size_t chunkBytes)
@@ -366,10 +406,10 @@ TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhm
     return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms);
 }
 
-Network ReadNetwork(const std::string& path, ReadProgress* progress)
+Network ReadNetwork(const std::string& path, ReadProgress* progress, ReadThreads threads)
 {
     LineSource lines(path, progress);
-    return Read<Network>(lines, {}, Wanted::Network, 50.0);
+    return Read<Network>(lines, {}, Wanted::Network, 50.0, threads);
 }
 
 FileChoice SplitFileChoice(std::string_view text)
