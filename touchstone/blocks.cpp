@@ -2,6 +2,7 @@
 #include "blocks.h"
 
 #include "tokens.h"
+#include "touchstone.h"
 
 #include "platform/file.h"
 
@@ -65,24 +66,36 @@ std::vector<std::uint64_t> BlockStarts(const LineSource& lines)
 }
 
 std::unique_ptr<Blocks> Blocks::Start(LineSource& lines, const Header& header, const MatrixReferences& references,
-                                      Wanted wanted, std::size_t chosen, double systemOhms)
+                                      Wanted wanted, std::size_t chosen, double systemOhms,
+                                      std::string_view firstLine)
 {
     std::vector<std::uint64_t> starts = BlockStarts(lines);
     if (starts.empty())
         return nullptr;
-    lines.StopAt(starts.front());
-    return std::make_unique<Blocks>(std::move(starts), lines.name(), lines.Progress(), header, references, wanted,
-                                    chosen, systemOhms);
+    const std::uint64_t firstStop = starts.front();
+    try {
+        auto blocks = std::make_unique<Blocks>(std::move(starts), lines.name(), lines.Progress(), header, references,
+                                               wanted, chosen, systemOhms, firstLine);
+        lines.StopAt(firstStop);
+        return blocks;
+    } catch (const MeasuredError&) {
+        return nullptr;  // the file cannot be opened again: read on one thread
+    }
 }
 
 Blocks::Blocks(std::vector<std::uint64_t> starts, const std::string& path, ReadProgress* progress,
                const Header& header, const MatrixReferences& references, Wanted wanted, std::size_t chosen,
-               double systemOhms)
+               double systemOhms, std::string_view firstLine)
     : starts_(std::move(starts)), parts_(starts_.size() - 1), begin_(parts_.size() / 2), next_(begin_),
       back_(parts_.size()), path_(path), progress_(progress), header_(header), references_(references),
-      wanted_(wanted), chosen_(chosen), systemOhms_(systemOhms),
-      thread_([this](const std::stop_token& stop) { Run(stop); })
+      wanted_(wanted), chosen_(chosen), systemOhms_(systemOhms), besideLines_(std::in_place, path, progress)
 {
+    Part& part = parts_[begin_];
+    part.stop = {starts_[begin_], 0, false};
+    part.records.emplace(*besideLines_, header_, references_, wanted_, chosen_, systemOhms_, false);
+    part.records->ReserveByFileSize(firstLine, static_cast<std::size_t>(starts_.back() - starts_[begin_]));
+    reserved_ = !firstLine.empty();
+    thread_ = std::jthread([this](const std::stop_token& stop) { Run(stop); });
 }
 
 std::optional<std::uint64_t> Blocks::TakeFront()
@@ -134,11 +147,11 @@ void Blocks::Run(const std::stop_token& stop)
     }
     Part& part = parts_[begin_];
     try {
-        LineSource& lines = besideLines_.emplace(path_, progress_);
+        LineSource& lines = *besideLines_;
         lines.Resume({starts_[begin_], 0, false});
         for (std::size_t end = begin_ + 1;; ++end) {
             lines.StopAt(starts_[end]);
-            if (!Read(lines, part, starts_[begin_], starts_.back() - starts_[begin_], stop))
+            if (!Read(lines, part, starts_[begin_], reserved_ ? 0 : starts_.back() - starts_[begin_], stop))
                 break;
             const std::lock_guard lock(taking_);
             if (next_ == back_)
@@ -146,7 +159,7 @@ void Blocks::Run(const std::stop_token& stop)
             ++next_;
         }
     } catch (...) {
-        // The file cannot be opened again: read on one thread at the join.
+        // The file cannot be read there: read on one thread at the join.
     }
     const std::lock_guard lock(taking_);
     back_ = next_;  // none of the rest is needed: it is read on one thread at the join

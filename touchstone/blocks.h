@@ -37,10 +37,12 @@ std::vector<std::uint64_t> BlockStarts(const LineSource& lines);
 class Blocks {
 public:
     // The blocks of what is left of `lines`' file (BlockStarts), the first
-    // set as where `lines` stops, with the thread beside started; null where
-    // there are none. `header` must outlive the Blocks.
+    // set as where `lines` stops, with the thread beside started, its memory
+    // mapped here, sized by `firstLine` of the data where it is known; null
+    // where there are none. `header` must outlive the Blocks.
     static std::unique_ptr<Blocks> Start(LineSource& lines, const Header& header, const MatrixReferences& references,
-                                         Wanted wanted, std::size_t chosen, double systemOhms);
+                                         Wanted wanted, std::size_t chosen, double systemOhms,
+                                         std::string_view firstLine);
 
     // Where the next block from the front ends, for the caller's thread to
     // read on to; none once the rest is the thread beside's.
@@ -57,7 +59,8 @@ public:
     std::vector<const Part*> Finish();
 
     Blocks(std::vector<std::uint64_t> starts, const std::string& path, ReadProgress* progress, const Header& header,
-           const MatrixReferences& references, Wanted wanted, std::size_t chosen, double systemOhms);
+           const MatrixReferences& references, Wanted wanted, std::size_t chosen, double systemOhms,
+           std::string_view firstLine);
 
 private:
     void Run(const std::stop_token& stop);
@@ -83,6 +86,7 @@ private:
     std::size_t chosen_;
     double systemOhms_;
     std::optional<LineSource> besideLines_;  // the thread beside's
+    bool reserved_ = false;                  // its values' room set up before it started
     std::optional<LineSource> backLines_;    // for the blocks taken from the back
     std::jthread thread_;  // last: stopped and joined before the rest goes
 };

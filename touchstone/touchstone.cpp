@@ -134,6 +134,7 @@ private:
             lines_.Fail("[" + shown + "] must come before the network data");
         } else if (name == "network data") {
             BeginNetworkData();
+            StartBlocks({});
         } else {
             header_.Keyword(name, Trimmed(line.substr(line.find(']') + 1)));
         }
@@ -162,13 +163,21 @@ private:
         }
         if (wanted_ == Wanted::Network)
             DescribeNetwork(references.referenceOhms);
-        if (threads_ == ReadThreads::Two && header.ports <= 2)
-            blocks_ = Blocks::Start(lines_, header, references, wanted_, chosen, systemOhms_);
-        records_.emplace(lines_, header, std::move(references), wanted_, chosen, systemOhms_);
+        records_.emplace(lines_, header, references, wanted_, chosen, systemOhms_);
+        references_ = std::move(references);
+        chosen_ = chosen;
         // Kept for a reader of the result to say what the file was given against.
         records_->twoPort.portOhms = portOhms;
         records_->reflection.portOhms = std::move(portOhms);
         section_ = Section::NetworkData;
+    }
+
+    // Once this thread's memory is set up, so that the two do not wait on each
+    // other to map theirs: `firstLine` of the data, where known, sizes the other's.
+    void StartBlocks(std::string_view firstLine)
+    {
+        if (!namesOnly_ && threads_ == ReadThreads::Two && header_.header().ports <= 2)
+            blocks_ = Blocks::Start(lines_, header_.header(), references_, wanted_, chosen_, systemOhms_, firstLine);
     }
 
     // Read from the front to where the thread beside started: takes the
@@ -219,6 +228,7 @@ private:
             if (namesOnly_)
                 return;
             records_->ReserveByFileSize(line, lines_.FileBytes());
+            StartBlocks(line);
         }
         if (records_->Line(line)) {
             section_ = Section::NoiseData;
@@ -303,6 +313,8 @@ private:
     std::optional<std::vector<std::string>> names_;
     Network network_;  // what the file is, without its values
     ReadThreads threads_;
+    MatrixReferences references_;  // of the network data, for the thread beside
+    std::size_t chosen_ = 0;
     std::unique_ptr<Blocks> blocks_;  // last: stopped before what it reads with goes
 };
 
