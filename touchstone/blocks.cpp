@@ -86,14 +86,14 @@ std::unique_ptr<Blocks> Blocks::Start(LineSource& lines, const Header& header, c
 Blocks::Blocks(std::vector<std::uint64_t> starts, const std::string& path, ReadProgress* progress,
                const Header& header, const MatrixReferences& references, Wanted wanted, std::size_t chosen,
                double systemOhms, std::string_view firstLine)
-    : starts_(std::move(starts)), parts_(starts_.size() - 1), begin_(parts_.size() / 2), next_(begin_),
-      back_(parts_.size()), path_(path), progress_(progress), header_(header), references_(references),
+    : starts_(std::move(starts)), pieces_(starts_.size() - 1), begin_(pieces_.size() / 2), next_(begin_),
+      back_(pieces_.size()), path_(path), progress_(progress), header_(header), references_(references),
       wanted_(wanted), chosen_(chosen), systemOhms_(systemOhms), besideLines_(std::in_place, path, progress)
 {
-    Part& part = parts_[begin_];
-    part.stop = {starts_[begin_], 0, false};
-    part.records.emplace(*besideLines_, header_, references_, wanted_, chosen_, systemOhms_, false);
-    part.records->ReserveByFileSize(firstLine, static_cast<std::size_t>(starts_.back() - starts_[begin_]));
+    Piece& piece = pieces_[begin_];
+    piece.stop = {starts_[begin_], 0, false};
+    piece.records.emplace(*besideLines_, header_, references_, wanted_, chosen_, systemOhms_, false);
+    piece.records->ReserveByFileSize(firstLine, static_cast<std::size_t>(starts_.back() - starts_[begin_]));
     reserved_ = !firstLine.empty();
     thread_ = std::jthread([this](const std::stop_token& stop) { Run(stop); });
 }
@@ -108,7 +108,7 @@ std::optional<std::uint64_t> Blocks::TakeFront()
     return starts_[++front_];
 }
 
-std::vector<const Blocks::Part*> Blocks::Finish()
+std::vector<const Blocks::Piece*> Blocks::Finish()
 {
     std::optional<LineSource>& lines = backLines_;
     for (;;) {
@@ -127,14 +127,14 @@ std::vector<const Blocks::Part*> Blocks::Finish()
         } catch (...) {
             break;  // read on one thread at the join
         }
-        Read(*lines, parts_[index], starts_[index], starts_[index + 1] - starts_[index], {});
+        Read(*lines, pieces_[index], starts_[index], starts_[index + 1] - starts_[index], {});
     }
     thread_.join();
-    std::vector<const Part*> parts;
-    for (std::size_t index = begin_; index < parts_.size(); ++index)
-        if (parts_[index].records)
-            parts.push_back(&parts_[index]);
-    return parts;
+    std::vector<const Piece*> pieces;
+    for (std::size_t index = begin_; index < pieces_.size(); ++index)
+        if (pieces_[index].records)
+            pieces.push_back(&pieces_[index]);
+    return pieces;
 }
 
 void Blocks::Run(const std::stop_token& stop)
@@ -145,13 +145,13 @@ void Blocks::Run(const std::stop_token& stop)
             return;  // the other thread took it all
         ++next_;
     }
-    Part& part = parts_[begin_];
+    Piece& piece = pieces_[begin_];
     try {
         LineSource& lines = *besideLines_;
         lines.Resume({starts_[begin_], 0, false});
         for (std::size_t end = begin_ + 1;; ++end) {
             lines.StopAt(starts_[end]);
-            if (!Read(lines, part, starts_[begin_], reserved_ ? 0 : starts_.back() - starts_[begin_], stop))
+            if (!Read(lines, piece, starts_[begin_], reserved_ ? 0 : starts_.back() - starts_[begin_], stop))
                 break;
             const std::lock_guard lock(taking_);
             if (next_ == back_)
@@ -165,32 +165,32 @@ void Blocks::Run(const std::stop_token& stop)
     back_ = next_;  // none of the rest is needed: it is read on one thread at the join
 }
 
-bool Blocks::Read(LineSource& lines, Part& part, std::uint64_t partStart, std::uint64_t mostBytes,
+bool Blocks::Read(LineSource& lines, Piece& piece, std::uint64_t pieceStart, std::uint64_t mostBytes,
                   const std::stop_token& stop)
 {
-    part.end = lines.StopsAt();
-    if (!part.records) {
-        part.stop = {partStart, 0, false};
-        part.records.emplace(lines, header_, references_, wanted_, chosen_, systemOhms_, false);
+    piece.end = lines.StopsAt();
+    if (!piece.records) {
+        piece.stop = {pieceStart, 0, false};
+        piece.records.emplace(lines, header_, references_, wanted_, chosen_, systemOhms_, false);
     }
-    RecordReader& records = *part.records;
+    RecordReader& records = *piece.records;
     try {
         std::string_view line;
         while (!stop.stop_requested() && lines.Next(line)) {
             const bool record = records.WholeRecord(line);
             if (!record && !Trimmed(lines.WithoutComment(line)).empty())
                 return false;
-            if (record && part.count == 0)
+            if (record && piece.count == 0)
                 records.ReserveByFileSize(line, static_cast<std::size_t>(mostBytes));
-            part.count = records.Frequencies().size();
-            part.stop = lines.Here();
+            piece.count = records.Frequencies().size();
+            piece.stop = lines.Here();
         }
     } catch (...) {
         // Whatever stopped it (a refusal, a cancelled read, no memory), the
-        // reading on one thread meets it again from part.stop and deals with it.
+        // reading on one thread meets it again from piece.stop and deals with it.
         return false;
     }
-    return part.stop.offset == part.end;
+    return piece.stop.offset == piece.end;
 }
 
 }  // namespace corvalen::touchstone

@@ -48,7 +48,7 @@ public:
     // read on to; none once the rest is the thread beside's.
     std::optional<std::uint64_t> TakeFront();
 
-    struct Part {
+    struct Piece {
         std::uint64_t end = 0;
         std::optional<RecordReader> records;
         std::size_t count = 0;  // records read before `stop`
@@ -56,7 +56,7 @@ public:
     };
     // Reads the blocks left from the back, then waits for the thread beside:
     // what it read, then those blocks, in the file's order.
-    std::vector<const Part*> Finish();
+    std::vector<const Piece*> Finish();
 
     Blocks(std::vector<std::uint64_t> starts, const std::string& path, ReadProgress* progress, const Header& header,
            const MatrixReferences& references, Wanted wanted, std::size_t chosen, double systemOhms,
@@ -64,14 +64,14 @@ public:
 
 private:
     void Run(const std::stop_token& stop);
-    // Reads `lines` to where it stops into `part`, which starts at `partStart`
+    // Reads `lines` to where it stops into `piece`, which starts at `pieceStart`
     // and holds at most `mostBytes`: false where a line of any other kind or
     // a failure stopped it first.
-    bool Read(LineSource& lines, Part& part, std::uint64_t partStart, std::uint64_t mostBytes,
+    bool Read(LineSource& lines, Piece& piece, std::uint64_t pieceStart, std::uint64_t mostBytes,
               const std::stop_token& stop);
 
     std::vector<std::uint64_t> starts_;  // of each block, then the file's end
-    std::vector<Part> parts_;            // the thread beside's at its first block; others at their own
+    std::vector<Piece> pieces_;            // the thread beside's at its first block; others at their own
     std::mutex taking_;
     std::size_t front_ = 0;  // the next block from the front
     std::size_t begin_;      // the thread beside's first block

@@ -181,8 +181,8 @@ private:
     }
 
     // Read from the front to where the thread beside started: takes the
-    // records of the later parts in turn while they go on from those before,
-    // and reads on from where they stop (the first part not read whole);
+    // records of the later pieces in turn while they go on from those before,
+    // and reads on from where they stop (the first piece not read whole);
     // outside the data, from where this thread stopped. After [End] nothing more is read.
     void JoinBlocks()
     {
@@ -191,11 +191,11 @@ private:
             return;
         LinePosition resume = lines_.Here();
         if (section_ == Section::NetworkData) {
-            for (const Blocks::Part* part : blocks->Finish()) {
-                if (!records_->Append(*part->records, part->count))
+            for (const Blocks::Piece* piece : blocks->Finish()) {
+                if (!records_->Append(*piece->records, piece->count))
                     break;
-                resume = {part->stop.offset, resume.number + part->stop.number, part->stop.skipLineFeed};
-                if (part->stop.offset != part->end)
+                resume = {piece->stop.offset, resume.number + piece->stop.number, piece->stop.skipLineFeed};
+                if (piece->stop.offset != piece->end)
                     break;
             }
         }
