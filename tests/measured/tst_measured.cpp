@@ -230,7 +230,8 @@ private slots:
             << "45000 0.5 x 0.5 0 0.5 0 0.5 0"_ba << "refused 45001: 'x' is not a number"_ba;
         QTest::newRow("two-port to 75 ohms, noise data") << u"two-port"_qs << twoPort << "\n"_ba << 80001
             << "80000 0.5 1 0.5 2 0.5 3 0.5 4\n1 2 0.5 45 10\n2 2 0.5 45 10"_ba << ""_ba;
-        QTest::newRow("network") << u"network"_qs << twoPort << "\n"_ba << -1 << ""_ba << ""_ba;
+        QTest::newRow("network, a number too long to read at once") << u"network"_qs << twoPort << "\n"_ba << 70001
+            << "70000 0.500000000000000000001 5 0.5 6 0.5 7 0.5 8"_ba << ""_ba;
     }
 
     void blocksReadAsOne()
