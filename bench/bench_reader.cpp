@@ -2,10 +2,13 @@
 // How long the Touchstone reader takes over large files. Each argument is
 // FILE (a one-port), FILE:CHOICE (one reflection), FILE:two-port (the whole
 // two-port, as --through reads it) or FILE:network (every value, as
-// corvalen.read reads it); each is read READS times and the median
-// of the thread's processor time (user and system, so that waiting for a
-// processor shared with others is left out) printed in milliseconds, with a digest of the values so that builds with and
-// without a fast path can be seen to read the same numbers.
+// corvalen.read reads it); each is read READS times and the medians printed
+// in milliseconds: by the clock (a large file's blocks are read on two
+// threads), then a digest of the values so that builds with and without a
+// fast path can be seen to read the same numbers, the argument, and the
+// process's processor time (user and system, which leaves out waiting for a
+// processor shared with others).
+// FIRST+SECOND reads two such at once, each on a thread of its own.
 // Usage: bench_reader READS ARGUMENT...   (bench/reader_fast_paths.py runs it)
 
 #include "touchstone/touchstone.h"
@@ -15,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <time.h>
@@ -23,14 +27,14 @@ namespace {
 
 using namespace corvalen::touchstone;
 
-// FNV-1a over the values' bits: equal only where every bit is.
-double ThreadMilliseconds()
+double Milliseconds(clockid_t clock)
 {
     timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    clock_gettime(clock, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
 }
 
+// FNV-1a over the values' bits: equal only where every bit is.
 struct Digest {
     std::uint64_t hash = 14695981039346656037u;
     void Add(double value)
@@ -51,7 +55,7 @@ struct Digest {
     }
 };
 
-std::uint64_t ReadOnce(const std::string& argument)
+std::uint64_t ReadOne(const std::string& argument)
 {
     const FileChoice file = SplitFileChoice(argument);
     Digest digest;
@@ -72,6 +76,19 @@ std::uint64_t ReadOnce(const std::string& argument)
     return digest.hash;
 }
 
+// FIRST+SECOND: the two read at once on two threads, as a sweep reads its source and load.
+std::uint64_t ReadOnce(const std::string& argument)
+{
+    const std::size_t plus = argument.find('+');
+    if (plus == std::string::npos)
+        return ReadOne(argument);
+    std::uint64_t second = 0;
+    std::thread beside([&] { second = ReadOne(argument.substr(plus + 1)); });
+    const std::uint64_t first = ReadOne(argument.substr(0, plus));
+    beside.join();
+    return first ^ second;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -84,15 +101,20 @@ int main(int argc, char** argv)
     try {
         for (int a = 2; a < argc; ++a) {
             std::vector<double> milliseconds;
+            std::vector<double> processor;
             std::uint64_t digest = 0;
             for (int i = 0; i < reads; ++i) {
-                const double start = ThreadMilliseconds();
+                const double start = Milliseconds(CLOCK_MONOTONIC);
+                const double startProcessor = Milliseconds(CLOCK_PROCESS_CPUTIME_ID);
                 digest = ReadOnce(argv[a]);
-                milliseconds.push_back(ThreadMilliseconds() - start);
+                milliseconds.push_back(Milliseconds(CLOCK_MONOTONIC) - start);
+                processor.push_back(Milliseconds(CLOCK_PROCESS_CPUTIME_ID) - startProcessor);
             }
-            std::nth_element(milliseconds.begin(), milliseconds.begin() + reads / 2, milliseconds.end());
-            std::printf("%.3f\t%016llx\t%s\n", milliseconds[static_cast<std::size_t>(reads / 2)],
-                        static_cast<unsigned long long>(digest), argv[a]);
+            const auto middle = static_cast<std::ptrdiff_t>(reads / 2);
+            std::nth_element(milliseconds.begin(), milliseconds.begin() + middle, milliseconds.end());
+            std::nth_element(processor.begin(), processor.begin() + middle, processor.end());
+            std::printf("%.3f\t%016llx\t%s\t%.3f\n", milliseconds[static_cast<std::size_t>(middle)],
+                        static_cast<unsigned long long>(digest), argv[a], processor[static_cast<std::size_t>(middle)]);
         }
     } catch (const MeasuredError& error) {
         std::fprintf(stderr, "bench_reader: %s\n", error.Located().c_str());

@@ -2,16 +2,18 @@
 # SPDX-License-Identifier: MIT
 """Whether each fast path of the Touchstone reader earns its place: runs the reader as it
 ships and the builds without a fast path in turn (one of each per round, the order rotating),
-over the same large files, and prints per file the median milliseconds of each build and the
+over the same large files, and prints per file the median milliseconds by the clock of each build and the
 median of the paired ratios (build / as shipped) with their quartiles. The shipped build is
 also paired with itself: its quartiles are the machine's noise, which a gain must clear.
-Usage: reader_fast_paths.py BUILD_DIR [ROUNDS] [FILE[:CHOICE|:two-port]...]   (not a test)"""
+FIRST+SECOND reads two files at once, as a sweep does.
+Usage: reader_fast_paths.py BUILD_DIR [ROUNDS] [FILE[:CHOICE|:two-port|:network][+FILE...]...]   (not a test)"""
 import os, statistics, subprocess, sys
 
 build = sys.argv[1]
 rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 15
 files = sys.argv[3:] or ["/tmp/benchfiles/filter.s1p", "/tmp/benchfiles/amp.s2p:S22",
-                         "/tmp/benchfiles/amp.s2p:two-port", "/tmp/benchfiles/cable.s2p:two-port"]
+                         "/tmp/benchfiles/amp.s2p:two-port", "/tmp/benchfiles/cable.s2p:two-port",
+                         "/tmp/benchfiles/amp.s2p:S22+/tmp/benchfiles/filter.s1p"]
 shipped = os.path.join(build, "bench", "bench_reader")
 others = sorted(name for name in os.listdir(os.path.join(build, "bench"))
                 if name.startswith("bench_reader_") and os.access(os.path.join(build, "bench", name), os.X_OK))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "line_source.h"
 
+#include "tokens.h"
 #include "touchstone.h"
 #include "platform/file.h"
 
@@ -23,18 +24,22 @@ bool IsBinary(char c)
 }
 
 // The offset of the first byte that no text file holds, or npos, and whether
-// the text holds a carriage return. The loop without an early exit checks many
-// bytes at a time; the search runs only on a hit.
-std::size_t FirstBinaryByte(std::string_view text, bool* carriageReturn = nullptr)
+// the text holds a carriage return or a '!'. The loop without an early exit
+// checks many bytes at a time; the search runs only on a hit.
+std::size_t FirstBinaryByte(std::string_view text, bool* carriageReturn = nullptr, bool* bang = nullptr)
 {
     unsigned char any = 0;
     unsigned char cr = 0;
+    unsigned char exclamation = 0;
     for (const char c : text) {
         any |= static_cast<unsigned char>(IsBinary(c));
         cr |= static_cast<unsigned char>(c == '\r');
+        exclamation |= static_cast<unsigned char>(c == '!');
     }
     if (carriageReturn)
         *carriageReturn = cr != 0;
+    if (bang)
+        *bang = exclamation != 0;
     if (!any)
         return std::string_view::npos;
     return static_cast<std::size_t>(std::find_if(text.begin(), text.end(), IsBinary) - text.begin());
@@ -68,26 +73,38 @@ std::size_t RegularFileBytes(std::FILE* stream)
 }  // namespace
 
 LineSource::LineSource(const std::string& path, ReadProgress* progress)
-    : name_(path), owned_(Open(path), &std::fclose), stream_(owned_.get()), chunk_(kChunkBytes),
-      fileBytes_(RegularFileBytes(stream_)), progress_(progress)
+    : LineSource(Open(path), &std::fclose, path, kChunkBytes)
 {
+    progress_ = progress;
+    reopenable_ = true;
 }
 
 LineSource::LineSource(std::FILE* stream, std::string name, std::size_t chunkBytes)
-    : name_(std::move(name)), owned_(nullptr, &KeepOpen), stream_(stream), chunk_(std::max<std::size_t>(chunkBytes, 1)),
+    : LineSource(stream, &KeepOpen, std::move(name), chunkBytes)
+{
+}
+
+// The chunk with room before and after it, for numbers read in whole words
+// (tokens.h): the first line starts after kReadBehindBytes, the last one ends
+// kReadAheadBytes before the end, and no byte outside the chunk is taken.
+LineSource::LineSource(std::FILE* stream, int (*close)(std::FILE*), std::string name, std::size_t chunkBytes)
+    : name_(std::move(name)), owned_(stream, close), stream_(stream),
+      buffer_(kReadBehindBytes + std::max<std::size_t>(chunkBytes, 1) + kReadAheadBytes),
+      chunk_(std::span(buffer_).subspan(kReadBehindBytes, std::max<std::size_t>(chunkBytes, 1))),
       fileBytes_(RegularFileBytes(stream_))
 {
 }
 
 bool LineSource::Next(std::string_view& line)
 {
-    carry_.clear();
+    if (carry_.size() != kReadBehindBytes)  // the room before a carried line stays as it is
+        carry_.assign(kReadBehindBytes, '\0');
     for (;;) {
         if (begin_ < end_) {
             if (TakeLine(line))
                 return true;
         } else if (atEnd_) {
-            if (carry_.empty())
+            if (Carried().empty())
                 return false;
             ++number_;
             return HandCarry(line);
@@ -114,23 +131,24 @@ bool LineSource::TakeLine(std::string_view& line)
     if (lineEnd == end_) {
         carry_.append(start, length);
         begin_ = end_;
-        if (carry_.size() > kLongestLine) {
+        if (Carried().size() > kLongestLine) {
             ++number_;
-            FailTooLong(carry_);
+            FailTooLong(Carried());
         }
         return false;
     }
     const std::size_t lineBegin = begin_;
     begin_ = next;
     ++number_;
-    if (carry_.size() + length > kLongestLine)
+    if (Carried().size() + length > kLongestLine)
         FailTooLong(std::string_view(start, length));
-    if (!carry_.empty()) {
+    if (!Carried().empty()) {
         carry_.append(start, length);
         return HandCarry(line);
     }
     if (firstBad_ >= lineBegin && firstBad_ < lineEnd)
         FailBinary();
+    lineHasBang_ = chunkHasBang_;
     line = std::string_view(start, length);
     return true;
 }
@@ -161,7 +179,9 @@ void LineSource::Refill()
         throw ReadCancelled();
     begin_ = 0;
     newlineKnown_ = false;
-    end_ = std::fread(chunk_.data(), 1, chunk_.size(), stream_);
+    end_ = std::fread(chunk_.data(), 1, static_cast<std::size_t>(std::min<std::uint64_t>(chunk_.size(), stopAt_ - taken_)),
+                      stream_);
+    taken_ += end_;
     if (progress_)
         progress_->bytesRead.fetch_add(end_, std::memory_order_relaxed);
     if (end_ < chunk_.size()) {
@@ -169,7 +189,31 @@ void LineSource::Refill()
             FailAt(0, std::string("cannot read: ") + std::strerror(errno));
         atEnd_ = true;
     }
-    firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_), &chunkHasCr_);
+    firstBad_ = FirstBinaryByte(std::string_view(chunk_.data(), end_), &chunkHasCr_, &chunkHasBang_);
+}
+
+// Past 2 GiB too, where long is 32 bits.
+bool LineSource::SeekTo(std::FILE* stream, std::uint64_t offset)
+{
+#ifdef _WIN32
+    return ::_fseeki64(stream, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+void LineSource::Resume(const LinePosition& position)
+{
+    if (!SeekTo(stream_, position.offset))
+        FailAt(0, std::string("cannot read: ") + std::strerror(errno));
+    taken_ = position.offset;
+    stopAt_ = UINT64_MAX;
+    begin_ = end_ = 0;
+    newlineKnown_ = false;
+    atEnd_ = false;
+    carry_.assign(kReadBehindBytes, '\0');
+    number_ = position.number;
+    skipLineFeed_ = position.skipLineFeed;
 }
 
 void LineSource::Fail(const std::string& what) const { throw MeasuredError(name_, number_, what); }
@@ -178,8 +222,11 @@ void LineSource::FailAt(long line, const std::string& what) const { throw Measur
 
 bool LineSource::HandCarry(std::string_view& line)
 {
-    RequireText(carry_);
-    line = carry_;
+    RequireText(Carried());
+    lineHasBang_ = true;
+    const std::size_t length = Carried().size();
+    carry_.append(kReadAheadBytes, '\0');  // room around it, as around a line in the chunk
+    line = std::string_view(carry_.data() + kReadBehindBytes, length);
     return true;
 }
 

@@ -2,8 +2,11 @@
 #include "parameters.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
+#include <type_traits>
 #include <utility>
 
 namespace corvalen::touchstone {
@@ -80,27 +83,76 @@ constexpr bool kQuarterTurnPolynomials = true;
 #endif
 
 // The minimax polynomials of fdlibm's sine and cosine kernels, accurate to the
-// last bit or so for |x| up to pi/4.
-std::pair<double, double> SineCosineWithinQuarterTurn(double x)
+// last bit or so for |x| up to pi/4; for one double or a vector of them, which
+// take the same operations in each lane.
+template <typename Real>
+std::pair<Real, Real> SineCosineWithinQuarterTurn(Real x)
 {
-    const double z = x * x;
-    const double sine =
+    const Real z = x * x;
+    const Real sine =
         x + x * z
                 * (-1.66666666666666324348e-01
                    + z * (8.33333333332248946124e-03
                           + z * (-1.98412698298579493134e-04
                                  + z * (2.75573137070700676789e-06
                                         + z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
-    const double r = z
-                     * (4.16666666666666019037e-02
-                        + z * (-1.38888888888741095749e-03
-                               + z * (2.48015872894767294178e-05
-                                      + z * (-2.75573143513906633035e-07
-                                             + z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
-    const double half = 0.5 * z;
-    const double w = 1.0 - half;
+    const Real r = z
+                   * (4.16666666666666019037e-02
+                      + z * (-1.38888888888741095749e-03
+                             + z * (2.48015872894767294178e-05
+                                    + z * (-2.75573143513906633035e-07
+                                           + z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
+    const Real half = 0.5 * z;
+    const Real w = 1.0 - half;
     return {sine, w + (((1.0 - w) - half) + z * r)};
 }
+
+// Beyond this, quarter turns are no longer whole numbers in a double.
+constexpr double kWholeQuarterTurns = 1e15;
+
+// magnitude x e^(j degrees) for |degrees| below kWholeQuarterTurns, as
+// (real, imaginary); Real is a double or a vector of doubles and Bits an
+// unsigned integer or vector of them of the same size.
+template <typename Real, typename Bits>
+std::pair<Real, Real> QuarterTurns(Real magnitude, Real degrees)
+{
+    // The nearest whole number of quarter turns, ties to even as nearbyint
+    // rounds in the default mode, without a call: below 2^51, adding 1.5 x 2^52
+    // leaves no fraction to a double, whose last bits are then the number's
+    // (modulo 4), and taking it away again is exact.
+    constexpr double kRounder = 0x1.8p52;
+    const Real shifted = degrees / 90.0 + kRounder;
+    const Real quarters = shifted - kRounder;
+    const Real x = (degrees - 90.0 * quarters) * (std::numbers::pi / 180.0);  // the difference is exact
+    const auto [sine, cosine] = [x] {
+        if constexpr (std::is_same_v<Real, double> && !kQuarterTurnPolynomials)
+            return std::pair{std::sin(x), std::cos(x)};
+        else
+            return SineCosineWithinQuarterTurn(x);
+    }();
+    // The quadrant turns (cosine, sine) by a quarter at a time: an odd one
+    // swaps them, and the signs change in the second and third (real part)
+    // and third and fourth (imaginary part). Chosen by arithmetic, as noisy
+    // angles fall in any quadrant and a branch on it would be a guess.
+    const Bits quadrant = std::bit_cast<Bits>(shifted) & 3u;
+    const Bits odd = 0u - (quadrant & 1u);
+    const auto cosineBits = std::bit_cast<Bits>(magnitude * cosine);
+    const auto sineBits = std::bit_cast<Bits>(magnitude * sine);
+    const Bits real = (cosineBits & ~odd) | (sineBits & odd);
+    const Bits imaginary = (sineBits & ~odd) | (cosineBits & odd);
+    const Bits realSign = ((quadrant + 1u) & 2u) << 62;  // quadrants 1 and 2
+    const Bits imaginarySign = (quadrant & 2u) << 62;    // quadrants 2 and 3
+    return {std::bit_cast<Real>(real ^ realSign), std::bit_cast<Real>(imaginary ^ imaginarySign)};
+}
+
+// Two doubles at a time where the compiler offers vectors of them: the same
+// operations in each lane, so the same values as one at a time (the benchmark
+// builds the reader once without, to weigh them).
+#if defined(__GNUC__) && !defined(CORVALEN_PLAIN_ANGLES) && !defined(CORVALEN_SINGLE_ANGLES)
+#define CORVALEN_ANGLE_PAIRS 1
+using DoublePair = double __attribute__((vector_size(16)));
+using BitsPair = std::uint64_t __attribute__((vector_size(16)));
+#endif
 
 }  // namespace
 
@@ -147,24 +199,30 @@ std::optional<std::vector<Complex>> ScatteringColumn(ParameterType type, std::sp
 
 Complex FromPolarDegrees(double magnitude, double degrees)
 {
-    // Beyond this, quarter turns are no longer whole numbers in a double.
-    if (!(std::abs(degrees) < 1e15)) {
+    if (!(std::abs(degrees) < kWholeQuarterTurns)) {
         const double radians = degrees * (std::numbers::pi / 180.0);
         return {magnitude * std::cos(radians), magnitude * std::sin(radians)};
     }
-    const double quarters = std::nearbyint(degrees / 90.0);
-    const double x = (degrees - 90.0 * quarters) * (std::numbers::pi / 180.0);  // the difference is exact
-    const auto [sine, cosine] = kQuarterTurnPolynomials ? SineCosineWithinQuarterTurn(x) : std::pair{std::sin(x), std::cos(x)};
-    switch (static_cast<long long>(quarters) & 3) {
-    case 0:
-        return {magnitude * cosine, magnitude * sine};
-    case 1:
-        return {-magnitude * sine, magnitude * cosine};
-    case 2:
-        return {-magnitude * cosine, -magnitude * sine};
-    default:
-        return {magnitude * sine, -magnitude * cosine};
+    const auto [real, imaginary] = QuarterTurns<double, std::uint64_t>(magnitude, degrees);
+    return {real, imaginary};
+}
+
+void FromPolarDegrees(std::span<Complex> values)
+{
+    std::size_t i = 0;
+#ifdef CORVALEN_ANGLE_PAIRS
+    for (; i + 1 < values.size(); i += 2) {
+        const DoublePair magnitude{values[i].real(), values[i + 1].real()};
+        const DoublePair degrees{values[i].imag(), values[i + 1].imag()};
+        if (!(std::abs(degrees[0]) < kWholeQuarterTurns && std::abs(degrees[1]) < kWholeQuarterTurns))
+            break;  // the rest one at a time
+        const auto [real, imaginary] = QuarterTurns<DoublePair, BitsPair>(magnitude, degrees);
+        values[i] = {real[0], imaginary[0]};
+        values[i + 1] = {real[1], imaginary[1]};
     }
+#endif
+    for (; i < values.size(); ++i)
+        values[i] = FromPolarDegrees(values[i].real(), values[i].imag());
 }
 
 std::optional<std::array<Complex, 4>> RenormalizedTwoPort(std::span<const Complex, 4> s,

@@ -25,6 +25,9 @@ inline std::string TypeName(ParameterType type) { return std::string(1, "syzhg"[
 // exact zeros, and what is left is within 45 degrees, where short polynomials
 // are accurate to the last bit or so, at a part of std::sin and std::cos's cost.
 Complex FromPolarDegrees(double magnitude, double degrees);
+// The same for each of `values`, given as (magnitude, degrees), in place: a
+// whole file's values at once, where the processor turns two at a time.
+void FromPolarDegrees(std::span<Complex> values);
 
 // Z, Y, H or G divided by the references the way Touchstone 1 normalises them
 // (z = Z / sqrt(Ri Rj), y = Y sqrt(Ri Rj), h11 / R1, h22 R2, and so on), in

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <system_error>
 
@@ -69,10 +72,27 @@ inline int DigitsValue(std::string_view digits)
 // (more digits, far exponents, text that is not a plain number) to it.
 bool ReadShortDecimal(std::string_view token, int decimalExponent, double& value);
 
-// The same for the token that opens `text` after any blanks, found as it is
-// read: true with `text` moved past it, false (text as it was) for a token that
-// NextToken and ParseNumber must read or refuse.
-bool ReadShortNumber(std::string_view& text, double& value);
+// How many bytes before its start and past its end a line of data may be read:
+// LineSource hands out every line with at least these around it, so that a
+// number is read in whole words without a test for the ends of the line at
+// every byte.
+inline constexpr std::size_t kReadBehindBytes = 16;
+inline constexpr std::size_t kReadAheadBytes = 48;
+
+// The short decimal times 10^decimalExponent that opens the text from `p` after
+// any blanks, which must end at `end` or a blank: the end of its text, else null
+// for a token that NextToken and ParseNumber must read or refuse. Bytes from
+// kReadBehindBytes before `p` to kReadAheadBytes past `end` must be readable;
+// they are looked at, never taken.
+const char* ReadDataNumber(const char* p, const char* end, int decimalExponent, double& value);
+
+// A data line of exactly numbers.size() short decimals, blanks between, read
+// into `numbers`, the first times 10^firstExponent: false for any other line
+// (which ReadDataNumber, NextToken and ParseNumber then read or refuse). Number
+// i is only checked, and may be left as it was, where bit i of `wanted` is
+// clear. The bytes around the line must be readable, as for ReadDataNumber.
+bool ReadDataLine(std::string_view line, int firstExponent, std::span<double> numbers,
+                  std::uint32_t wanted = 0xFFFFFFFFu);
 
 // A finite decimal number as Touchstone writes it (sign, point and exponent
 // allowed); infinities and NaN, which from_chars reads, are refused.

@@ -2,6 +2,7 @@
 #include "touchstone.h"
 
 #include "ascii.h"
+#include "blocks.h"
 #include "header.h"
 #include "labels.h"
 #include "line_source.h"
@@ -30,8 +31,9 @@ enum class Section { Header, NetworkData, NoiseData, Information, Ended };
 
 class Parser {
 public:
-    Parser(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms)
-        : lines_(lines), header_(lines), choice_(choice), wanted_(wanted), systemOhms_(systemOhms)
+    Parser(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms,
+           ReadThreads threads = ReadThreads::One)
+        : lines_(lines), header_(lines), choice_(choice), wanted_(wanted), systemOhms_(systemOhms), threads_(threads)
     {
     }
 
@@ -39,7 +41,18 @@ public:
     RecordReader& Run()
     {
         ReadLines();
+        // Block after block from the front while the thread beside reads from the back.
+        while (blocks_) {
+            const auto end = section_ == Section::NetworkData ? blocks_->TakeFront() : std::nullopt;
+            if (!end) {
+                JoinBlocks();
+                break;
+            }
+            lines_.StopAt(*end);
+            ReadLines();
+        }
         Finish();
+        records_->Complete();
         return *records_;
     }
 
@@ -63,9 +76,12 @@ private:
     {
         std::string_view line;
         while (section_ != Section::Ended && lines_.Next(line)) {
+            // Most lines of a one- or two-port's data are a record and nothing else.
+            if (section_ == Section::NetworkData && !header_.WantsReferences() && records_->WholeRecord(line))
+                continue;
             if (lines_.number() == 1 && line.starts_with("\xEF\xBB\xBF"))
                 line.remove_prefix(3);
-            line = Trimmed(line.substr(0, line.find('!')));
+            line = Trimmed(lines_.WithoutComment(line));
             if (line.empty())
                 continue;
             if (section_ == Section::Information) {
@@ -118,6 +134,7 @@ private:
             lines_.Fail("[" + shown + "] must come before the network data");
         } else if (name == "network data") {
             BeginNetworkData();
+            StartBlocks({});
         } else {
             header_.Keyword(name, Trimmed(line.substr(line.find(']') + 1)));
         }
@@ -146,11 +163,44 @@ private:
         }
         if (wanted_ == Wanted::Network)
             DescribeNetwork(references.referenceOhms);
-        records_.emplace(lines_, header, std::move(references), wanted_, chosen, systemOhms_);
+        records_.emplace(lines_, header, references, wanted_, chosen, systemOhms_);
+        references_ = std::move(references);
+        chosen_ = chosen;
         // Kept for a reader of the result to say what the file was given against.
         records_->twoPort.portOhms = portOhms;
         records_->reflection.portOhms = std::move(portOhms);
         section_ = Section::NetworkData;
+    }
+
+    // Once this thread's memory is set up, so that the two do not wait on each
+    // other to map theirs: `firstLine` of the data, where known, sizes the other's.
+    void StartBlocks(std::string_view firstLine)
+    {
+        if (!namesOnly_ && threads_ == ReadThreads::Two && header_.header().ports <= 2)
+            blocks_ = Blocks::Start(lines_, header_.header(), references_, wanted_, chosen_, systemOhms_, firstLine);
+    }
+
+    // Read from the front to where the thread beside started: takes the
+    // records of the later pieces in turn while they go on from those before,
+    // and reads on from where they stop (the first piece not read whole);
+    // outside the data, from where this thread stopped. After [End] nothing more is read.
+    void JoinBlocks()
+    {
+        const std::unique_ptr<Blocks> blocks = std::move(blocks_);
+        if (section_ == Section::Ended)
+            return;
+        LinePosition resume = lines_.Here();
+        if (section_ == Section::NetworkData) {
+            for (const Blocks::Piece* piece : blocks->Finish()) {
+                if (!records_->Append(*piece->records, piece->count))
+                    break;
+                resume = {piece->stop.offset, resume.number + piece->stop.number, piece->stop.skipLineFeed};
+                if (piece->stop.offset != piece->end)
+                    break;
+            }
+        }
+        lines_.Resume(resume);
+        ReadLines();
     }
 
     // What the file is, as it wrote it, beside its values.
@@ -177,7 +227,8 @@ private:
             BeginNetworkData();
             if (namesOnly_)
                 return;
-            records_->ReserveByFileSize(line);
+            records_->ReserveByFileSize(line, lines_.FileBytes());
+            StartBlocks(line);
         }
         if (records_->Line(line)) {
             section_ = Section::NoiseData;
@@ -261,6 +312,10 @@ private:
     bool namesOnly_ = false;
     std::optional<std::vector<std::string>> names_;
     Network network_;  // what the file is, without its values
+    ReadThreads threads_;
+    MatrixReferences references_;  // of the network data, for the thread beside
+    std::size_t chosen_ = 0;
+    std::unique_ptr<Blocks> blocks_;  // last: stopped before what it reads with goes
 };
 
 }  // namespace
@@ -311,9 +366,10 @@ bool ShapedLikeChoice(std::string_view text)
 }
 
 template <typename Result>
-Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms)
+Result Read(LineSource& lines, std::string_view choice, Wanted wanted, double systemOhms,
+            ReadThreads threads = ReadThreads::One)
 {
-    Parser parser(lines, choice, wanted, systemOhms);
+    Parser parser(lines, choice, wanted, systemOhms, threads);
     RecordReader& records = parser.Run();
     if constexpr (std::is_same_v<Result, Reflection>) {
         return std::move(records.reflection);
@@ -337,10 +393,10 @@ std::vector<std::string> ReflectionChoices(const std::string& path)
 }
 
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms,
-                          ReadProgress* progress)
+                          ReadProgress* progress, ReadThreads threads)
 {
     LineSource lines(path, progress);
-    return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
+    return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms, threads);
 }
 
 Reflection ReadReflection(std::FILE* stream, const std::string& name, std::string_view choice, double systemOhms,
@@ -350,10 +406,10 @@ Reflection ReadReflection(std::FILE* stream, const std::string& name, std::strin
     return Read<Reflection>(lines, choice, Wanted::Reflection, systemOhms);
 }
 
-TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress)
+TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress, ReadThreads threads)
 {
     LineSource lines(path, progress);
-    return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms);
+    return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms, threads);
 }
 
 TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms, std::size_t chunkBytes)
@@ -362,10 +418,10 @@ TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhm
     return Read<TwoPort>(lines, {}, Wanted::TwoPort, systemOhms);
 }
 
-Network ReadNetwork(const std::string& path, ReadProgress* progress)
+Network ReadNetwork(const std::string& path, ReadProgress* progress, ReadThreads threads)
 {
     LineSource lines(path, progress);
-    return Read<Network>(lines, {}, Wanted::Network, 50.0);
+    return Read<Network>(lines, {}, Wanted::Network, 50.0, threads);
 }
 
 FileChoice SplitFileChoice(std::string_view text)

@@ -65,6 +65,11 @@ struct Network {
     Warnings warnings;
 };
 
+// How many threads may read a large file given by its path: two read parts
+// of it at once (the result is the same). One where the caller already keeps
+// the cores busy.
+enum class ReadThreads { One, Two };
+
 // Reads the reflection named by `choice` and refers it from its port's
 // reference impedance to systemOhms. `choice` is empty for a one-port file,
 // Skk by position in the file's matrix (S22; S10,10 above port 9, or S1010
@@ -73,7 +78,7 @@ struct Network {
 // the line at fault. With `progress`, it counts the bytes read and may be
 // stopped (ReadCancelled).
 Reflection ReadReflection(const std::string& path, std::string_view choice, double systemOhms,
-                          ReadProgress* progress = nullptr);
+                          ReadProgress* progress = nullptr, ReadThreads threads = ReadThreads::Two);
 
 // The same from an open stream, which `name` (ending in .s1p, .s2p, ... for a
 // version 1 file) stands for in messages, read `chunkBytes` at a time (a few
@@ -87,13 +92,15 @@ Reflection ReadReflection(std::FILE* stream, const std::string& name, std::strin
 std::vector<std::string> ReflectionChoices(const std::string& path);
 
 // Reads a two-port file; a file of any other number of ports is refused.
-TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress = nullptr);
+TwoPort ReadTwoPort(const std::string& path, double systemOhms, ReadProgress* progress = nullptr,
+                    ReadThreads threads = ReadThreads::Two);
 TwoPort ReadTwoPort(std::FILE* stream, const std::string& name, double systemOhms,
                     std::size_t chunkBytes = LineSource::kChunkBytes);
 
 // Reads every value of a file of any number of ports, refused for what the
 // file itself gets wrong (not for a choice of reflection).
-Network ReadNetwork(const std::string& path, ReadProgress* progress = nullptr);
+Network ReadNetwork(const std::string& path, ReadProgress* progress = nullptr,
+                    ReadThreads threads = ReadThreads::Two);
 
 // FILE:CHOICE split where the text after the last colon names a reflection
 // (S22, s3, D1,2, C1,2) or is shaped like one (S10,10, and mistyped ones such

@@ -2,6 +2,7 @@
 // The Touchstone reader in process: on the small files under touchstone/, each
 // saying in its comments what reading it must give, and on files too large to keep.
 
+#include "touchstone/blocks.h"
 #include "touchstone/labels.h"
 #include "touchstone/line_source.h"
 #include "touchstone/parameters.h"
@@ -20,6 +21,8 @@
 #include <memory>
 #include <numbers>
 #include <random>
+#include <span>
+#include <vector>
 
 using namespace corvalen::touchstone;
 
@@ -54,6 +57,33 @@ QByteArray Describe(const std::string& path, const QString& choice, double z0, R
         text = "refused " + QByteArray::number(error.line()) + ": " + QByteArray::fromStdString(error.what()) + '\n';
     }
     return text;
+}
+
+// A reading's values as their bits, then its warnings or its refusal: readings compared whole.
+QByteArray Outcome(const std::string& path, const QString& kind, ReadThreads threads)
+{
+    QByteArray out;
+    Warnings warnings;
+    const auto bits = [&out](const auto& values) {
+        out.append(reinterpret_cast<const char*>(values.data()), static_cast<qsizetype>(values.size() * sizeof values[0]));
+    };
+    try {
+        if (kind == u"network") {
+            const Network n = ReadNetwork(path, nullptr, threads);
+            bits(n.frequencyHz), bits(n.s), warnings = n.warnings;
+        } else if (kind == u"two-port") {
+            const TwoPort t = ReadTwoPort(path, 75.0, nullptr, threads);
+            bits(t.frequencyHz), bits(t.s11), bits(t.s21), bits(t.s12), bits(t.s22), warnings = t.warnings;
+        } else {
+            const Reflection r = ReadReflection(path, kind.toStdString(), 50.0, nullptr, threads);
+            bits(r.frequencyHz), bits(r.gamma), warnings = r.warnings;
+        }
+        for (const std::string& warning : warnings)
+            out += "\nwarning " + QByteArray::fromStdString(warning);
+    } catch (const MeasuredError& error) {
+        out += "\nrefused " + QByteArray::number(error.line()) + ": " + error.what();
+    }
+    return out;
 }
 
 std::optional<double> FromChars(std::string_view text)
@@ -170,6 +200,80 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ReadCancelled, ReadReflection(path.toStdString(), "", 50.0, &progress));
     }
 
+    // A large file's blocks read on two threads give what one thread reads, bit for bit,
+    // whatever the later blocks hold; "change" replaces a line there (0: the line
+    // the second thread starts at, %L its number, %P the frequency before it).
+    void blocksReadAsOne_data()
+    {
+        QTest::addColumn<QString>("kind");  // a reflection ("" for a one-port), two-port or network
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QByteArray>("lineEnd");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QByteArray>("change");
+        QTest::addColumn<QByteArray>("expected");  // how the reading ends, after its values
+        using namespace Qt::Literals::StringLiterals;
+
+        const QByteArray v1 = "# Hz S RI R 50\n", v2 = "[Version] 2.0\n# Hz S RI R 50\n[Number of Ports] 1\n[Number of Frequencies] 80000\n[Network Data]\n";
+        const QByteArray twoPort = "# Hz S MA R 50\n";
+        QTest::newRow("one-port") << u""_qs << v1 << "\n"_ba << -1 << ""_ba << ""_ba;
+        QTest::newRow("comments, a blank line and tabs") << u""_qs << v1 << "\n"_ba << 50001 << "! note\n\n50000\t0.5 0.25 ! kept"_ba << ""_ba;
+        QTest::newRow("a bad number") << u""_qs << v1 << "\n"_ba << 75001 << "75000 0.5 x"_ba << "refused 75001: 'x' is not a number"_ba;
+        QTest::newRow("a record over two lines") << u""_qs << v1 << "\n"_ba << 50001 << "50000 0.5\n0.25"_ba
+            << "refused 50001: expected 3 numbers for a frequency (the frequency and 1 complex value), found 2"_ba;
+        QTest::newRow("falling where the second thread starts") << u""_qs << v1 << "\n"_ba << 0 << "1 0.5 0.25"_ba
+            << "refused %L: frequency 1 Hz is not above the one before, %P Hz"_ba;
+        QTest::newRow("version 2 without [End]") << u""_qs << v2 << "\n"_ba << -1 << ""_ba
+            << "warning %f: no [End] after the 80000 declared frequencies; read as complete"_ba;
+        QTest::newRow("version 2, [End] early and text after it") << u""_qs << v2 << "\n"_ba << 50005 << "[End]\nnot read"_ba
+            << "refused 50005: [Number of Frequencies] says 80000, the data holds 49999"_ba;
+        QTest::newRow("two-port, S22, CR LF, a bad angle") << u"S22"_qs << twoPort << "\r\n"_ba << 45001
+            << "45000 0.5 x 0.5 0 0.5 0 0.5 0"_ba << "refused 45001: 'x' is not a number"_ba;
+        QTest::newRow("two-port to 75 ohms, noise data") << u"two-port"_qs << twoPort << "\n"_ba << 80001
+            << "80000 0.5 1 0.5 2 0.5 3 0.5 4\n1 2 0.5 45 10\n2 2 0.5 45 10"_ba << ""_ba;
+        QTest::newRow("network, a number too long to read at once") << u"network"_qs << twoPort << "\n"_ba << 70001
+            << "70000 0.500000000000000000001 5 0.5 6 0.5 7 0.5 8"_ba << ""_ba;
+    }
+
+    void blocksReadAsOne()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, header);
+        QFETCH(QByteArray, lineEnd);
+        QFETCH(int, line);
+        QFETCH(QByteArray, change);
+        QFETCH(QByteArray, expected);
+        QList<QByteArray> lines = header.split('\n');
+        lines.removeLast();
+        const qsizetype headerLines = lines.size();
+        for (int i = 1; i <= 80000; ++i) {
+            QByteArray record = QByteArray::number(i);
+            for (int value = 0; value < (kind.isEmpty() ? 1 : 4); ++value)
+                record += " 0." + QByteArray::number((i + value) % 89 + 10) + ' ' + QByteArray::number((i * (value + 3)) % 360 - 180);
+            lines += record;
+        }
+        QTemporaryDir dir;
+        const QString name = !kind.isEmpty() ? u"large.s2p"_qs : headerLines > 1 ? u"large.ts"_qs : u"large.s1p"_qs;
+        const std::string path = Written(dir, name, lines.join(lineEnd) + lineEnd).toStdString();
+        LineSource source(path);
+        std::string_view text;
+        for (qsizetype i = 0; i <= headerLines; ++i)
+            source.Next(text);
+        const std::vector<std::uint64_t> starts = BlockStarts(source);
+        QVERIFY(starts.size() > 2);  // large enough to be read on two threads
+        if (line == 0) {  // where the thread beside starts, in the middle
+            line = static_cast<int>(lines.join(lineEnd).left(static_cast<qsizetype>(starts[(starts.size() - 1) / 2])).count('\n')) + 1;
+            change = change.leftJustified(lines[line - 1].size());  // the middle stays where it was
+            expected.replace("%L", QByteArray::number(line)).replace("%P", QByteArray::number(line - 1 - headerLines));
+        }
+        if (line > 0)
+            lines[line - 1] = change.replace("\n", lineEnd);
+        Written(dir, name, lines.join(lineEnd) + lineEnd);
+        const QByteArray twoThreads = Outcome(path, kind, ReadThreads::Two);
+        QCOMPARE(twoThreads, Outcome(path, kind, ReadThreads::One));
+        QVERIFY2(twoThreads.endsWith(expected.replace("%f", QByteArray::fromStdString(path))), twoThreads.right(200).constData());
+        QVERIFY(expected.startsWith("refused") || twoThreads.size() > 49999 * 24);
+    }
+
     // The short-decimal reader takes most numbers instead of from_chars: every
     // value must be the same double, and every text it refuses refused alike.
     // Texts of every length around its limits (19 digits, 2^53, 10^+-22), with
@@ -209,14 +313,17 @@ private slots:
             if (text.empty() || text[0] != '-')
                 QVERIFY2(same(ParseNumber("+" + text), expected) && LooksNumeric("+" + text) == expected.has_value(),
                          ("+" + text).c_str());
-            // Read in its line, as the reader reads data, where more text follows.
-            if (!text.empty() && text.find_first_of(" \t") == std::string::npos) {
-                const std::string line = " \t" + text + " 42 0.5";
-                std::string_view rest = line;
+            // Read in its line, as the reader reads data, where more text follows or the line
+            // ends; the digits read ahead past its end are no part of it.
+            for (const std::string after : {" 42 0.5", ""}) {
+                if (text.empty() || text.find_first_of(" \t") != std::string::npos)
+                    break;
+                const std::string line = std::string(kReadBehindBytes, '7') + " \t" + text + after + std::string(kReadAheadBytes, '7');
+                const char* const end = line.data() + line.size() - kReadAheadBytes;
                 double inLine = 0.0;
-                if (ReadShortNumber(rest, inLine))
+                if (const char* const read = ReadDataNumber(line.data() + kReadBehindBytes, end, 0, inLine))
                     QVERIFY2(expected && std::bit_cast<std::uint64_t>(inLine) == std::bit_cast<std::uint64_t>(*expected)
-                                 && rest == " 42 0.5",
+                                 && std::string_view(read, end) == after,
                              text.c_str());
             }
         }
@@ -273,15 +380,23 @@ private slots:
             return std::abs(static_cast<long double>(value) - reference)
                    <= 2 * std::numeric_limits<double>::epsilon() * std::abs(reference) + 1e-18L;
         };
-        for (int i = 0; i < 200000; ++i) {
-            const double degrees = i % 2 ? turns(random) : std::round(turns(random) * 8) / 8;  // eighths of a degree too
+        // A file's values are turned all at once, two at a time where the processor can: each
+        // bit for bit as alone. Eighths of a degree too, and last one far beyond whole quarter
+        // turns, as std::cos and std::sin of the radians.
+        std::vector<Complex> values(200001);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            values[i] = {1.0, i + 1 == values.size() ? 1e17 : i % 2 ? turns(random) : std::round(turns(random) * 8) / 8};
+        std::vector<Complex> turned = values;
+        FromPolarDegrees(std::span(turned));
+        for (std::size_t i = 0; i + 1 < values.size(); ++i) {
+            const double degrees = values[i].imag();
             const long double radians = static_cast<long double>(degrees) * (3.141592653589793238462643383279502884L / 180);
             const Complex value = FromPolarDegrees(1.0, degrees);
-            QVERIFY2(near(value.real(), std::cos(radians)) && near(value.imag(), std::sin(radians)),
+            QVERIFY2(near(value.real(), std::cos(radians)) && near(value.imag(), std::sin(radians))
+                         && std::memcmp(&value, &turned[i], sizeof value) == 0,
                      std::to_string(degrees).c_str());
         }
-        // Far beyond whole quarter turns, as std::cos and std::sin of the radians.
-        QCOMPARE(FromPolarDegrees(1.0, 1e17).real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
+        QCOMPARE(turned.back().real(), std::cos(1e17 * (std::numbers::pi / 180.0)));
     }
 
     // What a name after FILE: chooses in a single-ended file of so many ports: the
