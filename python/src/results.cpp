@@ -70,13 +70,17 @@ PartRun FillColumns(const Sweep& sweep, Band band, SweepColumns& columns, std::s
     PartRun run;
     run.active = sweep.Run(
         [&](std::span<const RowValues> rows) {
-            for (const RowValues& row : rows) {
-                for (std::size_t column = 0; column < columns.quantities.size(); ++column)
-                    columns.values[column][offset] = columns.quantities[column]->value(row).value_or(kEmpty);
-                ++offset;
+            // A column at a time: each quantity's function is called for a block's rows in a row.
+            for (std::size_t column = 0; column < columns.quantities.size(); ++column) {
+                double* const cells = columns.values[column] + offset;
+                const auto value = columns.quantities[column]->value;
+                for (std::size_t k = 0; k < rows.size(); ++k)
+                    cells[k] = value(rows[k]).value_or(kEmpty);
+            }
+            offset += rows.size();
+            for (const RowValues& row : rows)
                 run.errorKnown = run.errorKnown || row.direct.mismatchErrorDb
                                  || (row.through && row.through->mismatchErrorDb);
-            }
         },
         band);
     return run;
