@@ -26,12 +26,13 @@ mkdir "$files"
 /usr/bin/python3 "$root/bench/plot_vs_skrf.py" --write-files "$files/source.s1p" "$files/load.s1p" "$points"
 export LC_ALL=C QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$x11_session_dir
 
-# Pixels of the cursor's colour (#8e24aa) in the left (plot) and right (Smith
+# Pixels of the cursor's colour (kCursor in plot/palette.h) in the left (plot) and right (Smith
 # chart) halves of the window; both non-zero once the sweep is drawn.
+cursor=$(sed -n 's/.*kCursor(0x\(..\), 0x\(..\), 0x\(..\)).*/#\1\2\3/p' "$root/plot/palette.h")
 frame_complete() {
     local halves
     halves=$(import -silent -window "$1" png:- 2>/dev/null | convert png:- -crop 50%x100% +repage \
-        -fill black +opaque '#8e24aa' -fill white -opaque '#8e24aa' -format '%[fx:mean*w*h] ' info:)
+        -fill black +opaque "$cursor" -fill white -opaque "$cursor" -format '%[fx:mean*w*h] ' info:)
     awk '{ exit !($1 > 0 && $2 > 0) }' <<<"$halves"
 }
 
