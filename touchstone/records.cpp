@@ -282,11 +282,9 @@ void RecordReader::EndRecord(const double* values)
         reflection.frequencyHz.push_back(frequencyHz_);
         if (polarLater_)
             reflection.gamma.push_back(JustWritten(chosenNumbers_.data()));
-        else if (const Complex value = Value(chosenNumbers_[0], chosenNumbers_[1]);
-                 referenceOhms[chosen_] == references_.targetOhms[chosen_])
-            reflection.gamma.push_back(value);  // most files: no call for nothing at every line
         else
-            reflection.gamma.push_back(Renormalized(value, referenceOhms[chosen_], references_.targetOhms[chosen_]));
+            reflection.gamma.push_back(Renormalized(Value(chosenNumbers_[0], chosenNumbers_[1]),
+                                                    referenceOhms[chosen_], references_.targetOhms[chosen_]));
         return;
     }
     if (!valueOfCell_.empty()) {
@@ -325,7 +323,7 @@ void RecordReader::Complete()
         for (Complex& value : values)
             value.real(std::pow(10.0, value.real() / 20.0));
     FromPolarDegrees(values);
-    if (chosenAsWritten_ && references_.referenceOhms[chosen_] != references_.targetOhms[chosen_])
+    if (chosenAsWritten_)
         for (Complex& value : values)
             value = Renormalized(value, references_.referenceOhms[chosen_], references_.targetOhms[chosen_]);
 }

@@ -333,16 +333,6 @@ std::string MeasuredError::Located() const
     return text.append(": ").append(what());
 }
 
-std::complex<double> Renormalized(std::complex<double> s, double referenceOhms, double systemOhms)
-{
-    if (referenceOhms == systemOhms)
-        return s;
-    // (Z - Z0) / (Z + Z0) with Z multiplied out, so S = 1 needs no infinite Z.
-    const std::complex<double> forward = referenceOhms * (1.0 + s);
-    const std::complex<double> backward = systemOhms * (1.0 - s);
-    return (forward - backward) / (forward + backward);
-}
-
 std::string FrequencyText(double frequencyHz)
 {
     char buffer[400];

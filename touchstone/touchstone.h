@@ -117,6 +117,15 @@ std::string FrequencyText(double frequencyHz);
 
 // Referred from referenceOhms to systemOhms through the port's impedance
 // Z = Zref (1 + S) / (1 - S); an open circuit (S = 1) stays exactly 1.
-std::complex<double> Renormalized(std::complex<double> s, double referenceOhms, double systemOhms);
+// Inline, so that a file already at the system's reference costs no call per point.
+inline std::complex<double> Renormalized(std::complex<double> s, double referenceOhms, double systemOhms)
+{
+    if (referenceOhms == systemOhms)
+        return s;
+    // (Z - Z0) / (Z + Z0) with Z multiplied out, so S = 1 needs no infinite Z.
+    const std::complex<double> forward = referenceOhms * (1.0 + s);
+    const std::complex<double> backward = systemOhms * (1.0 - s);
+    return (forward - backward) / (forward + backward);
+}
 
 }  // namespace corvalen::touchstone
