@@ -93,6 +93,8 @@ Blocks::Blocks(std::vector<std::uint64_t> starts, const std::string& path, ReadP
     Piece& piece = pieces_[begin_];
     piece.stop = {starts_[begin_], 0, false};
     piece.records.emplace(*besideLines_, header_, references_, wanted_, chosen_, systemOhms_, false);
+    // Its memory is taken on this thread, which frees it too, before the
+    // thread starts: what one read frees is at hand for the next.
     piece.records->ReserveByFileSize(firstLine, static_cast<std::size_t>(starts_.back() - starts_[begin_]));
     reserved_ = !firstLine.empty();
     thread_ = std::jthread([this](const std::stop_token& stop) { Run(stop); });
@@ -174,23 +176,26 @@ bool Blocks::Read(LineSource& lines, Piece& piece, std::uint64_t pieceStart, std
         piece.records.emplace(lines, header_, references_, wanted_, chosen_, systemOhms_, false);
     }
     RecordReader& records = *piece.records;
+    bool whole = false;
     try {
         std::string_view line;
         while (!stop.stop_requested() && lines.Next(line)) {
             const bool record = records.WholeRecord(line);
             if (!record && !Trimmed(lines.WithoutComment(line)).empty())
-                return false;
+                break;
             if (record && piece.count == 0)
                 records.ReserveByFileSize(line, static_cast<std::size_t>(mostBytes));
             piece.count = records.Frequencies().size();
             piece.stop = lines.Here();
         }
+        whole = piece.stop.offset == piece.end;
     } catch (...) {
         // Whatever stopped it (a refusal, a cancelled read, no memory), the
         // reading on one thread meets it again from piece.stop and deals with it.
-        return false;
     }
-    return piece.stop.offset == piece.end;
+    // The records read so far are whole: this thread finishes their values.
+    records.Complete();
+    return whole;
 }
 
 }  // namespace corvalen::touchstone

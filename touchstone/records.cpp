@@ -105,8 +105,13 @@ bool RecordReader::Append(const RecordReader& later, std::size_t count)
     const Series<double>& theirs = later.Frequencies();
     if (inRecord_ > 0 || count == 0 || count > theirs.size() || (!mine.empty() && !(theirs.front() > mine.back())))
         return false;
-    const auto append = [count](auto& to, const auto& from, std::size_t perRecord) {
-        to.insert(to.end(), from.begin(), from.begin() + static_cast<std::ptrdiff_t>(count * perRecord));
+    Complete();
+    const std::size_t perRecord =
+        wanted_ == Wanted::Network ? static_cast<std::size_t>(header_.ports * header_.ports) : 1;
+    // Values the other has finished come finished; any others are finished with this one's later.
+    const bool finished = later.completed_ >= count * perRecord;
+    const auto append = [count](auto& to, const auto& from, std::size_t each) {
+        to.insert(to.end(), from.begin(), from.begin() + static_cast<std::ptrdiff_t>(count * each));
     };
     if (wanted_ == Wanted::Reflection) {
         append(reflection.frequencyHz, later.reflection.frequencyHz, 1);
@@ -117,8 +122,10 @@ bool RecordReader::Append(const RecordReader& later, std::size_t count)
             append(twoPort.*values, later.twoPort.*values, 1);
     } else {
         append(network.frequencyHz, later.network.frequencyHz, 1);
-        append(network.s, later.network.s, static_cast<std::size_t>(header_.ports * header_.ports));
+        append(network.s, later.network.s, perRecord);
     }
+    if (finished)
+        completed_ = KeptValues().size();
     return true;
 }
 
@@ -314,11 +321,20 @@ void RecordReader::EndRecord(const double* values)
     reflection.gamma.push_back(Renormalized(s, referenceOhms[chosen_], references_.targetOhms[chosen_]));
 }
 
+std::span<Complex> RecordReader::KeptValues()
+{
+    if (chosenAsWritten_)
+        return reflection.gamma;
+    return wanted_ == Wanted::Network ? std::span<Complex>(network.s) : std::span<Complex>();
+}
+
 void RecordReader::Complete()
 {
+    const std::span<Complex> kept = KeptValues();
+    const std::span<Complex> values = kept.subspan(completed_);
+    completed_ = kept.size();
     if (!polarLater_)
         return;
-    std::span<Complex> values = chosenAsWritten_ ? std::span<Complex>(reflection.gamma) : std::span<Complex>(network.s);
     if (header_.format == Format::DecibelAngle)
         for (Complex& value : values)
             value.real(std::pow(10.0, value.real() / 20.0));

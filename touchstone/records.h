@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -35,7 +36,9 @@ public:
     bool WholeRecord(std::string_view text);
     // Refuses a record that the data leaves short.
     void End() const;
-    // Finishes the values once every line has been read.
+    // Finishes the values kept since it was last called (turns them from
+    // polar form and refers a chosen reflection), so that each thread that
+    // reads part of a file finishes its own while the values are at hand.
     void Complete();
     // Room for a version 1 file's points, which it does not count, from the
     // size of its first line of data and the bytes of data.
@@ -44,7 +47,7 @@ public:
     bool BetweenRecords() const { return inRecord_ == 0; }
     // Takes the first `count` records that `later` read, with the same header,
     // from lines that come next in the file: true where their frequencies go on
-    // above this one's, else nothing taken (false).
+    // above this one's, else nothing taken (false). Finishes this one's first.
     bool Append(const RecordReader& later, std::size_t count);
     const Series<double>& Frequencies() const;
     // Adds a line to the warnings of what is read.
@@ -56,6 +59,7 @@ public:
 
 private:
     void Reserve(std::size_t points);
+    std::span<Complex> KeptValues();
     void Keep(double value);
     bool StartRecord(std::string_view token, std::string_view restOfLine);
     void EndRecord(const double* values);
@@ -78,6 +82,7 @@ private:
     // are kept as written, the others only checked.
     bool chosenAsWritten_ = false;
     bool polarLater_ = false;  // values kept as written, turned from polar form by Complete
+    std::size_t completed_ = 0;  // values at the front that Complete has finished
     std::size_t chosenValue_ = 0;  // index in a record of the chosen reflection's first number
 
     std::size_t inRecord_ = 0;  // numbers of the current frequency read so far

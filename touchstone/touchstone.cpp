@@ -43,6 +43,8 @@ public:
         ReadLines();
         // Block after block from the front while the thread beside reads from the back.
         while (blocks_) {
+            if (records_)
+                records_->Complete();  // each block's values finished while at hand
             const auto end = section_ == Section::NetworkData ? blocks_->TakeFront() : std::nullopt;
             if (!end) {
                 JoinBlocks();
@@ -172,8 +174,8 @@ private:
         section_ = Section::NetworkData;
     }
 
-    // Once this thread's memory is set up, so that the two do not wait on each
-    // other to map theirs: `firstLine` of the data, where known, sizes the other's.
+    // Before this thread's own memory is set up, so that the thread beside
+    // reads meanwhile: `firstLine` of the data, where known, sizes its memory.
     void StartBlocks(std::string_view firstLine)
     {
         if (!namesOnly_ && threads_ == ReadThreads::Two && header_.header().ports <= 2)
@@ -227,8 +229,8 @@ private:
             BeginNetworkData();
             if (namesOnly_)
                 return;
-            records_->ReserveByFileSize(line, lines_.FileBytes());
             StartBlocks(line);
+            records_->ReserveByFileSize(line, lines_.FileBytes());
         }
         if (records_->Line(line)) {
             section_ = Section::NoiseData;
