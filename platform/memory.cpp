@@ -2,20 +2,23 @@
 #include "memory.h"
 
 #include <cstdint>
-#include <limits>
 #include <new>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #if __has_include(<sys/mman.h>)
 #include <fstream>
 
 #include <sys/mman.h>
-#define CORVALEN_MAPPED_ARRAYS 1
+#define CORVALEN_ADVISED_ARRAYS 1
 #endif
 
 namespace corvalen::platform {
 namespace {
 
-#ifdef CORVALEN_MAPPED_ARRAYS
+#ifdef CORVALEN_ADVISED_ARRAYS
 
 // The kernel's huge page size, or 0 where it has none to offer.
 std::size_t ReadHugePageBytes()
@@ -26,43 +29,15 @@ std::size_t ReadHugePageBytes()
     return file >> bytes && bytes > 0 && (bytes & (bytes - 1)) == 0 ? bytes : 0;
 }
 
-// The size of the huge pages that an array of `bytes` is mapped in, or 0 for ordinary memory.
-std::size_t HugePageBytesFor(std::size_t bytes)
-{
-    // Read once: the size is the hardware's, and an array must be freed the way it was allocated.
-    static const std::size_t huge = ReadHugePageBytes();
-    const bool mapped = huge != 0 && bytes >= huge / 4 && bytes <= std::numeric_limits<std::size_t>::max() / 2;
-    return mapped ? huge : 0;
-}
+constexpr std::uintptr_t kPageBytes = 4096;
 
-std::size_t Rounded(std::size_t bytes, std::size_t unit)
-{
-    return (bytes + unit - 1) / unit * unit;
-}
+std::uintptr_t Down(std::uintptr_t address, std::uintptr_t unit) { return address / unit * unit; }
+std::uintptr_t Up(std::uintptr_t address, std::uintptr_t unit) { return Down(address + unit - 1, unit); }
 
-void* Map(std::size_t bytes, std::size_t huge)
+void Advise(std::uintptr_t from, std::uintptr_t to, int advice)
 {
-    // Mapped a huge page longer than needed, then cut to start on a boundary.
-    const std::size_t length = Rounded(bytes, huge);
-    void* const mapped = ::mmap(nullptr, length + huge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
-        throw std::bad_alloc();
-    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = Rounded(start, huge);
-    if (aligned > start)
-        ::munmap(mapped, aligned - start);
-    if (const std::size_t tail = start + huge - aligned; tail > 0)
-        ::munmap(reinterpret_cast<void*>(aligned + length), tail);
-    void* const memory = reinterpret_cast<void*>(aligned);
-#ifdef MADV_HUGEPAGE
-    ::madvise(memory, length, MADV_HUGEPAGE);  // advice only: without huge pages the mapping still works
-#endif
-#ifdef MADV_POPULATE_WRITE
-    // One call fills in what is asked for, in small pages where huge ones are
-    // turned off: far less than a trap for each (older kernels ignore it).
-    ::madvise(memory, bytes, MADV_POPULATE_WRITE);
-#endif
-    return memory;
+    if (to > from)
+        ::madvise(reinterpret_cast<void*>(from), to - from, advice);  // advice only: the memory works without it
 }
 
 #endif
@@ -71,22 +46,36 @@ void* Map(std::size_t bytes, std::size_t huge)
 
 void* AllocateArray(std::size_t bytes)
 {
-#ifdef CORVALEN_MAPPED_ARRAYS
-    if (const std::size_t huge = HugePageBytesFor(bytes))
-        return Map(bytes, huge);
+    void* const memory = ::operator new(bytes);
+#ifdef CORVALEN_ADVISED_ARRAYS
+    // Read once: the size is the hardware's.
+    static const std::size_t huge = ReadHugePageBytes();
+    if (huge == 0 || bytes < huge / 4)
+        return memory;
+    const auto start = reinterpret_cast<std::uintptr_t>(memory);
+    const std::uintptr_t end = start + bytes;
+#ifdef MADV_HUGEPAGE
+    Advise(Up(start, huge), Down(end, huge), MADV_HUGEPAGE);
 #endif
-    return ::operator new(bytes);
+#ifdef MADV_POPULATE_WRITE
+    // Memory that malloc hands out again is there already, and costs this
+    // call next to nothing; new memory is filled in at once, not a trap per page.
+    Advise(Down(start, kPageBytes), Up(end, kPageBytes), MADV_POPULATE_WRITE);
+#endif
+#endif
+    return memory;
 }
 
 void FreeArray(void* memory, [[maybe_unused]] std::size_t bytes) noexcept
 {
-#ifdef CORVALEN_MAPPED_ARRAYS
-    if (const std::size_t huge = HugePageBytesFor(bytes)) {
-        ::munmap(memory, Rounded(bytes, huge));
-        return;
-    }
-#endif
     ::operator delete(memory);
+}
+
+void ShareOneHeap()
+{
+#ifdef __GLIBC__
+    ::mallopt(M_ARENA_MAX, 1);
+#endif
 }
 
 }  // namespace corvalen::platform
