@@ -5,6 +5,8 @@
 #include "sweep_window.h"
 #include "widgets/program.h"
 
+#include "platform/memory.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QScreen>
@@ -68,6 +70,8 @@ void Remember(QSettings& settings, const corvalen::sweepwindow::InputTexts& text
 int main(int argc, char* argv[])
 {
     using namespace corvalen::sweepwindow;
+    // The files are read on threads of their own and kept for the window.
+    corvalen::platform::ShareOneHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvalen Sweep"));
     QApplication::setApplicationVersion(QStringLiteral(CORVALEN_VERSION_STRING));
