@@ -2,6 +2,7 @@
 #include "measuredtext/quantities.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <iterator>
 
 namespace corvalen::measuredtext {
@@ -17,39 +18,54 @@ Value Through(const RowValues& row, Field field)
     return row.through ? Value(*row.through.*field) : std::nullopt;
 }
 
+template <typename Get>
+void FillWith(std::span<const RowValues> rows, double* out, double absent)
+{
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        out[k] = Get{}(rows[k]).value_or(absent);
+}
+
+// A quantity whose value `get` gives, for one row and for rows in a row.
+template <typename Get>
+constexpr Quantity Make(Part part, std::string_view label, std::string_view unit, std::string_view column,
+                        std::string_view jsonKey, std::string_view absent, Get get)
+{
+    return {part, label, unit, column, jsonKey, absent, +get, &FillWith<Get>};
+}
+
 constexpr Quantity kQuantities[] = {
-    {Part::Frequency, "Frequency", "Hz", "frequency_hz", "", "", [](const RowValues& r) -> Value { return r.frequencyHz; }},
-    {Part::Source, "VSWR", "", "source_vswr", "source_vswr", "", [](const RowValues& r) -> Value { return r.source.vswr; }},
-    {Part::Source, "Return loss", "dB", "source_return_loss_db", "source_return_loss_db", "",
-     [](const RowValues& r) -> Value { return r.source.returnLossDb; }},
-    {Part::Source, "|G|", "", "", "source_gamma", "", [](const RowValues& r) -> Value { return r.source.gammaMagnitude; }},
-    {Part::Load, "VSWR", "", "load_vswr", "load_vswr", "", [](const RowValues& r) -> Value { return r.load.vswr; }},
-    {Part::Load, "Return loss", "dB", "load_return_loss_db", "load_return_loss_db", "",
-     [](const RowValues& r) -> Value { return r.load.returnLossDb; }},
-    {Part::Load, "|G|", "", "", "load_gamma", "", [](const RowValues& r) -> Value { return r.load.gammaMagnitude; }},
-    {Part::Pair, "Load mismatch loss", "dB", "load_mismatch_loss_db", "load_mismatch_loss_db", "",
-     [](const RowValues& r) -> Value { return r.loadMismatchLossDb; }},
-    {Part::Pair, "Maximum VSWR", "", "max_vswr", "max_vswr", "", [](const RowValues& r) -> Value { return r.maxVswr; }},
-    {Part::Pair, "Combined return loss", "dB", "combined_return_loss_db", "combined_return_loss_db", "",
-     [](const RowValues& r) -> Value { return r.combinedReturnLossDb; }},
-    {Part::Direct, "Uncertainty, plus", "dB", "plus_uncertainty_db", "plus_uncertainty_db", "",
-     [](const RowValues& r) -> Value { return r.direct.plusUncertaintyDb; }},
-    {Part::Direct, "Uncertainty, minus", "dB", "minus_uncertainty_db", "minus_uncertainty_db", "",
-     [](const RowValues& r) -> Value { return r.direct.minusUncertaintyDb; }},
-    {Part::Direct, "Mismatch error", "dB", "mismatch_error_db", "", "unknown",
-     [](const RowValues& r) -> Value { return r.direct.mismatchErrorDb; }},
-    {Part::Direct, "Standard uncertainty", "dB", "standard_uncertainty_db", "standard_uncertainty_db", "none",
-     [](const RowValues& r) -> Value { return r.direct.standardUncertaintyDb; }},
-    {Part::Through, "Through: uncertainty, plus", "dB", "through_plus_uncertainty_db", "through_plus_uncertainty_db",
-     "", [](const RowValues& r) { return Through(r, &measured::MismatchValues::plusUncertaintyDb); }},
-    {Part::Through, "Through: uncertainty, minus", "dB", "through_minus_uncertainty_db",
+    Make(Part::Frequency, "Frequency", "Hz", "frequency_hz", "", "", [](const RowValues& r) -> Value { return r.frequencyHz; }),
+    Make(Part::Source, "VSWR", "", "source_vswr", "source_vswr", "", [](const RowValues& r) -> Value { return r.source.vswr; }),
+    Make(Part::Source, "Return loss", "dB", "source_return_loss_db", "source_return_loss_db", "",
+     [](const RowValues& r) -> Value { return r.source.returnLossDb; }),
+    Make(Part::Source, "|G|", "", "", "source_gamma", "", [](const RowValues& r) -> Value { return r.source.gammaMagnitude; }),
+    Make(Part::Load, "VSWR", "", "load_vswr", "load_vswr", "", [](const RowValues& r) -> Value { return r.load.vswr; }),
+    Make(Part::Load, "Return loss", "dB", "load_return_loss_db", "load_return_loss_db", "",
+     [](const RowValues& r) -> Value { return r.load.returnLossDb; }),
+    Make(Part::Load, "|G|", "", "", "load_gamma", "", [](const RowValues& r) -> Value { return r.load.gammaMagnitude; }),
+    Make(Part::Pair, "Load mismatch loss", "dB", "load_mismatch_loss_db", "load_mismatch_loss_db", "",
+     [](const RowValues& r) -> Value { return r.loadMismatchLossDb; }),
+    Make(Part::Pair, "Maximum VSWR", "", "max_vswr", "max_vswr", "", [](const RowValues& r) -> Value { return r.maxVswr; }),
+    Make(Part::Pair, "Combined return loss", "dB", "combined_return_loss_db", "combined_return_loss_db", "",
+     [](const RowValues& r) -> Value { return r.combinedReturnLossDb; }),
+    Make(Part::Direct, "Uncertainty, plus", "dB", "plus_uncertainty_db", "plus_uncertainty_db", "",
+     [](const RowValues& r) -> Value { return r.direct.plusUncertaintyDb; }),
+    Make(Part::Direct, "Uncertainty, minus", "dB", "minus_uncertainty_db", "minus_uncertainty_db", "",
+     [](const RowValues& r) -> Value { return r.direct.minusUncertaintyDb; }),
+    Make(Part::Direct, "Mismatch error", "dB", "mismatch_error_db", "", "unknown",
+     [](const RowValues& r) -> Value { return r.direct.mismatchErrorDb; }),
+    Make(Part::Direct, "Standard uncertainty", "dB", "standard_uncertainty_db", "standard_uncertainty_db", "none",
+     [](const RowValues& r) -> Value { return r.direct.standardUncertaintyDb; }),
+    Make(Part::Through, "Through: uncertainty, plus", "dB", "through_plus_uncertainty_db", "through_plus_uncertainty_db",
+     "", [](const RowValues& r) { return Through(r, &measured::MismatchValues::plusUncertaintyDb); }),
+    Make(Part::Through, "Through: uncertainty, minus", "dB", "through_minus_uncertainty_db",
      "through_minus_uncertainty_db", "",
-     [](const RowValues& r) { return Through(r, &measured::MismatchValues::minusUncertaintyDb); }},
-    {Part::Through, "Through: mismatch error", "dB", "through_mismatch_error_db", "", "unknown",
-     [](const RowValues& r) { return r.through ? r.through->mismatchErrorDb : std::nullopt; }},
-    {Part::Through, "Through: standard uncertainty", "dB", "through_standard_uncertainty_db",
+     [](const RowValues& r) { return Through(r, &measured::MismatchValues::minusUncertaintyDb); }),
+    Make(Part::Through, "Through: mismatch error", "dB", "through_mismatch_error_db", "", "unknown",
+     [](const RowValues& r) { return r.through ? r.through->mismatchErrorDb : std::nullopt; }),
+    Make(Part::Through, "Through: standard uncertainty", "dB", "through_standard_uncertainty_db",
      "through_standard_uncertainty_db", "none",
-     [](const RowValues& r) { return r.through ? r.through->standardUncertaintyDb : std::nullopt; }},
+     [](const RowValues& r) { return r.through ? r.through->standardUncertaintyDb : std::nullopt; }),
 };
 
 }  // namespace

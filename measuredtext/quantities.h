@@ -33,6 +33,9 @@ struct Quantity {
     // unknown without every phase, a known error has no spread.
     std::string_view absent;
     std::optional<double> (*value)(const measured::RowValues& row);
+    // The values of rows in a row into `out`, `absent` where a row has none:
+    // for a block of rows, one call in place of one a row.
+    void (*fill)(std::span<const measured::RowValues> rows, double* out, double absent);
 };
 
 // In the order every output shows them: the frequency, the source, the load,

@@ -70,13 +70,9 @@ PartRun FillColumns(const Sweep& sweep, Band band, SweepColumns& columns, std::s
     PartRun run;
     run.active = sweep.Run(
         [&](std::span<const RowValues> rows) {
-            // A column at a time: each quantity's function is called for a block's rows in a row.
-            for (std::size_t column = 0; column < columns.quantities.size(); ++column) {
-                double* const cells = columns.values[column] + offset;
-                const auto value = columns.quantities[column]->value;
-                for (std::size_t k = 0; k < rows.size(); ++k)
-                    cells[k] = value(rows[k]).value_or(kEmpty);
-            }
+            // A column at a time: one call fills a quantity's cells of a block's rows.
+            for (std::size_t column = 0; column < columns.quantities.size(); ++column)
+                columns.quantities[column]->fill(rows, columns.values[column] + offset, kEmpty);
             offset += rows.size();
             for (const RowValues& row : rows)
                 run.errorKnown = run.errorKnown || row.direct.mismatchErrorDb
