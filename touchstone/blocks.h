@@ -38,7 +38,7 @@ class Blocks {
 public:
     // The blocks of what is left of `lines`' file (BlockStarts), the first
     // set as where `lines` stops, with the thread beside started, its memory
-    // mapped here, sized by `firstLine` of the data where it is known; null
+    // taken here, sized by `firstLine` of the data where it is known; null
     // where there are none. `header` must outlive the Blocks.
     static std::unique_ptr<Blocks> Start(LineSource& lines, const Header& header, const MatrixReferences& references,
                                          Wanted wanted, std::size_t chosen, double systemOhms,

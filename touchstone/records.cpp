@@ -55,8 +55,8 @@ RecordReader::RecordReader(const LineSource& lines, const Header& header, Matrix
     chosenValue_ =
         1 + 2 * static_cast<std::size_t>(std::find(cells_.begin(), cells_.end(), chosen * n + chosen) - cells_.begin());
     values_.assign(chosenAsWritten_ ? 0 : 2 * cells_.size(), 0.0);
-    // S-parameters kept as they are written are turned from polar form all at
-    // once when the file has been read (Complete), where that can go two at a time.
+    // S-parameters kept as they are written are turned from polar form a run of
+    // records at a time (Complete), where that can go two at a time.
     polarLater_ = header.type == ParameterType::S && header.format != Format::RealImaginary
                   && (chosenAsWritten_ || wanted == Wanted::Network);
     // A whole matrix of S-parameters is kept as written, cell by cell.

@@ -43,8 +43,6 @@ public:
     // Room for a version 1 file's points, which it does not count, from the
     // size of its first line of data and the bytes of data.
     void ReserveByFileSize(std::string_view firstLine, std::size_t dataBytes);
-    // No record begun and not ended.
-    bool BetweenRecords() const { return inRecord_ == 0; }
     // Takes the first `count` records that `later` read, with the same header,
     // from lines that come next in the file: true where their frequencies go on
     // above this one's, else nothing taken (false). Finishes this one's first.

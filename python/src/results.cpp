@@ -27,9 +27,8 @@ namespace py = pybind11;
 using namespace corvalen::measured;
 using touchstone::Series;
 
-// The columns lie end to end in one block: one allocation, whose memory is
-// cleared once, where a block of its own for each column of a large sweep
-// took a huge page each, cleared whole however little of it the column used.
+// The columns lie end to end in one block: one allocation, filled in at once,
+// where a block of its own for each column of a large sweep was one each.
 struct SweepColumns {
     std::vector<const measuredtext::Quantity*> quantities;
     std::shared_ptr<double[]> block;  // shared by the arrays made over it
