@@ -83,6 +83,22 @@ wait_for_window() {
     fi
 }
 
+# activate_window ID [SECONDS]: gives the window the keyboard and waits until
+# the window manager reports it active, asking again while it is not. xdotool's
+# own --sync gives up at once when for a moment no window is active, as happens
+# while Wine maps a window.
+activate_window() {
+    poll_until "${2:-10}" x11_session_active "$1" && return 0
+    echo "window $1 not active after ${2:-10}s (active: $(xdotool getactivewindow 2>/dev/null))" >&2
+    return 1
+}
+
+x11_session_active() {
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    xdotool windowactivate "$1" 2>/dev/null
+    return 1
+}
+
 # window_names: the titles of all windows on the display, for a failure's message.
 window_names() {
     xwininfo -root -tree 2>/dev/null | grep -o '"[^"]*"' | sort -u | tr '\n' ' '

@@ -32,6 +32,8 @@ cleanup() {
     x11_session_stop
 }
 trap cleanup EXIT
+# A step that fails outside check() ends the test; say which.
+trap 'echo "ended at line $LINENO: $BASH_COMMAND" >&2' ERR
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }  # Wine's drive Z: is the root folder
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r'; }
@@ -112,7 +114,7 @@ check '[ "$status" = 2 ] && [ "$(wc -l <"$work/cli.err")" = 1 ] && grep -q "writ
 start Corvalen "$folder/corvalen.exe"
 main=$window
 check '[ -n "$main" ]' "the calculator's window showed"
-xdotool windowactivate --sync "$main"
+check 'activate_window "$main"' "the calculator's window active"
 # The source bar to 1.50 and the load bar to 2.00: 50 x Right, Tab, 10 x Page Up.
 xdotool key --delay 20 $(printf 'Right %.0s' $(seq 50)) Tab
 xdotool key --delay 20 $(printf 'Prior %.0s' $(seq 10))
@@ -127,19 +129,22 @@ about=$(wait_for_window About 20 || true)
 check '[ -n "$about" ]' "the About window showed"
 if [ -n "$about" ]; then
     shoot "$about" windows-about-96dpi
-    xdotool windowactivate --sync "$about" key Escape
+    activate_window "$about" && xdotool key Escape
     check 'wait_for_no_window About' "About closed with Escape"
 fi
 stop "$main"
 
 # --- Corvalen Sweep with two files, against the Linux build's readout ----------------------
 # From the source's input to the plot (as tests/desktop/e2e_sweep.sh), one step right, copied.
+# The clipboard first holds a marker, so that neither an earlier copy nor a slow one is read as this one.
 read_out() {  # read_out WINDOW OUT
-    xdotool windowactivate --sync "$1"
+    printf 'nothing copied' | xclip -selection clipboard
+    activate_window "$1" || true  # the comparison that follows says what went wrong
     xdotool key --delay 40 $(printf 'Tab %.0s' $(seq 12)) Right ctrl+c
-    sleep 1
+    poll_until 15 copied || true
     clipboard >"$2"
 }
+copied() { [ "$(clipboard)" != 'nothing copied' ]; }
 XDG_CONFIG_HOME=$work/linux-settings QT_QPA_PLATFORM=xcb "$linux_sweep" "$files/source.s1p" "$files/load.s1p" &
 pid=$!
 linux_window=$(wait_for_window "Corvalen Sweep" 20)
@@ -159,7 +164,7 @@ xdotool key ctrl+s
 dialog=$(wait_for_window "Save the plot" 20 || true)
 check '[ -n "$dialog" ]' "the Save plot dialog showed"
 if [ -n "$dialog" ]; then
-    xdotool windowactivate --sync "$dialog"
+    activate_window "$dialog" || true
     sleep 0.5
     xdotool type --delay 20 "$(windows_path "$work/sweep-plot.png")"
     xdotool key Return
