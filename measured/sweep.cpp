@@ -4,6 +4,8 @@
 #include "blocks_ahead.h"
 #include "quantities.h"
 
+#include "platform/vector_state.h"
+
 #include <algorithm>
 #include <complex>
 #include <optional>
@@ -239,6 +241,7 @@ bool Sweep::RunsOnTwoThreads(Band band, bool withStandardUncertainty) const
 ActiveSides Sweep::Run(const std::function<void(std::span<const RowValues>)>& take, Band band,
                        bool withStandardUncertainty) const
 {
+    platform::ReleaseUpperVectors();
     const auto [first, end] = RowsIn(band);
     ActiveSides active;
     const auto handOn = [&](std::span<const RowValues> rows) {

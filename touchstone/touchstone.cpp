@@ -11,6 +11,7 @@
 #include "tokens.h"
 
 #include "platform/file.h"
+#include "platform/vector_state.h"
 
 #include <algorithm>
 #include <charconv>
@@ -40,6 +41,7 @@ public:
     // Reads the whole file: the records hold what it gave.
     RecordReader& Run()
     {
+        platform::ReleaseUpperVectors();  // before the thread beside starts, which inherits the state
         ReadLines();
         // Block after block from the front while the thread beside reads from the back.
         while (blocks_) {
